@@ -1,0 +1,36 @@
+# Quellvane: the two everyday commands.
+#   make test   installs what is missing, builds with AddressSanitizer and
+#               UndefinedBehaviorSanitizer, and runs every test
+#   make run    builds the program and starts it on the demo network
+#   make bench  builds optimised and runs the benchmarks
+
+BUILD      ?= build
+BENCHBUILD ?= build-release
+JOBS       ?= $(shell nproc)
+
+.PHONY: test deps configure build run bench clean
+
+deps:
+	tools/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQV_SANITIZE=ON
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen TZ=UTC ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@echo "The main window does not exist yet: there is no program to run."
+
+bench: deps
+	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQV_SANITIZE=OFF
+	cmake --build $(BENCHBUILD) -j $(JOBS)
+	$(BENCHBUILD)/tests/bench/qv_bench
+
+clean:
+	rm -rf $(BUILD) $(BENCHBUILD)

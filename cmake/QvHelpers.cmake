@@ -1,0 +1,36 @@
+include(GoogleTest)
+
+# qv_add_gtest(<name> SOURCES ... LIBS ...)
+# One test executable; every TEST in it becomes a CTest test.
+function(qv_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=UTC")
+endfunction()
+
+# qv_add_fuzzer(<name> SOURCES ... LIBS ... [SEEDS <dir>] [SECONDS <n>])
+# A libFuzzer target when the compiler is clang; a short fuzzing run is a
+# CTest test.  With another compiler the target replays its seeds only.
+function(qv_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SEEDS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  if(QV_FUZZ)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set(cmd ${CMAKE_COMMAND} -E make_directory ${corpus})
+    add_test(NAME ${name}
+             COMMAND sh -c "mkdir -p '${corpus}' && exec \"$0\" -max_total_time=${ARG_SECONDS} -rss_limit_mb=2048 -timeout=10 '${corpus}' ${ARG_SEEDS}"
+                     $<TARGET_FILE:${name}>)
+  else()
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayMain.cpp)
+    add_test(NAME ${name} COMMAND ${name} ${ARG_SEEDS})
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()

@@ -1,0 +1,65 @@
+#pragma once
+// The platform's event-log service: live logs and backup files in the
+// platform's *.evt file format, read and written through handles.
+// The functions are exported by "advapi32.dll" (and "varovu32.dll"); the
+// library binds them through GetProcAddress and never calls them by name.
+
+#include "Win32Types.h"
+
+#include <string>
+
+// --- record layout and flags ---
+inline constexpr DWORD EVENTLOG_SEQUENTIAL_READ = 0x0001;
+inline constexpr DWORD EVENTLOG_SEEK_READ = 0x0002;
+inline constexpr DWORD EVENTLOG_FORWARDS_READ = 0x0004;
+inline constexpr DWORD EVENTLOG_BACKWARDS_READ = 0x0008;
+
+inline constexpr WORD EVENTLOG_SUCCESS = 0x0000;
+inline constexpr WORD EVENTLOG_ERROR_TYPE = 0x0001;
+inline constexpr WORD EVENTLOG_WARNING_TYPE = 0x0002;
+inline constexpr WORD EVENTLOG_INFORMATION_TYPE = 0x0004;
+inline constexpr WORD EVENTLOG_AUDIT_SUCCESS = 0x0008;
+inline constexpr WORD EVENTLOG_AUDIT_FAILURE = 0x0010;
+
+// The fixed part of a record as ReadEventLogA hands it out; the source
+// name follows it directly, then the computer name, the SID, the strings and
+// the data at the offsets given, and last a copy of Length.
+struct EVENTLOGRECORD {
+    DWORD Length;
+    DWORD Reserved; // "LfLe"
+    DWORD RecordNumber;
+    DWORD TimeGenerated;
+    DWORD TimeWritten;
+    DWORD EventID;
+    WORD EventType;
+    WORD NumStrings;
+    WORD EventCategory;
+    WORD ReservedFlags;
+    DWORD ClosingRecordNumber;
+    DWORD StringOffset;
+    DWORD UserSidLength;
+    DWORD UserSidOffset;
+    DWORD DataLength;
+    DWORD DataOffset;
+};
+static_assert(sizeof(EVENTLOGRECORD) == 0x38);
+
+namespace platform {
+
+// --- the service functions (exported by the modules) ---
+HANDLE OpenEventLogA(LPCSTR serverName, LPCSTR sourceName);
+HANDLE OpenBackupEventLogA(LPCSTR serverName, LPCSTR fileName);
+BOOL CloseEventLog(HANDLE eventLog);
+BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID buffer,
+                   DWORD bytesToRead, DWORD* bytesRead, DWORD* minNumberOfBytesNeeded);
+BOOL GetNumberOfEventLogRecords(HANDLE eventLog, DWORD* numberOfRecords);
+BOOL GetOldestEventLogRecord(HANDLE eventLog, DWORD* oldestRecord);
+BOOL NotifyChangeEventLog(HANDLE eventLog, HANDLE event);
+BOOL BackupEventLogA(HANDLE eventLog, LPCSTR backupFileName);
+BOOL ClearEventLogA(HANDLE eventLog, LPCSTR backupFileName);
+
+// Where live logs are kept until computers have registries of their own:
+// the live log "Name" of the local computer is the file "<dir>/Name.evt".
+void SetLiveLogDirectory(const std::string& directory);
+
+} // namespace platform

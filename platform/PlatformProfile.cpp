@@ -1,0 +1,73 @@
+#include "PlatformProfile.h"
+
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::mutex& profileMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+PlatformProfile& profileStorage()
+{
+    static PlatformProfile p = PlatformProfile::nt5();
+    return p;
+}
+
+} // namespace
+
+PlatformProfile PlatformProfile::nt5()
+{
+    return PlatformProfile{};
+}
+
+PlatformProfile PlatformProfile::nt6()
+{
+    PlatformProfile p;
+    p.majorVersion = 6;
+    p.minorVersion = 1;
+    p.buildNumber = 7601;
+    p.csdVersion = "Service Pack 1";
+    return p;
+}
+
+PlatformProfile PlatformProfile::win9x(bool withRemoteAdministration)
+{
+    PlatformProfile p;
+    p.platformId = 1; // VER_PLATFORM_WIN32_WINDOWS
+    p.majorVersion = 4;
+    p.minorVersion = 10;
+    p.buildNumber = 2222;
+    p.csdVersion = " A ";
+    if (!withRemoteAdministration)
+        p.missingModules.insert("varovu32.dll");
+    return p;
+}
+
+const PlatformProfile& CurrentProfile()
+{
+    std::lock_guard lock(profileMutex());
+    return profileStorage();
+}
+
+void SetProfile(const PlatformProfile& profile)
+{
+    std::lock_guard lock(profileMutex());
+    profileStorage() = profile;
+}
+
+ScopedProfile::ScopedProfile(const PlatformProfile& profile)
+    : previous_(CurrentProfile())
+{
+    SetProfile(profile);
+}
+
+ScopedProfile::~ScopedProfile()
+{
+    SetProfile(previous_);
+}
+
+} // namespace platform
