@@ -62,3 +62,10 @@ inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x00FF;
 // characters stored without the terminating NUL, or 0 with the last error set.
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
                      LPSTR buffer, DWORD size, void* arguments);
+
+// --- computer name ---
+inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
+// The local computer's name; `size` holds the buffer size in characters and
+// receives the length stored (without the NUL), or the size needed with
+// ERROR_BUFFER_OVERFLOW.
+BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);

@@ -35,6 +35,7 @@ constexpr Entry kMessages[] = {
     {ERROR_BAD_NET_NAME, "The network name cannot be found.\r\n"},
     {ERROR_FILE_EXISTS, "The file exists.\r\n"},
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect.\r\n"},
+    {ERROR_BUFFER_OVERFLOW, "The file name is too long.\r\n"},
     {ERROR_DISK_FULL, "There is not enough space on the disk.\r\n"},
     {ERROR_CALL_NOT_IMPLEMENTED, "This function is not supported on this system.\r\n"},
     {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},

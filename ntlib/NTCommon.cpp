@@ -1,0 +1,104 @@
+#include "NTCommon.h"
+
+#include "NTException.h"
+
+#include "platform/Kernel32.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+TNTPersistent::TNTPersistent() = default;
+TNTPersistent::~TNTPersistent() = default;
+
+void TNTPersistent::SetMachineName(const std::string& value)
+{
+    if (value == machineName_)
+        return;
+    Disconnect();
+    machineName_ = value;
+    Connect();
+}
+
+void TNTPersistent::SetDomainName(const std::string& value)
+{
+    domainName_ = value;
+}
+
+void TNTPersistent::Loaded()
+{
+    loading_ = false;
+    Connect();
+}
+
+bool TNTPersistent::NeedsConnection(const std::string& computer) const
+{
+    if (loading_)
+        return false;
+    const std::string name = trimmed(computer);
+    if (name.empty() || name == trimmed(GetLocalComputerName()))
+        return false;
+    return !trimmed(logonAs_.UserName).empty() || !trimmed(logonAs_.Password).empty();
+}
+
+DWORD TNTPersistent::ConnectTo(const std::string& computer)
+{
+    if (!NeedsConnection(computer))
+        return static_cast<DWORD>(-1);
+    // FIXME: the IPC$ connection comes with the network functions.
+    return static_cast<DWORD>(-1);
+}
+
+void TNTPersistent::DisconnectFrom(const std::string& computer)
+{
+    if (!NeedsConnection(computer))
+        return;
+}
+
+void TNTPersistent::SyncStrings(const std::vector<std::string>& oldList, const std::vector<std::string>& newList,
+                                std::vector<std::string>& target)
+{
+    std::vector<std::string> remaining;
+    std::size_t position = 0;
+    for (const std::string& old : oldList) {
+        if (std::find(newList.begin(), newList.end(), old) == newList.end()) {
+            if (position < target.size())
+                target.erase(target.begin() + static_cast<std::ptrdiff_t>(position));
+        } else {
+            remaining.push_back(old);
+            ++position;
+        }
+    }
+    for (const std::string& text : newList)
+        if (std::find(remaining.begin(), remaining.end(), text) == remaining.end())
+            target.push_back(text);
+}
+
+std::string GetLocalComputerName()
+{
+    std::array<char, 256> buffer{};
+    DWORD size = static_cast<DWORD>(buffer.size());
+    SetLastError(0);
+    if (!GetComputerNameA(buffer.data(), &size))
+        RaiseLastNTError();
+    buffer.back() = '\0';
+    return buffer.data();
+}
+
+std::string UncComputerName(const std::string& computer)
+{
+    const auto first = computer.find_first_not_of('\\');
+    return "\\\\" + (first == std::string::npos ? std::string() : computer.substr(first));
+}
