@@ -69,3 +69,10 @@ inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 // receives the length stored (without the NUL), or the size needed with
 // ERROR_BUFFER_OVERFLOW.
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
+
+// --- time conversions ---
+BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime);
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
+// Shifts a UTC file time by the local time zone's offset in force now,
+// daylight saving included, as the platform does.
+BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime);

@@ -1,0 +1,192 @@
+#include "EventItem.h"
+
+#include "EventLog.h"
+#include "NTException.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/EventLogService.h"
+#include "platform/Kernel32.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+[[noreturn]] void raiseDamaged(DWORD recordNumber, const char* what)
+{
+    throw ENTException("event record " + std::to_string(recordNumber) + " is damaged: " + what,
+                       static_cast<std::int32_t>(ERROR_EVENTLOG_FILE_CORRUPT));
+}
+
+// The NUL-terminated text at `offset`, never reading at or past `end`.
+std::string textAt(const BYTE* record, std::size_t offset, std::size_t end, std::size_t& next, DWORD recordNumber)
+{
+    if (offset > end)
+        raiseDamaged(recordNumber, "text outside the record");
+    const void* nul = std::memchr(record + offset, 0, end - offset);
+    if (!nul)
+        raiseDamaged(recordNumber, "unterminated text");
+    const auto length = static_cast<std::size_t>(static_cast<const BYTE*>(nul) - (record + offset));
+    next = offset + length + 1;
+    return std::string(reinterpret_cast<const char*>(record + offset), length);
+}
+
+constexpr double kUnixEpochDay = 25569.0; // 1970-01-01 as a TDateTime
+constexpr double kMillisecondsPerDay = 86'400'000.0;
+constexpr std::int64_t kDays1601To1899 = 109'205; // 1601-01-01 .. 1899-12-30
+
+} // namespace
+
+TEventType EventTypeFromWin32(WORD eventType)
+{
+    switch (eventType) {
+    case EVENTLOG_ERROR_TYPE:
+        return etError;
+    case EVENTLOG_WARNING_TYPE:
+        return etWarning;
+    case EVENTLOG_INFORMATION_TYPE:
+        return etInformation;
+    case EVENTLOG_AUDIT_SUCCESS:
+        return etAuditSuccess;
+    case EVENTLOG_AUDIT_FAILURE:
+        return etAuditFailure;
+    default:
+        return etUnknown;
+    }
+}
+
+TDateTime UnixTimeToDateTime(std::uint32_t seconds)
+{
+    return static_cast<double>(seconds) / 60 / 60 / 24 + kUnixEpochDay;
+}
+
+TDateTime UTCToLocalDateTime(TDateTime utc)
+{
+    // Whole milliseconds since 1601, as the platform's file time holds them.
+    const double ms = std::round((utc + static_cast<double>(kDays1601To1899)) * kMillisecondsPerDay);
+    if (!(ms >= 0) || ms > 9.0e15) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        RaiseLastNTError();
+    }
+    const auto ticks = static_cast<std::uint64_t>(ms) * 10'000;
+    FILETIME utcFile{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+    FILETIME localFile{};
+    SYSTEMTIME local{};
+    if (!FileTimeToLocalFileTime(&utcFile, &localFile) || !FileTimeToSystemTime(&localFile, &local))
+        RaiseLastNTError();
+    const std::uint64_t localTicks = (std::uint64_t{localFile.dwHighDateTime} << 32) | localFile.dwLowDateTime;
+    const double localMs = static_cast<double>(localTicks / 10'000);
+    return localMs / kMillisecondsPerDay - static_cast<double>(kDays1601To1899);
+}
+
+TEventItem::TEventItem(TNTEventLog* owner)
+    : owner_(owner)
+{
+}
+
+void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRecord)
+{
+    Clear();
+    if (size < sizeof(EVENTLOGRECORD))
+        raiseDamaged(0, "shorter than its fixed part");
+    EVENTLOGRECORD r;
+    std::memcpy(&r, record, sizeof r);
+    if (r.Length > size || r.Length < sizeof r)
+        raiseDamaged(r.RecordNumber, "length does not match");
+    const std::size_t end = r.Length;
+
+    TimeGenerated = UnixTimeToDateTime(r.TimeGenerated);
+    TimeWritten = UnixTimeToDateTime(r.TimeWritten);
+    EventID = r.EventID;
+    EventType = EventTypeFromWin32(r.EventType);
+
+    std::size_t next = 0;
+    if (r.NumStrings > 0) {
+        Strings.reserve(r.NumStrings);
+        std::size_t offset = r.StringOffset;
+        for (WORD i = 0; i < r.NumStrings; ++i)
+            Strings.push_back(textAt(record, offset, end, offset, r.RecordNumber));
+    }
+    Category = r.EventCategory;
+    Source = textAt(record, sizeof r, end, next, r.RecordNumber);
+    Computer = textAt(record, next, end, next, r.RecordNumber);
+
+    if (owner_)
+        CategoryName = owner_->GetCategoryName(Source, Category);
+
+    Index = static_cast<std::int32_t>(r.RecordNumber - oldestRecord);
+    RecordNumber = r.RecordNumber;
+
+    if (r.UserSidLength != 0) {
+        if (r.UserSidOffset > end || r.UserSidLength > end - r.UserSidOffset)
+            raiseDamaged(r.RecordNumber, "SID outside the record");
+        SetSid(record + r.UserSidOffset, r.UserSidLength);
+    }
+    if (r.DataLength != 0) {
+        if (r.DataOffset > end || r.DataLength > end - r.DataOffset)
+            raiseDamaged(r.RecordNumber, "data outside the record");
+        SetData(record + r.DataOffset, r.DataLength);
+    }
+}
+
+const std::string& TEventItem::GetUserName()
+{
+    if (Sid.empty()) {
+        userText_ = "N/A";
+    } else if (userText_.empty()) {
+        std::string domain, name;
+        if (owner_ && owner_->LookupAccount(Sid, domain, name))
+            userText_ = domain + "\\" + name;
+        else
+            userText_ = "N/A";
+    }
+    return userText_;
+}
+
+TDateTime TEventItem::GetLocalTimeGenerated() const
+{
+    return UTCToLocalDateTime(TimeGenerated);
+}
+
+void TEventItem::SetSid(const BYTE* bytes, std::size_t length)
+{
+    Sid.assign(bytes, bytes + length);
+}
+
+void TEventItem::SetData(const BYTE* bytes, std::size_t length)
+{
+    Data.assign(bytes, bytes + length);
+}
+
+void TEventItem::Assign(const TEventItem& source)
+{
+    if (&source == this)
+        return;
+    Index = source.Index;
+    TimeGenerated = source.TimeGenerated;
+    TimeWritten = source.TimeWritten;
+    EventID = source.EventID;
+    EventType = source.EventType;
+    Strings = source.Strings;
+    Category = source.Category;
+    CategoryName = source.CategoryName;
+    Source = source.Source;
+    Computer = source.Computer;
+    RecordNumber = source.RecordNumber;
+    Data = source.Data;
+    Sid = source.Sid;
+}
+
+void TEventItem::Clear()
+{
+    TimeGenerated = 0;
+    TimeWritten = 0;
+    EventID = 0;
+    EventType = etUnknown;
+    Strings.clear();
+    Category = 0;
+    Source.clear();
+    Computer.clear();
+    Data.clear();
+    Sid.clear();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// One decoded event record of a reader, and the conversions it needs.
+
+#include "platform/Win32Types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TNTEventLog;
+
+// Days since 1899-12-30 00:00; the fraction is the time of day.
+using TDateTime = double;
+
+enum TEventType : std::uint8_t {
+    etUnknown = 0,
+    etError = 1,
+    etWarning = 2,
+    etInformation = 3,
+    etAuditSuccess = 4,
+    etAuditFailure = 5,
+};
+
+// Maps the platform's 16-bit event type; combinations of bits are unknown.
+TEventType EventTypeFromWin32(WORD eventType);
+
+TDateTime UnixTimeToDateTime(std::uint32_t seconds);
+// A UTC time in local time, shifted by the UTC offset in force now.
+TDateTime UTCToLocalDateTime(TDateTime utc);
+
+class TEventItem {
+public:
+    explicit TEventItem(TNTEventLog* owner);
+
+    // Decodes one record in its ANSI form.  `size` is the number of bytes
+    // that belong to the record; every offset in it is checked against it and
+    // a record that does not fit raises ENTException (code 1500).
+    void ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRecord);
+
+    // "Domain\Name" of the event's user, "N/A" without a SID or when the
+    // account cannot be looked up; computed once.
+    const std::string& GetUserName();
+    TDateTime GetLocalTimeGenerated() const;
+
+    void SetSid(const BYTE* bytes, std::size_t length);
+    void SetData(const BYTE* bytes, std::size_t length);
+    void Assign(const TEventItem& source);
+    void Clear();
+
+    TNTEventLog* Owner() const { return owner_; }
+
+    std::int32_t Index = 0;
+    DWORD RecordNumber = 0;
+    TDateTime TimeGenerated = 0;
+    TDateTime TimeWritten = 0;
+    DWORD EventID = 0;
+    TEventType EventType = etUnknown;
+    std::uint16_t Category = 0;
+    std::vector<std::string> Strings;
+    std::string CategoryName;
+    std::string Source;
+    std::string Computer;
+    std::vector<BYTE> Data;
+    std::vector<BYTE> Sid;
+
+    std::size_t DataLength() const { return Data.size(); }
+    std::size_t SidLength() const { return Sid.size(); }
+
+private:
+    TNTEventLog* owner_;
+    std::string userText_;
+};

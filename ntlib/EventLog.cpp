@@ -1,0 +1,436 @@
+#include "EventLog.h"
+
+#include "AdvApi32.h"
+#include "FunctionBinding.h"
+#include "NTException.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/EventLogService.h"
+#include "platform/Kernel32.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr std::size_t kBatchSize = 16384;
+
+std::string formatted(const char* format, int value)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TEventCache
+
+TEventItem* TEventCache::Add(std::unique_ptr<TEventItem> item)
+{
+    const DWORD key = item->RecordNumber;
+    auto [it, inserted] = items_.try_emplace(key, std::move(item));
+    return it->second.get();
+}
+
+TEventItem* TEventCache::Find(DWORD recordNumber) const
+{
+    auto it = items_.find(recordNumber);
+    return it == items_.end() ? nullptr : it->second.get();
+}
+
+void TEventCache::Clear()
+{
+    items_.clear();
+}
+
+// ---------------------------------------------------------------- wait thread
+
+// What the wait thread shares with its reader.  The thread never touches the
+// reader itself: a change is posted to the GUI thread, which finds the
+// reader through `owner` only while the reader is alive (the reader clears
+// it, on the GUI thread, before it goes away).
+struct TNTEventLog::WaitState {
+    TNTEventLog* owner = nullptr;             // GUI thread only
+    std::atomic<bool> hasOnChange = false;    // read by the wait thread
+    std::atomic<bool> terminated = false;
+    std::thread thread;
+    std::future<void> finished;
+};
+
+namespace {
+
+void waitThreadLoop(const std::shared_ptr<std::atomic<bool>>& terminated,
+                    const std::shared_ptr<std::atomic<bool>>& hasOnChange, HANDLE changeEvent, HANDLE stopEvent,
+                    std::function<void()> postChange)
+{
+    const HANDLE handles[] = {changeEvent, stopEvent};
+    for (;;) {
+        const DWORD result = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        if (terminated->load())
+            return;
+        if (result == WAIT_TIMEOUT)
+            continue;
+        if (result != WAIT_OBJECT_0)
+            return; // the stop event, or a failed wait: either way the thread ends
+        if (hasOnChange->load())
+            postChange();
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TNTEventLog
+
+TNTEventLog::TNTEventLog()
+    : wait_(std::make_shared<WaitState>())
+{
+    wait_->owner = this;
+    changeEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    stopEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+}
+
+TNTEventLog::~TNTEventLog()
+{
+    try {
+        if (Active())
+            SetActive(false);
+    } catch (const ENTException&) {
+        // A log that cannot be closed is let go with the reader.
+    }
+    wait_->owner = nullptr;
+    StopWaitThread();
+    CloseHandle(changeEvent_);
+    CloseHandle(stopEvent_);
+}
+
+void TNTEventLog::StartWaitThread()
+{
+    if (wait_->thread.joinable())
+        return;
+    std::promise<void> done;
+    wait_->finished = done.get_future();
+    auto terminated = std::shared_ptr<std::atomic<bool>>(wait_, &wait_->terminated);
+    auto hasOnChange = std::shared_ptr<std::atomic<bool>>(wait_, &wait_->hasOnChange);
+    std::weak_ptr<WaitState> weak = wait_;
+    auto postChange = [weak]() {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [weak]() {
+                if (auto state = weak.lock(); state && state->owner)
+                    state->owner->DoChange();
+            },
+            Qt::QueuedConnection);
+    };
+    const HANDLE change = changeEvent_;
+    const HANDLE stop = stopEvent_;
+    wait_->thread = std::thread([terminated, hasOnChange, change, stop, postChange, p = std::move(done)]() mutable {
+        waitThreadLoop(terminated, hasOnChange, change, stop, postChange);
+        p.set_value();
+    });
+}
+
+void TNTEventLog::StopWaitThread()
+{
+    if (!wait_->thread.joinable())
+        return;
+    wait_->terminated = true;
+    SetEvent(stopEvent_);
+    if (wait_->finished.wait_for(std::chrono::milliseconds(500)) == std::future_status::ready)
+        wait_->thread.join();
+    else
+        wait_->thread.detach(); // it holds only shared state, never the reader
+}
+
+void TNTEventLog::SetOnChange(TNotifyEvent handler)
+{
+    onChange_ = std::move(handler);
+    wait_->hasOnChange = static_cast<bool>(onChange_);
+}
+
+void TNTEventLog::Loaded()
+{
+    TNTPersistent::Loaded();
+    StartWaitThread();
+    if (activeWhenLoaded_) {
+        activeWhenLoaded_ = false;
+        SetActive(true);
+    }
+}
+
+void TNTEventLog::DoChange()
+{
+    cachedCount_ = -1;
+    cachedOldest_ = -1;
+    if (onChange_)
+        onChange_(this);
+}
+
+void TNTEventLog::SetActive(bool value)
+{
+    if (value == (IsLoading() ? activeWhenLoaded_ : Active()))
+        return;
+    cachedCount_ = -1;
+    cachedOldest_ = -1;
+    if (IsLoading()) {
+        activeWhenLoaded_ = value;
+        return;
+    }
+    if (value) {
+        if (!trimmed(backupFileName_).empty())
+            OpenBackupLog();
+        else
+            OpenLog();
+    } else {
+        CloseLog();
+    }
+}
+
+void TNTEventLog::CheckSourceName() const
+{
+    if (sourceName_.empty())
+        RaiseNTError("Unknown SourceName", -1);
+}
+
+void TNTEventLog::OpenLog()
+{
+    if (IsLoading())
+        return;
+    CheckSourceName();
+    const char* server = MachineName().empty() ? nullptr : MachineName().c_str();
+    SetLastError(0);
+    HANDLE h = OpenEventLogA(server, sourceName_.c_str());
+    if (!h)
+        RaiseLastNTError();
+    if (!h)
+        RaiseNTError(FormatSystemError(ERROR_INVALID_HANDLE), static_cast<std::int32_t>(ERROR_INVALID_HANDLE));
+    if (MachineName().empty() && IsWinNT()) {
+        SetLastError(0);
+        if (!NotifyChangeEventLog(h, changeEvent_)) {
+            const DWORD code = GetLastError();
+            CloseEventLog(h);
+            SetLastError(code);
+            RaiseLastNTError();
+        }
+    }
+    handle_ = h;
+}
+
+void TNTEventLog::OpenBackupLog()
+{
+    const char* server = MachineName().empty() ? nullptr : MachineName().c_str();
+    SetLastError(0);
+    HANDLE h = OpenBackupEventLogA(server, backupFileName_.empty() ? nullptr : backupFileName_.c_str());
+    if (!h)
+        RaiseLastNTError();
+    if (!h)
+        RaiseNTError(FormatSystemError(ERROR_INVALID_HANDLE), static_cast<std::int32_t>(ERROR_INVALID_HANDLE));
+    handle_ = h;
+}
+
+void TNTEventLog::CloseLog()
+{
+    cache_.Clear();
+    readDirection_ = 0;
+    if (!handle_)
+        return;
+    SetLastError(0);
+    if (!CloseEventLog(handle_))
+        RaiseLastNTError();
+    handle_ = nullptr;
+}
+
+void TNTEventLog::SetLogReadMode(TLogReadMode value)
+{
+    if (Active())
+        RaiseNTError("Cannot change log access mode while active", 0);
+    logReadMode_ = value;
+}
+
+void TNTEventLog::SetMachineName(const std::string& value)
+{
+    // FIXME: the category cache and the registry reader follow the computer
+    // once descriptions come from message files.
+    TNTPersistent::SetMachineName(value);
+}
+
+int TNTEventLog::GetEventCount()
+{
+    if (!Active())
+        return 0;
+    DWORD count = 0;
+    SetLastError(0);
+    if (!GetNumberOfEventLogRecords(handle_, &count))
+        RaiseLastNTError();
+    cachedCount_ = static_cast<std::int32_t>(count);
+    DWORD oldest = 0;
+    SetLastError(0);
+    if (!GetOldestEventLogRecord(handle_, &oldest))
+        RaiseLastNTError();
+    cachedOldest_ = static_cast<std::int32_t>(oldest);
+    return cachedCount_;
+}
+
+int TNTEventLog::GetCachedEventCount()
+{
+    if (cachedCount_ < 0)
+        cachedCount_ = GetEventCount();
+    return cachedCount_;
+}
+
+int TNTEventLog::GetOldestRecord()
+{
+    if (cachedOldest_ < 0)
+        GetEventCount();
+    return cachedOldest_;
+}
+
+void TNTEventLog::DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead)
+{
+    const std::size_t end = std::min<std::size_t>(bytesRead, buffer.size());
+    const auto oldest = static_cast<DWORD>(GetOldestRecord());
+    std::size_t position = 0;
+    while (position + sizeof(DWORD) <= end) {
+        DWORD length;
+        std::memcpy(&length, buffer.data() + position, sizeof length);
+        if (length == 0)
+            break;
+        auto item = std::make_unique<TEventItem>(this);
+        item->ReadRecord(buffer.data() + position, end - position, oldest);
+        cache_.Add(std::move(item));
+        position += length;
+    }
+}
+
+TEventItem* TNTEventLog::GetEvent(int index)
+{
+    const int count = GetCachedEventCount();
+    if (count < 0 || index >= count || index < 0)
+        RaiseNTError(formatted("The event %d is not available at server any more.", index), -1);
+
+    const DWORD record = static_cast<DWORD>(index) + static_cast<DWORD>(GetOldestRecord());
+    if (TEventItem* cached = cache_.Find(record))
+        return cached;
+
+    DWORD flags = 0;
+    DWORD offset = 0;
+    if (logReadMode_ == lrmSequential) {
+        if (readDirection_ == 0)
+            readDirection_ = (count / 2 < index) ? 2 : 1;
+        flags = readDirection_ == 1 ? (EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ)
+                                    : (EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ);
+    } else {
+        readDirection_ = 1;
+        cache_.Clear();
+        flags = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
+        offset = record;
+    }
+
+    std::vector<BYTE> buffer(bufferSize_);
+    for (;;) {
+        std::fill(buffer.begin(), buffer.end(), 0);
+        DWORD bytesRead = 0;
+        DWORD bytesNeeded = 0;
+        SetLastError(0);
+        if (!ReadEventLogA(handle_, flags, offset, buffer.data(), static_cast<DWORD>(buffer.size()), &bytesRead,
+                           &bytesNeeded)) {
+            const DWORD code = GetLastError();
+            if (code == ERROR_HANDLE_EOF)
+                break;
+            if (code != ERROR_INSUFFICIENT_BUFFER)
+                RaiseNTError(FormatSystemError(code), static_cast<std::int32_t>(code));
+            // One record is larger than the buffer: grow it to the size
+            // needed and keep that size from now on.
+            bufferSize_ = std::max<std::size_t>(bytesNeeded, kBatchSize);
+            buffer.assign(bufferSize_, 0);
+            bytesRead = 0;
+            SetLastError(0);
+            if (!ReadEventLogA(handle_, flags, offset, buffer.data(), static_cast<DWORD>(buffer.size()), &bytesRead,
+                               &bytesNeeded)) {
+                if (GetLastError() == ERROR_HANDLE_EOF)
+                    break;
+                RaiseLastNTError();
+                break;
+            }
+        }
+        if (bytesRead == 0)
+            break; // nothing more to read: the end of the log
+        DecodeBatch(buffer, bytesRead);
+        if (cache_.Find(record))
+            break;
+        if (logReadMode_ == lrmRandom)
+            break; // the seek read did not give the record: the log changed under us
+    }
+    return cache_.Find(record);
+}
+
+std::string TNTEventLog::GetDescription(int index)
+{
+    TEventItem* item = GetEvent(index);
+    if (!item)
+        return {};
+    // FIXME: descriptions come from the sources' message files.
+    std::string text = "The description for Event ID ( " + std::to_string(item->EventID & 0xFFFF) +
+                       " ) in Source ( " + item->Source +
+                       " ) could not be found. It contains the following insertion string(s): .";
+    for (const std::string& s : item->Strings)
+        text += "\r\n" + s;
+    if (onDescriptionNotFound_)
+        onDescriptionNotFound_(this, text);
+    return text;
+}
+
+std::string TNTEventLog::GetCategoryName(const std::string& /*source*/, std::uint16_t category)
+{
+    if (category == 0)
+        return "None";
+    // FIXME: category texts come from the sources' message files.
+    return {};
+}
+
+bool TNTEventLog::LookupAccount(const std::vector<BYTE>& /*sid*/, std::string& /*domain*/, std::string& /*name*/)
+{
+    // FIXME: account names come with the SID lookup.
+    return false;
+}
+
+void TNTEventLog::Backup()
+{
+    SetLastError(0);
+    if (!BackupEventLogA(handle_, backupFileName_.c_str()))
+        RaiseLastNTError();
+}
+
+void TNTEventLog::Clear()
+{
+    SetLastError(0);
+    if (!ClearEventLogA(handle_, nullptr))
+        RaiseLastNTError();
+}
+
+void TNTEventLog::GetLogNames(std::vector<std::string>& names)
+{
+    names.clear();
+    // FIXME: the log names come from the computer's registry.
+}

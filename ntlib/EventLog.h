@@ -1,0 +1,115 @@
+#pragma once
+// The event-log reader: one live log (of the local or a remote computer) or
+// one backup file, whose events it hands out by index (0 = the oldest)
+// through a cache of decoded items.
+
+#include "EventItem.h"
+#include "NTCommon.h"
+
+#include "platform/Win32Types.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TNTEventLog;
+
+enum TLogReadMode : std::uint8_t {
+    lrmRandom = 0,
+    lrmSequential = 1,
+};
+
+using TNotifyEvent = std::function<void(TNTEventLog* sender)>;
+using TDescriptionNotFound = std::function<void(TNTEventLog* sender, std::string& AMessage)>;
+
+// The decoded items of one reader, by record number.  It owns them: an item
+// handed out stays valid until the cache is cleared.
+class TEventCache {
+public:
+    // Keeps the item unless one with its record number is cached already.
+    TEventItem* Add(std::unique_ptr<TEventItem> item);
+    TEventItem* Find(DWORD recordNumber) const;
+    void Clear();
+    std::size_t Count() const { return items_.size(); }
+
+private:
+    std::unordered_map<DWORD, std::unique_ptr<TEventItem>> items_;
+};
+
+class TNTEventLog : public TNTPersistent {
+public:
+    TNTEventLog();
+    ~TNTEventLog() override;
+
+    bool Active() const { return handle_ != nullptr; }
+    void SetActive(bool value);
+
+    const std::string& SourceName() const { return sourceName_; }
+    void SetSourceName(const std::string& value) { sourceName_ = value; }
+    const std::string& BackupFileName() const { return backupFileName_; }
+    void SetBackupFileName(const std::string& value) { backupFileName_ = value; }
+    bool IncludeUserName() const { return includeUserName_; }
+    void SetIncludeUserName(bool value) { includeUserName_ = value; }
+    TLogReadMode LogReadMode() const { return logReadMode_; }
+    void SetLogReadMode(TLogReadMode value);
+
+    const TNotifyEvent& OnChange() const { return onChange_; }
+    void SetOnChange(TNotifyEvent handler);
+    const TDescriptionNotFound& OnDescriptionNotFound() const { return onDescriptionNotFound_; }
+    void SetOnDescriptionNotFound(TDescriptionNotFound handler) { onDescriptionNotFound_ = std::move(handler); }
+
+    void SetMachineName(const std::string& value) override;
+    void Loaded() override;
+
+    // Re-reads the count and the oldest record number from the platform.
+    int GetEventCount();
+    // The event at an index, or nullptr when the log ended before it.
+    TEventItem* GetEvent(int index);
+    std::string GetDescription(int index);
+    std::string GetCategoryName(const std::string& source, std::uint16_t category);
+    void Backup();
+    void Clear();
+    void GetLogNames(std::vector<std::string>& names);
+
+    int GetCachedEventCount();
+    int GetOldestRecord();
+
+    // The account of a SID on this reader's computer; false when unknown.
+    bool LookupAccount(const std::vector<BYTE>& sid, std::string& domain, std::string& name);
+
+    // The work size of the read buffer (grows when one record is larger).
+    std::size_t ReadBufferSize() const { return bufferSize_; }
+
+private:
+    struct WaitState;
+
+    void OpenLog();
+    void OpenBackupLog();
+    void CloseLog();
+    void CheckSourceName() const;
+    void DoChange();
+    void StartWaitThread();
+    void StopWaitThread();
+    void DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead);
+
+    std::string sourceName_;
+    std::string backupFileName_;
+    bool includeUserName_ = true;
+    TLogReadMode logReadMode_ = lrmSequential;
+    TNotifyEvent onChange_;
+    TDescriptionNotFound onDescriptionNotFound_;
+    bool activeWhenLoaded_ = false;
+
+    HANDLE handle_ = nullptr;
+    HANDLE changeEvent_ = nullptr;
+    HANDLE stopEvent_ = nullptr;
+    std::shared_ptr<WaitState> wait_;
+    TEventCache cache_;
+    std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
+    std::int32_t cachedCount_ = -1;
+    std::int32_t cachedOldest_ = -1;
+    std::size_t bufferSize_ = 16384;
+};

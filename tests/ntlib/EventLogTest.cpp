@@ -1,0 +1,208 @@
+#include "FakeEventLogService.h"
+#include "RecordBuilder.h"
+
+#include "ntlib/EventLog.h"
+#include "ntlib/FunctionBinding.h"
+#include "ntlib/NTException.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+class ReaderTest : public ::testing::Test {
+protected:
+    FakeEventLogService service; // before the binding: the fake's exports get bound
+    ScopedSystemFunctions bound;
+    TNTEventLog log;
+
+    void open()
+    {
+        log.SetSourceName("Application");
+        log.SetActive(true);
+    }
+};
+
+std::string messageOf(const std::function<void()>& f, std::int32_t* code = nullptr)
+{
+    try {
+        f();
+    } catch (const ENTException& e) {
+        if (code)
+            *code = e.ErrorCode();
+        return e.what();
+    }
+    return "<no exception>";
+}
+
+} // namespace
+
+TEST_F(ReaderTest, EmptyAndInactiveReadersHaveNoEvents)
+{
+    EXPECT_EQ(log.GetEventCount(), 0);
+    std::int32_t code = 0;
+    EXPECT_EQ(messageOf([&] { log.GetEvent(0); }, &code), "The event 0 is not available at server any more.");
+    EXPECT_EQ(code, -1);
+
+    open();
+    EXPECT_EQ(log.GetEventCount(), 0);
+    EXPECT_EQ(messageOf([&] { log.GetEvent(0); }), "The event 0 is not available at server any more.");
+}
+
+TEST_F(ReaderTest, UnknownSourceNameIsRefused)
+{
+    std::int32_t code = 0;
+    EXPECT_EQ(messageOf([&] { log.SetActive(true); }, &code), "Unknown SourceName");
+    EXPECT_EQ(code, -1);
+    EXPECT_FALSE(log.Active());
+}
+
+TEST_F(ReaderTest, BlankBackupFileNameOpensTheLiveLog)
+{
+    log.SetBackupFileName("   ");
+    open();
+    EXPECT_TRUE(log.Active());
+}
+
+TEST_F(ReaderTest, ReadDirectionIsChosenOnTheFirstMiss)
+{
+    struct Case {
+        int first;
+        DWORD flags;
+    } cases[] = {{5, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ},
+                 {6, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ}};
+    service.addRecords(10);
+    for (const Case& c : cases) {
+        open();
+        service.readFlags.clear();
+        ASSERT_NE(log.GetEvent(c.first), nullptr);
+        ASSERT_FALSE(service.readFlags.empty());
+        EXPECT_EQ(service.readFlags.front(), c.flags) << "first index " << c.first;
+        log.SetActive(false);
+    }
+}
+
+TEST_F(ReaderTest, EveryIndexInBothDirectionsGivesItsRecord)
+{
+    service.oldest = 500;
+    service.addRecords(2000);
+    for (bool newestFirst : {false, true}) {
+        open();
+        ASSERT_EQ(log.GetEventCount(), 2000);
+        service.reads = 0;
+        for (int k = 0; k < 2000; ++k) {
+            const int index = newestFirst ? 1999 - k : k;
+            TEventItem* item = log.GetEvent(index);
+            ASSERT_NE(item, nullptr);
+            EXPECT_EQ(item->Index, index);
+            EXPECT_EQ(item->RecordNumber, 500u + static_cast<DWORD>(index));
+            ASSERT_EQ(item->Strings.size(), 1u);
+            EXPECT_EQ(item->Strings[0], "record " + std::to_string(item->RecordNumber));
+        }
+        // One platform read per 16 KB batch, not one per event.
+        EXPECT_LT(service.reads, 2000 / 50);
+        log.SetActive(false);
+    }
+}
+
+TEST_F(ReaderTest, HugeRecordGrowsTheBufferOnceAndKeepsIt)
+{
+    service.addRecords(1, 40000);
+    service.addRecords(3);
+    open();
+    ASSERT_NE(log.GetEvent(0), nullptr);
+    EXPECT_GT(log.ReadBufferSize(), 40000u);
+    const std::size_t grown = log.ReadBufferSize();
+    ASSERT_NE(log.GetEvent(3), nullptr);
+    EXPECT_EQ(log.ReadBufferSize(), grown);
+}
+
+TEST_F(ReaderTest, EndOfLogBeforeTheRecordGivesNothing)
+{
+    service.addRecords(5);
+    open();
+    ASSERT_EQ(log.GetEventCount(), 5);
+    service.records.resize(2); // records removed after the count was read
+    EXPECT_EQ(log.GetEvent(4), nullptr);
+}
+
+TEST_F(ReaderTest, ReadErrorIsRaisedWithTheSystemText)
+{
+    service.addRecords(5);
+    open();
+    service.failNextReadWith = ERROR_EVENTLOG_FILE_CORRUPT;
+    std::int32_t code = 0;
+    EXPECT_EQ(messageOf([&] { log.GetEvent(0); }, &code), "1500: The event log file is corrupted.\r\n");
+    EXPECT_EQ(code, 1500);
+    EXPECT_NE(log.GetEvent(0), nullptr); // the next call reads again
+}
+
+TEST_F(ReaderTest, RandomModeSeeksAndNeverLoops)
+{
+    service.addRecords(100);
+    log.SetLogReadMode(lrmRandom);
+    open();
+    TEventItem* item = log.GetEvent(42);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Index, 42);
+    EXPECT_EQ(service.readFlags.back(), EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ);
+
+    service.seekReturnsWrongRecord = true;
+    service.reads = 0;
+    EXPECT_EQ(log.GetEvent(10), nullptr);
+    EXPECT_EQ(service.reads, 1);
+}
+
+TEST_F(ReaderTest, ReadModeCannotChangeWhileActive)
+{
+    open();
+    std::int32_t code = -5;
+    EXPECT_EQ(messageOf([&] { log.SetLogReadMode(lrmSequential); }, &code),
+              "Cannot change log access mode while active");
+    EXPECT_EQ(code, 0);
+    log.SetActive(false);
+    log.SetLogReadMode(lrmRandom);
+    EXPECT_EQ(log.LogReadMode(), lrmRandom);
+}
+
+TEST_F(ReaderTest, ClosingFreesTheCacheAndForgetsTheDirection)
+{
+    service.addRecords(10);
+    open();
+    ASSERT_NE(log.GetEvent(9), nullptr);
+    log.SetActive(false);
+    EXPECT_EQ(log.GetEventCount(), 0);
+    open();
+    service.readFlags.clear();
+    ASSERT_NE(log.GetEvent(0), nullptr);
+    EXPECT_EQ(service.readFlags.front(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ);
+}
+
+TEST_F(ReaderTest, StreamedActiveIsAppliedWhenLoaded)
+{
+    service.addRecords(3);
+    TNTEventLog streamed;
+    streamed.BeginLoading();
+    streamed.SetSourceName("Application");
+    streamed.SetActive(true);
+    EXPECT_FALSE(streamed.Active());
+    streamed.Loaded();
+    EXPECT_TRUE(streamed.Active());
+    EXPECT_EQ(streamed.GetEventCount(), 3);
+}
+
+TEST(ReaderLifetime, ReaderNeverLoadedOrLoadedIsDestroyedPromptly)
+{
+    const auto start = std::chrono::steady_clock::now();
+    {
+        TNTEventLog neverLoaded;
+    }
+    {
+        TNTEventLog loaded;
+        loaded.Loaded();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
