@@ -131,11 +131,13 @@ BOOL CloseEventLog(HANDLE eventLog)
 BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID buffer, DWORD bytesToRead,
                    DWORD* bytesRead, DWORD* minNumberOfBytesNeeded)
 {
+    if (!bytesRead || !minNumberOfBytesNeeded)
+        return fail(ERROR_INVALID_PARAMETER);
+    *bytesRead = 0;
+    *minNumberOfBytesNeeded = 0;
     auto handle = lookup(eventLog);
     if (!handle)
         return fail(ERROR_INVALID_HANDLE);
-    if (!bytesRead || !minNumberOfBytesNeeded)
-        return fail(ERROR_INVALID_PARAMETER);
     std::lock_guard lock(handle->cursorMutex);
     const DWORD result = handle->withImage([&](const evt::EvtLogImage& image, std::uint64_t generation) {
         return handle->cursor.read(image, generation, readFlags, recordOffset, static_cast<BYTE*>(buffer),

@@ -116,11 +116,15 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         why = "an event holds at most 65535 insertion strings";
         return ERROR_INVALID_PARAMETER;
     }
-    if (EncodedRecordLength(record) > 0x7FFFFFF0u || minLength > 0x7FFFFFF0u) {
+    if (minLength > 0x7FFFFFF0u) {
         why = "the event is too large";
         return ERROR_INVALID_PARAMETER;
     }
     const std::vector<BYTE> bytes = EncodeRecord(record, minLength);
+    if (bytes.size() > 0x7FFFFFF0u) {
+        why = "the event is too large";
+        return ERROR_INVALID_PARAMETER;
+    }
     const DWORD length = static_cast<DWORD>(bytes.size());
     RecordLayout layout;
     if (!ScanRecord(bytes.data(), length, layout, why))
@@ -202,7 +206,7 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         joinedOffset_ = at;
         hasJoined_ = true;
         flags_ |= kFlagWrap;
-    } else if (newEof < at) {
+    } else if (newEof < at || static_cast<std::uint64_t>(newEof) + kEofSize > end_) {
         flags_ |= kFlagWrap;
     }
     writeRing(at, bytes.data(), length, &ranges);

@@ -117,7 +117,8 @@ bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& wh
         return false;
     }
     ansi += l.dataLength;
-    ansi = ((ansi + 3) & ~std::uint64_t{3}) + 4;
+    ansi += 4 - ansi % 4; // the padding is 1 to 4 bytes, as the platform writes it
+    ansi += 4;
     if (ansi > 0x7FFFFFFF) {
         why = "record is too large";
         return false;
@@ -187,8 +188,9 @@ void WriteAnsiRecord(const BYTE* p, const RecordLayout& l, BYTE* out)
     if (l.dataLength != 0)
         std::memcpy(w, p + l.dataOffset, l.dataLength);
     w += l.dataLength;
-    while ((w - out) % 4 != 0)
+    do
         *w++ = 0;
+    while ((w - out) % 4 != 0);
     writeLe32(w, l.ansiLength);
 
     writeLe32(out + kRecLength, l.ansiLength);
@@ -206,13 +208,13 @@ std::size_t EncodedRecordLength(const EvtRecord& r)
     for (const std::string& s : r.strings)
         n += 2 * (Utf16FromUtf8(s).size() + 1);
     n += r.data.size();
-    return ((n + 3) & ~std::size_t{3}) + 4;
+    return n + (4 - n % 4) + 4;
 }
 
 std::vector<BYTE> EncodeRecord(const EvtRecord& r, DWORD minLength)
 {
     std::vector<BYTE> out(kRecordFixedSize, 0);
-    out.reserve(EncodedRecordLength(r) + 16);
+    out.reserve(kRecordFixedSize + 2 * (r.source.size() + r.computer.size()) + r.data.size() + 64);
     appendUtf16(out, Utf16FromUtf8(r.source));
     appendUtf16(out, Utf16FromUtf8(r.computer));
     while (out.size() % 4 != 0)
@@ -224,8 +226,11 @@ std::vector<BYTE> EncodeRecord(const EvtRecord& r, DWORD minLength)
         appendUtf16(out, Utf16FromUtf8(s));
     const std::size_t dataOffset = out.size();
     out.insert(out.end(), r.data.begin(), r.data.end());
-    while (out.size() % 4 != 0)
+    // 1 to 4 bytes of padding: the platform always pads, also an aligned end
+    // (and other readers rely on the parts ending before the padding).
+    do
         out.push_back(0);
+    while (out.size() % 4 != 0);
     while (out.size() + 4 < minLength)
         out.push_back(0);
     while (out.size() % 4 != 0)

@@ -10,7 +10,8 @@
 //         user SID at UserSidOffset (UserSidLength bytes)
 //         insertion strings at StringOffset, each NUL-terminated
 //         data at DataOffset (DataLength bytes)
-//         (padding to a multiple of 4)
+//         padding: 1 to 4 bytes up to a multiple of 4 (written so; any
+//         amount is read)
 //   end-4 a copy of Length
 
 #include "Win32Types.h"
