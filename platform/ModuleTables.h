@@ -10,4 +10,7 @@ namespace platform {
 // Event-log service functions (advapi32 and, under the same names, varovu32).
 std::vector<ModuleExport> EventLogExports();
 
+// Registry functions (advapi32 and, under the same names, varovu32).
+std::vector<ModuleExport> RegistryExports();
+
 } // namespace platform
