@@ -138,6 +138,7 @@ void NetConnections::Clear()
 ScopedWNetTrace::ScopedWNetTrace()
 {
     std::lock_guard lock(g_traceMutex);
+    previous_ = g_trace;
     g_trace = this;
 }
 
@@ -145,7 +146,7 @@ ScopedWNetTrace::~ScopedWNetTrace()
 {
     std::lock_guard lock(g_traceMutex);
     if (g_trace == this)
-        g_trace = nullptr;
+        g_trace = previous_;
 }
 
 std::vector<std::string> ScopedWNetTrace::Calls() const

@@ -52,7 +52,8 @@ private:
 };
 
 // Records the network calls of this process while it lives, one line per
-// call ("add \\SRV1\IPC$ = 1219", "cancel \\SRV1\IPC$ = 0"); for tests.
+// call ("add \\SRV1\IPC$ = 1219", "cancel \\SRV1\IPC$ = 0"); for tests.  The
+// innermost trace records.
 class ScopedWNetTrace {
 public:
     ScopedWNetTrace();
@@ -64,6 +65,7 @@ public:
 
 private:
     friend void TraceWNetCall(const std::string& line);
+    ScopedWNetTrace* previous_;
     std::vector<std::string> calls_;
 };
 

@@ -358,7 +358,7 @@ private:
                     end = chunk.size();
                 const std::string_view token = trimmed(chunk.substr(start, end - start));
                 if (token.empty()) {
-                    if (!last || !trimmed(chunk.substr(start)).empty())
+                    if (!last) // only the end may follow a comma
                         fail("an empty entry in a hex list");
                 } else {
                     DWORD value = 0;
