@@ -68,6 +68,7 @@ void addBuiltIns(ModuleRegistry& r)
     for (const char* module : {"advapi32.dll", "varovu32.dll"}) {
         addExports(r, module, EventLogExports());
         addExports(r, module, SecurityExports());
+        addExports(r, module, RegistryExports());
     }
     addExports(r, "advapi32.dll", SidStringExports());
     r.modules["netapi32.dll"].name = "netapi32.dll";

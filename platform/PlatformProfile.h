@@ -27,6 +27,8 @@ struct PlatformProfile {
     static PlatformProfile win9x(bool withRemoteAdministration);
 };
 
+// The current profile; the first call looks up the site (Site.h), whose
+// site.ini may name the profile.
 const PlatformProfile& CurrentProfile();
 void SetProfile(const PlatformProfile& profile);
 
