@@ -196,13 +196,13 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                 refuseUnknownKeys(section, {"Comment"});
                 site->providers_.push_back(SiteProvider{argument, valueOf(section, "Comment"), {}});
             } else if (kind == "DOMAIN" && !argument.empty()) {
-                refuseUnknownKeys(section, {"Provider", "Comment"});
+                refuseUnknownKeys(section, {"Provider", "Comment", "Controller"});
                 if (!validName(argument))
                     fail(section.line, "\"" + argument + "\" is not a domain name (1 to 15 letters, digits, '-', '_')");
                 if (!domainIndex.emplace(upper(argument), site->domains_.size()).second)
                     fail(section.line, "the domain " + argument + " is given twice");
-                site->domains_.push_back(
-                    SiteDomain{argument, valueOf(section, "Provider"), valueOf(section, "Comment"), {}});
+                site->domains_.push_back(SiteDomain{argument, valueOf(section, "Provider"), valueOf(section, "Comment"),
+                                                    {}, upper(valueOf(section, "Controller"))});
             } else if (kind == "COMPUTER" && !argument.empty()) {
                 refuseUnknownKeys(section, {"Domain", "Comment", "Reachable", "RequiresConnection"});
                 if (!validName(argument))

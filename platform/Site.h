@@ -6,6 +6,7 @@
 //     <site>/hosts/<NAME>/C/...                drive C: of computer NAME
 //     <site>/hosts/<NAME>/registry/HKLM.reg    its HKEY_LOCAL_MACHINE
 //                                              (a registry file, RegistryFile.h)
+//     <site>/hosts/<NAME>/registry/accounts.txt  its accounts (AccountTable.h)
 //
 // Names of directories and files below hosts/ are matched without regard to
 // case, as the platform matches paths.  A computer without a directory has
@@ -28,6 +29,8 @@
 //     [Domain CORP]               a domain or workgroup
 //     Provider=...                optional; the first provider
 //     Comment=...                 optional
+//     Controller=DC1              optional: the computer that answers for
+//                                 the domain's accounts
 //
 //     [Computer SERVER1]
 //     Domain=CORP                 optional; a computer outside every domain
@@ -87,6 +90,7 @@ struct SiteDomain {
     std::string provider;
     std::string comment;
     std::vector<std::string> computers; // in the order of their sections
+    std::string controller;             // upper case; empty for a workgroup
 };
 
 struct SiteProvider {
