@@ -81,6 +81,11 @@ inline constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x0800;
 inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 inline constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x2000;
 inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x00FF;
+// This platform's own flag, with FORMAT_MESSAGE_ARGUMENT_ARRAY: every entry
+// points to a text, as an event's insertion strings do; a numeric or
+// character format then prints the text in the format's width instead of
+// reading the pointer as a number.
+inline constexpr DWORD FORMAT_MESSAGE_STRING_ARGUMENTS = 0x00010000;
 
 // Formats a message into the caller's buffer and returns the number of
 // characters stored without the terminating NUL, or 0 with the last error set.

@@ -252,24 +252,33 @@ public:
         if (!parseFormat(spec, how_.limit + 1, f))
             return false;
         std::size_t index = number - 1;
-        std::uintptr_t entry = 0;
+        std::int64_t star = 0;
         if (f.widthFromArgument) {
-            if (!argument(index++, entry))
+            if (!starArgument(index++, star))
                 return false;
-            const auto width = static_cast<std::int32_t>(entry);
-            f.left = f.left || width < 0;
-            f.width = std::min<std::size_t>(width < 0 ? -static_cast<std::int64_t>(width) : width, how_.limit + 1);
+            f.left = f.left || star < 0;
+            f.width = static_cast<std::size_t>(std::min<std::int64_t>(star < 0 ? -star : star, how_.limit + 1));
         }
         if (f.precisionFromArgument) {
-            if (!argument(index++, entry))
+            if (!starArgument(index++, star))
                 return false;
-            const auto precision = static_cast<std::int32_t>(entry);
-            if (precision >= 0)
-                f.precision = std::min<std::size_t>(precision, how_.limit + 1);
+            if (star >= 0)
+                f.precision = static_cast<std::size_t>(std::min<std::int64_t>(star, how_.limit + 1));
         }
+        std::uintptr_t entry = 0;
         if (!argument(index, entry))
             return false;
 
+        if (how_.stringArguments && f.conversion != 's') {
+            // A text where the format wants a number or a character: the
+            // text itself, in the format's width.
+            Format asText = f;
+            asText.conversion = 's';
+            asText.size = Size::Default;
+            asText.precision.reset();
+            asText.zero = false;
+            return formatString(entry, asText, result);
+        }
         switch (f.conversion) {
         case 's':
         case 'S':
@@ -293,8 +302,36 @@ private:
         return true;
     }
 
-    static bool isWide(const Format& f)
+    // The value of a "*": the entry itself, or the number a text entry
+    // starts with.
+    bool starArgument(std::size_t index, std::int64_t& value) const
     {
+        std::uintptr_t entry = 0;
+        if (!argument(index, entry))
+            return false;
+        if (!how_.stringArguments) {
+            value = static_cast<std::int32_t>(entry);
+            return true;
+        }
+        if (entry == 0)
+            return false;
+        std::string_view text(reinterpret_cast<const char*>(entry));
+        bool negative = false;
+        std::size_t at = 0;
+        if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+            negative = text[at++] == '-';
+        value = 0;
+        for (; at < text.size() && isDigit(text[at]); ++at)
+            value = std::min<std::int64_t>(value * 10 + (text[at] - '0'), std::int64_t{1} << 40);
+        if (negative)
+            value = -value;
+        return true;
+    }
+
+    bool isWide(const Format& f) const
+    {
+        if (how_.stringArguments)
+            return false;
         // In the ANSI function "s" is narrow and "S" wide; h and l/w force one.
         if (f.size == Size::Short)
             return false;
@@ -330,7 +367,7 @@ private:
         return true;
     }
 
-    static void formatCharacter(std::uintptr_t entry, const Format& f, std::string& result)
+    void formatCharacter(std::uintptr_t entry, const Format& f, std::string& result) const
     {
         std::string text;
         if (isWide(f))

@@ -7,8 +7,8 @@
 //                    precision, each a number or "*", the sizes h, hh, l,
 //                    ll, I, I32, I64, w, z, t, j and the conversions s S c
 //                    C d i u x X o p); without one it is "!s!".  A "*"
-//                    takes its value from the next argument, the insert's
-//                    own value then following it.
+//                    takes the width (or precision) from the insert's own
+//                    argument entry, and the value moves on to the next.
 //   %0               ends the message here, with no line break after it
 //   %n               a hard line break (CR LF); %r a bare CR; %t a tab
 //   %% %. %! %space  the character itself; so is any other character after
@@ -42,6 +42,10 @@ inline constexpr std::size_t kMaxInsertNumber = 99;
 
 struct MessageExpansion {
     bool ignoreInserts = false;                 // copy "%1!fmt!" unchanged
+    // Every entry points to a UTF-8 text, whatever the format: a numeric or
+    // character format prints the text with the format's flags and width,
+    // and a "*" reads its value as a decimal number from the text.
+    bool stringArguments = false;
     DWORD maxWidth = 0;                         // 0, 1..254 or 255
     const std::uintptr_t* arguments = nullptr;  // null: no arguments at all
     std::size_t argumentCount = 0;

@@ -89,6 +89,7 @@ DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
         }
         how.arguments = static_cast<const std::uintptr_t*>(arguments);
         how.argumentCount = platform::kMaxInsertNumber;
+        how.stringArguments = (flags & FORMAT_MESSAGE_STRING_ARGUMENTS) != 0;
     }
     how.limit = size == 0 ? 0 : size - 1; // room for the NUL
     std::string result;

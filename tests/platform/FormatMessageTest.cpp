@@ -117,6 +117,27 @@ TEST(FormatMessageInserts, WidthAndPrecisionFromArguments)
     EXPECT_EQ(fromString("%99!*s!", &a).text, "%99!*s!");
 }
 
+TEST(FormatMessageInserts, StringArgumentsForEveryFormat)
+{
+    Arguments a;
+    a.text(1, "42").text(2, "text").text(3, "-7").text(4, "abc").text(5, "6").text(6, "xy");
+    const DWORD flags = FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_STRING_ARGUMENTS;
+    struct Case {
+        const char* format;
+        const char* expected;
+    } cases[] = {
+        {"%1!d! %1!lu! %1!x! %2!c! %2!S! %2!p!", "42 42 42 text text text"},
+        {"[%1!5d!] [%1!-5u!] [%1!05d!] [%1!.5d!] [%2!.2s!]", "[   42] [42   ] [   42] [42] [te]"},
+        {"[%5!*s!] [%3!*s!] [%5!.*s!]", "[    xy] [abc    ] [xy]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        EXPECT_EQ(format(flags, c.format, 0, a.entries.data()).text, c.expected);
+    }
+    // A null entry is still a missing argument.
+    EXPECT_EQ(format(flags, "%7!d!", 0, a.entries.data()).text, "%7!d!");
+}
+
 TEST(FormatMessageInserts, MissingArgumentsNeverCrash)
 {
     Arguments a;
