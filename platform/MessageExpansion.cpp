@@ -470,6 +470,10 @@ DWORD ExpandMessage(std::string_view text, const MessageExpansion& how, std::str
             i = end;
             continue;
         }
+        if (d == '\r' || d == '\n') {
+            ++i; // a "%" before a line break stands for nothing; the break stays
+            continue;
+        }
         switch (d) {
         case 'n': out.append("\r\n"); break;
         case 'r': out.append("\r"); break;

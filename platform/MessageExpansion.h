@@ -12,7 +12,8 @@
 //   %0               ends the message here, with no line break after it
 //   %n               a hard line break (CR LF); %r a bare CR; %t a tab
 //   %% %. %! %space  the character itself; so is any other character after
-//                    a "%" ("%\" gives "\"); a "%" at the very end is dropped
+//                    a "%" ("%\" gives "\"); a "%" at the very end or
+//                    before a line break is dropped
 //   line breaks      a line break of the text (CR LF or LF) is stored as CR
 //                    LF; with a maximum width it becomes a blank, and lines
 //                    are broken at blanks to fit the width (255: never)

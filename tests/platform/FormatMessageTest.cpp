@@ -175,6 +175,7 @@ TEST(FormatMessageEscapes, EscapesAndLineBreaks)
         {"other %q %\u00E9", "other q \u00E9"},
         {"stop%0 never seen %1", "stop"},
         {"trailing %", "trailing "},
+        {"before a break%\r\nnext%\nlast", "before a break\r\nnext\r\nlast"},
         {"line one\nline two\r\nend\r\n", "line one\r\nline two\r\nend\r\n"},
         {"bare\rCR", "bare\rCR"},
         {"%1%n%1%0\r\n", "x\r\nx"},
