@@ -81,11 +81,11 @@ struct Format {
     char conversion = 's';
 };
 
-std::size_t readNumber(std::string_view spec, std::size_t& at, std::size_t cap)
+std::size_t readNumber(std::string_view directive, std::size_t& at, std::size_t cap)
 {
     std::size_t value = 0;
-    while (at < spec.size() && isDigit(spec[at])) {
-        value = std::min(cap, value * 10 + static_cast<std::size_t>(spec[at] - '0'));
+    while (at < directive.size() && isDigit(directive[at])) {
+        value = std::min(cap, value * 10 + static_cast<std::size_t>(directive[at] - '0'));
         ++at;
     }
     return value;
@@ -97,11 +97,11 @@ bool startsWith(std::string_view s, std::size_t at, std::string_view prefix)
 }
 
 // Parses a printf-style format; false for anything it does not know.
-bool parseFormat(std::string_view spec, std::size_t cap, Format& f)
+bool parseFormat(std::string_view directive, std::size_t cap, Format& f)
 {
     std::size_t at = 0;
-    for (; at < spec.size(); ++at) {
-        const char c = spec[at];
+    for (; at < directive.size(); ++at) {
+        const char c = directive[at];
         if (c == '-')
             f.left = true;
         else if (c == '+')
@@ -115,32 +115,32 @@ bool parseFormat(std::string_view spec, std::size_t cap, Format& f)
         else
             break;
     }
-    if (at < spec.size() && spec[at] == '*') {
+    if (at < directive.size() && directive[at] == '*') {
         f.widthFromArgument = true;
         ++at;
     } else {
-        f.width = readNumber(spec, at, cap);
+        f.width = readNumber(directive, at, cap);
     }
-    if (at < spec.size() && spec[at] == '.') {
+    if (at < directive.size() && directive[at] == '.') {
         ++at;
-        if (at < spec.size() && spec[at] == '*') {
+        if (at < directive.size() && directive[at] == '*') {
             f.precisionFromArgument = true;
             ++at;
         } else {
-            f.precision = readNumber(spec, at, cap);
+            f.precision = readNumber(directive, at, cap);
         }
     }
-    if (startsWith(spec, at, "hh")) {
+    if (startsWith(directive, at, "hh")) {
         f.size = Size::Char;
         at += 2;
-    } else if (startsWith(spec, at, "ll") || startsWith(spec, at, "I64")) {
+    } else if (startsWith(directive, at, "ll") || startsWith(directive, at, "I64")) {
         f.size = Size::LongLong;
-        at += spec[at] == 'l' ? 2 : 3;
-    } else if (startsWith(spec, at, "I32")) {
+        at += directive[at] == 'l' ? 2 : 3;
+    } else if (startsWith(directive, at, "I32")) {
         f.size = Size::Long;
         at += 3;
-    } else if (at < spec.size()) {
-        switch (spec[at]) {
+    } else if (at < directive.size()) {
+        switch (directive[at]) {
         case 'h': f.size = Size::Short; ++at; break;
         case 'l': f.size = Size::Long; ++at; break;
         case 'w': f.size = Size::Wide; ++at; break;
@@ -151,9 +151,9 @@ bool parseFormat(std::string_view spec, std::size_t cap, Format& f)
         default: break;
         }
     }
-    if (at + 1 != spec.size())
+    if (at + 1 != directive.size())
         return false;
-    f.conversion = spec[at];
+    f.conversion = directive[at];
     return std::string_view("sScCdiuxXop").find(f.conversion) != std::string_view::npos;
 }
 
@@ -246,10 +246,10 @@ public:
     {
     }
 
-    bool format(std::size_t number, std::string_view spec, std::string& result) const
+    bool format(std::size_t number, std::string_view directive, std::string& result) const
     {
         Format f;
-        if (!parseFormat(spec, how_.limit + 1, f))
+        if (!parseFormat(directive, how_.limit + 1, f))
             return false;
         std::size_t index = number - 1;
         std::int64_t star = 0;
@@ -454,16 +454,16 @@ DWORD ExpandMessage(std::string_view text, const MessageExpansion& how, std::str
             std::size_t number = static_cast<std::size_t>(d - '0');
             if (end < text.size() && isDigit(text[end]))
                 number = number * 10 + static_cast<std::size_t>(text[end++] - '0');
-            std::string_view spec = "s";
+            std::string_view directive = "s";
             if (end < text.size() && text[end] == '!') {
                 const std::size_t close = text.find('!', end + 1);
                 if (close != std::string_view::npos) {
-                    spec = text.substr(end + 1, close - end - 1);
+                    directive = text.substr(end + 1, close - end - 1);
                     end = close + 1;
                 }
             }
             std::string formatted;
-            if (!how.ignoreInserts && inserts.format(number, spec, formatted))
+            if (!how.ignoreInserts && inserts.format(number, directive, formatted))
                 out.append(formatted);
             else
                 out.append(text.substr(i, end - i));
