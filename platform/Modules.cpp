@@ -1,5 +1,6 @@
 #include "Modules.h"
 
+#include "DataFileModules.h"
 #include "HandleTable.h"
 #include "Kernel32.h"
 #include "ModuleTables.h"
@@ -154,6 +155,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 
 BOOL FreeLibrary(HMODULE module)
 {
+    if (platform::IsDataFileModule(module))
+        return platform::FreeDataFileModule(module) ? TRUE : FALSE;
     ModuleRegistry& r = registry();
     std::lock_guard lock(r.mutex);
     auto h = handleNames().find(reinterpret_cast<std::uintptr_t>(module));

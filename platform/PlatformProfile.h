@@ -21,6 +21,9 @@ struct PlatformProfile {
     // Entry points, as "module!Name" in lower-case module form, that
     // GetProcAddress does not find although the module loads.
     std::set<std::string> missingProcs;
+    // The language of the user and of the system (0x0409, English (United
+    // States)): the one that message look-ups in language 0 prefer.
+    WORD uiLanguage = 0x0409;
 
     static PlatformProfile nt5();
     static PlatformProfile nt6();
