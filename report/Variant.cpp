@@ -140,8 +140,10 @@ double Variant::toReal(const FormatSettings& settings) const
 
 double Variant::toDateTime(const FormatSettings& settings) const
 {
+    if (type_ == VarType::Null)
+        CannotConvert(type_, VarType::DateTime);
     if (type_ != VarType::Text)
-        return type_ == VarType::Null ? (CannotConvert(type_, VarType::DateTime), 0.0) : toReal(settings);
+        return toReal(settings);
     double value = 0;
     if (TryTextToDateTime(text_, settings, value) || TryTextToReal(text_, settings.decimalSeparator, value))
         return value;
