@@ -154,9 +154,10 @@ TEST(Compile, ReportsTheFirstErrorWithLineAndColumn)
          "Line 4/5: Need \";\" or \"end\" here"},
         {{"begin x{c}y := 1 z end"}, "Line 1/18: Need \";\" or \"end\" here"},
         {{"begin", "\tx := 1", "\ty"}, "Line 3/2: Need \";\" or \"end\" here"},
-        // Limits of the design: refused, never run.
+        // Beyond the limits of the interpreter: refused, never run.
         {{"x := a*-b"}, "Line 1/6: Missing operand for \"*\""},
         {{"x := f(1, 2, 3, 4)"}, "Line 1/6: Too many arguments for F: at most 3"},
+        {{"x := f([ds.\"a(\"])"}, "Line 1/6: Need \")\" here"},
         {{"begin", "goto 10", "end"}, "Line 2/6: Undefined label \"10\""},
         {{"begin 1234567890123456: x := 1 end"}, "Line 1/7: Label is longer than 15 digits"},
         {{"x := " + Repeat("(", 300) + "1" + Repeat(")", 300)}, "Line 1/"},
