@@ -3,6 +3,7 @@
 #include "AdvApi32.h"
 #include "FunctionBinding.h"
 #include "NTException.h"
+#include "SidStore.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
@@ -409,10 +410,9 @@ std::string TNTEventLog::GetCategoryName(const std::string& /*source*/, std::uin
     return {};
 }
 
-bool TNTEventLog::LookupAccount(const std::vector<BYTE>& /*sid*/, std::string& /*domain*/, std::string& /*name*/)
+bool TNTEventLog::LookupAccount(const std::vector<BYTE>& sid, std::string& domain, std::string& name)
 {
-    // FIXME: account names come with the SID lookup.
-    return false;
+    return LookupAccountBySid(MachineName(), sid.data(), sid.size(), name, domain);
 }
 
 void TNTEventLog::Backup()

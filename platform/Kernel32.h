@@ -63,6 +63,18 @@ inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x00FF;
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
                      LPSTR buffer, DWORD size, void* arguments);
 
+// --- local memory ---
+inline constexpr UINT LMEM_FIXED = 0x0000;
+inline constexpr UINT LMEM_ZEROINIT = 0x0040;
+
+// A block of fixed memory; the platform's functions that hand out buffers
+// (ConvertSidToStringSidW) allocate them this way and the caller releases
+// them with LocalFree.  Only LMEM_FIXED and LMEM_ZEROINIT are known flags.
+HLOCAL LocalAlloc(UINT flags, std::size_t bytes);
+// Null on success (and for a null block); the block itself, with
+// ERROR_INVALID_HANDLE, when it is not a live block of LocalAlloc.
+HLOCAL LocalFree(HLOCAL memory);
+
 // --- computer name ---
 inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 // The local computer's name; `size` holds the buffer size in characters and

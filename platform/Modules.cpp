@@ -65,8 +65,11 @@ void addBuiltIns(ModuleRegistry& r)
     r.builtInsAdded = true;
     // The remote-administration library of Windows 9x offers the same
     // event-log, account and registry functions under the same names.
-    for (const char* module : {"advapi32.dll", "varovu32.dll"})
+    for (const char* module : {"advapi32.dll", "varovu32.dll"}) {
         addExports(r, module, EventLogExports());
+        addExports(r, module, SecurityExports());
+    }
+    addExports(r, "advapi32.dll", SidStringExports());
     r.modules["netapi32.dll"].name = "netapi32.dll";
 }
 

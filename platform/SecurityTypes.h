@@ -22,3 +22,5 @@ enum SID_NAME_USE : int {
 
 inline constexpr BYTE SID_REVISION = 1;
 inline constexpr BYTE SID_MAX_SUB_AUTHORITIES = 15;
+// 8 bytes of header and 15 sub-authorities of 4 bytes.
+inline constexpr DWORD SECURITY_MAX_SID_SIZE = 68;
