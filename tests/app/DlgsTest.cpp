@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -23,6 +24,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QEventLoop>
+
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -151,7 +154,8 @@ TEST_F(LogViewTest, ColumnsShowEachKindOfEvent)
         EXPECT_EQ(cell(row, lcEvent), QString::number(0x1234 + i + 1));
         EXPECT_EQ(cell(row, lcSource), QStringLiteral("Source %1").arg(i + 1));
         EXPECT_EQ(cell(row, lcCategory), QString::fromStdString(window->Model().EventAt(row)->CategoryName));
-        EXPECT_EQ(cell(row, lcUser), "N/A");
+        // S-1-5-18 has no domain: its name follows a lone backslash.
+        EXPECT_EQ(cell(row, lcUser), (i + 1) % 2 ? "\\SYSTEM" : "N/A");
         EXPECT_EQ(cell(row, lcComputer), QStringLiteral("HOST%1").arg(i + 1));
         EXPECT_EQ(m.data(m.index(row, lcSource), TEventListModel::EventTypeRole).toInt(),
                   static_cast<int>(EventTypeFromWin32(cases[i].platformType)));
@@ -476,6 +480,28 @@ TEST_F(LogViewTest, SplitterKeepsTheListsMinimumHeight)
     EXPECT_GE(window->lvLog()->height(), 60);
     splitter->setSizes({sizes[0] + sizes[1], 0});
     EXPECT_GE(window->meEventText()->height(), 50);
+}
+
+TEST_F(LogViewTest, ActivationInTheMdiAreaSyncsTheMainWindow)
+{
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    auto* second = new TfrmLogView(&host);
+    QPointer<TfrmLogView> guard(second);
+    area.addSubWindow(window.data());
+    area.addSubWindow(second);
+    window->show();
+    second->show();
+    area.setActiveSubWindow(window.data());
+    const int before = host.syncs;
+    area.setActiveSubWindow(second);
+    EXPECT_EQ(area.activeSubWindow(), second);
+    EXPECT_GT(host.syncs, before);
+    second->CloseWithoutQuestion();
+    flushDeletes();
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(area.subWindowList().size(), 1);
 }
 
 TEST_F(LogViewTest, WindowLayout)

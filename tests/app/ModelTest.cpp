@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QTime>
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
