@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QPointer>
+#include <QTableView>
 
 #include <benchmark/benchmark.h>
 
@@ -85,6 +86,30 @@ void BM_LoadLogWindow(benchmark::State& state)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_LoadLogWindow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Painting the loaded list at places spread over it: only the rows on
+// screen are formatted, so a frame costs the same at any size.
+void BM_PaintLoadedList(benchmark::State& state)
+{
+    GeneratedLogService service;
+    service.count = kEvents;
+    ScopedSystemFunctions bound;
+    NoPrompts prompts;
+    ScopedUserPrompts usePrompts(prompts);
+    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
+    window->show();
+    window->LoadEvents(QStringLiteral("Application"));
+    QTableView* list = window->lvLog();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 104'729) % static_cast<int>(kEvents);
+        list->scrollTo(window->Model().index(row, 0), QAbstractItemView::PositionAtTop);
+        list->viewport()->repaint();
+    }
+    window->CloseWithoutQuestion();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_PaintLoadedList)->Unit(benchmark::kMicrosecond);
 
 // The reader alone: every index fetched once, as the load does.
 void BM_ReaderPassOnly(benchmark::State& state)
