@@ -30,7 +30,7 @@ bench: deps
 	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQV_SANITIZE=OFF
 	cmake --build $(BENCHBUILD) -j $(JOBS)
-	$(BENCHBUILD)/tests/bench/qv_bench
+	for b in $(BENCHBUILD)/tests/bench/qv_bench*; do echo "== $$b"; $$b || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(BENCHBUILD)

@@ -7,6 +7,7 @@
 #include "Win32Types.h"
 
 #include <string>
+#include <vector>
 
 // --- record layout and flags ---
 inline constexpr DWORD EVENTLOG_SEQUENTIAL_READ = 0x0001;
@@ -59,7 +60,36 @@ BOOL BackupEventLogA(HANDLE eventLog, LPCSTR backupFileName);
 BOOL ClearEventLogA(HANDLE eventLog, LPCSTR backupFileName);
 
 // Where live logs are kept until computers have registries of their own:
-// the live log "Name" of the local computer is the file "<dir>/Name.evt".
+// the live log "Name" of the local computer is the file "<dir>/Name.evt"
+// (see LiveLogLocator.h).
 void SetLiveLogDirectory(const std::string& directory);
+
+// --- the service's own interface (not exported by the modules) ---
+namespace evt {
+struct EvtRecord;
+}
+
+// The readable reason of the last failed event-log call of this thread
+// (for instance which record of a damaged file is wrong and how); empty
+// when the error code says it all.
+std::string EventLogErrorDetail();
+
+// Creates an empty live log (maxSize a multiple of 64 KiB; retention in
+// seconds, 0 = overwrite as needed, 0xFFFFFFFF = never overwrite).
+// Returns ERROR_SUCCESS or an error code (ERROR_ALREADY_EXISTS when the
+// log exists); sets the last error too.
+DWORD CreateLiveLog(LPCSTR serverName, LPCSTR logName, DWORD maxSize, DWORD retention);
+
+// Appends an event to a live log, as the service writes one: the record
+// number is the log's next, TimeWritten 0 means now, TimeGenerated 0 means
+// TimeWritten.  Handles of the log see the event and their change
+// notifications are signalled.  Returns ERROR_SUCCESS, ERROR_LOG_FILE_FULL
+// (the retention keeps the oldest events) or another error code.
+DWORD AppendEventToLog(LPCSTR serverName, LPCSTR logName, const evt::EvtRecord& event,
+                       DWORD* recordNumber = nullptr);
+
+// Opens a backup log from bytes in memory, as OpenBackupEventLogA opens a
+// file; `name` stands for the file in messages.
+HANDLE OpenBackupEventLogFromBytes(std::vector<BYTE> bytes, const std::string& name);
 
 } // namespace platform

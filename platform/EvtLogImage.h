@@ -1,0 +1,118 @@
+#pragma once
+// An event-log file held in memory: the file's bytes and an index of its
+// records in log order (oldest first), built once when the file is parsed
+// (EvtParser) and kept up to date by the writing operations.  Not
+// thread-safe: LiveLog guards the images it shares.
+
+#include "EvtFormat.h"
+#include "EvtRecord.h"
+#include "Win32Types.h"
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::evt {
+
+struct IndexEntry {
+    DWORD offset = 0;       // of the record in the file
+    DWORD length = 0;       // on disk
+    DWORD recordNumber = 0;
+    DWORD timeWritten = 0;
+    DWORD ansiLength = 0;   // of the record as ReadEventLogA hands it out
+};
+
+// A byte range of the file that a write operation changed.
+struct ByteRange {
+    DWORD offset = 0;
+    DWORD length = 0;
+};
+
+class EvtLogImage {
+public:
+    // An empty log, as the platform creates one: the file starts at one size
+    // step (or maxSize when that is smaller) and grows in steps up to
+    // maxSize.  maxSize is rounded down to a multiple of 4 and must be at
+    // least kMinimumMaxSize.
+    static constexpr DWORD kMinimumMaxSize = 0x100;
+    EvtLogImage(DWORD maxSize, DWORD retention);
+
+    // --- reading ---
+    std::size_t recordCount() const { return index_.size(); }
+    const IndexEntry& entry(std::size_t i) const { return index_[i]; }
+    // The whole record, contiguous also when it is split in the file.
+    const BYTE* recordBytes(std::size_t i) const;
+    DWORD oldestRecordNumber() const { return index_.empty() ? 0 : index_.front().recordNumber; }
+    DWORD newestRecordNumber() const { return index_.empty() ? 0 : index_.back().recordNumber; }
+    DWORD nextRecordNumber() const { return nextNumber_; }
+    // Position of the record with this number, if present.
+    std::optional<std::size_t> indexOf(DWORD recordNumber) const;
+    // Position of the first record whose number is >= recordNumber
+    // (recordCount() when there is none).
+    std::size_t lowerBound(DWORD recordNumber) const;
+
+    DWORD maxSize() const { return maxSize_; }
+    DWORD retention() const { return retention_; }
+    DWORD flags() const { return flags_; }
+    DWORD fileSize() const { return static_cast<DWORD>(bytes_.size()); }
+    DWORD startOffset() const { return start_; }
+    DWORD endOffset() const { return eof_; }
+    // The header this image writes (clean).
+    FileHeader header() const;
+    // The file as it stands; the header in it is the clean one once the
+    // image has been written to (a parsed image keeps the bytes it was given).
+    const std::vector<BYTE>& bytes() const { return bytes_; }
+
+    // --- writing ---
+    // Appends an event.  Its record number is the next one when
+    // record.recordNumber is 0, else that number (which must be higher than
+    // every number in the log).  Room is made by growing the file up to the
+    // maximum size, then by overwriting the oldest records as the retention
+    // allows, judged by the event's TimeWritten (retention 0: as needed;
+    // kRetainNeverOverwrite: never; else only records written at least
+    // `retention` seconds earlier).  The record is padded up to minLength.
+    // Returns ERROR_SUCCESS, ERROR_LOG_FILE_FULL (nothing changed but the
+    // header's log-full flag) or ERROR_INVALID_PARAMETER (with why), and the
+    // changed byte ranges in the order to write them; the file may have
+    // grown (fileSize()).
+    DWORD append(const EvtRecord& record, DWORD minLength, std::string& why, std::vector<ByteRange>* changed,
+                 DWORD* recordNumber = nullptr);
+
+    // Empties the log: a new file of one size step, record numbers restart at 1.
+    void clear();
+
+    // The compact form of a backup: header, the records in log order from
+    // 0x30, the end-of-file record, nothing after it; clean header.
+    std::vector<BYTE> compactBytes() const;
+
+    void setRetention(DWORD retention) { retention_ = retention; }
+
+private:
+    friend class EvtParser;
+    EvtLogImage() = default;
+
+    DWORD dataSize() const { return end_ - kHeaderSize; }
+    DWORD advance(DWORD offset, DWORD by) const;
+    DWORD distance(DWORD from, DWORD to) const; // going forwards around the ring
+    void writeRing(DWORD offset, const BYTE* data, DWORD length, std::vector<ByteRange>* changed);
+    void writeHeaderBytes();
+    void grow(DWORD newSize);
+
+    std::vector<BYTE> bytes_;
+    DWORD end_ = 0;     // the ring wraps here (file size rounded down to 4)
+    DWORD start_ = kHeaderSize; // oldest record (== eof_ when empty)
+    DWORD eof_ = kHeaderSize;   // end-of-file record
+    DWORD nextNumber_ = 1;
+    DWORD maxSize_ = 0;
+    DWORD retention_ = 0;
+    DWORD flags_ = 0;
+    std::deque<IndexEntry> index_;
+    // The one record that is split at the end of the file, joined.
+    std::vector<BYTE> joined_;
+    DWORD joinedOffset_ = 0;
+    bool hasJoined_ = false;
+};
+
+} // namespace platform::evt

@@ -1,0 +1,37 @@
+#pragma once
+// The read position of one event-log handle and the reading itself, as
+// ReadEventLogA does it: whole records in their ANSI form, laid end to end,
+// sequentially forwards or backwards, or from a record number on.
+//
+// The position lies between two records: a forwards read starts at the
+// record after it, a backwards read at the record before it.  A handle that
+// has not read yet starts at the oldest record (forwards) or at the newest
+// (backwards).  Reads that hand out nothing leave the position as it was.
+
+#include "EvtLogImage.h"
+#include "Win32Types.h"
+
+#include <cstdint>
+
+namespace platform::evt {
+
+class EvtReadCursor {
+public:
+    // Returns ERROR_SUCCESS; ERROR_INSUFFICIENT_BUFFER with bytesNeeded set
+    // to the length of the next record when not even that one fits;
+    // ERROR_HANDLE_EOF when no record is left in that direction;
+    // ERROR_INVALID_PARAMETER for bad flags or a seek to a record number that
+    // is not in the log; ERROR_EVENTLOG_FILE_CHANGED once for a sequential
+    // read after the log was cleared (generation changed) or after the
+    // records at a forwards position were overwritten; the read then starts
+    // again from the beginning in its direction.
+    DWORD read(const EvtLogImage& image, std::uint64_t generation, DWORD flags, DWORD recordNumber, BYTE* buffer,
+               DWORD size, DWORD& bytesRead, DWORD& bytesNeeded);
+
+private:
+    bool positioned_ = false;
+    std::uint64_t next_ = 0; // record number a forwards read starts at
+    std::uint64_t generation_ = 0;
+};
+
+} // namespace platform::evt

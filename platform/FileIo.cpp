@@ -1,0 +1,203 @@
+#include "FileIo.h"
+
+#include "ErrorCodes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+DWORD ErrorFromErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+        return ERROR_INVALID_NAME;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EFBIG:
+        return ERROR_INVALID_DATA;
+    default:
+        return ERROR_WRITE_FAULT;
+    }
+}
+
+DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = path + ": " + std::strerror(errno);
+        return ErrorFromErrno(errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        why = path + ": " + std::strerror(errno);
+        return ERROR_READ_FAULT;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = path + ": not a regular file";
+        return ERROR_ACCESS_DENIED;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFu) {
+        why = path + ": the file is larger than 4 GiB";
+        return ERROR_EVENTLOG_FILE_CORRUPT;
+    }
+    std::vector<BYTE> data(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = path + ": " + std::strerror(errno);
+            return ERROR_READ_FAULT;
+        }
+        if (n == 0)
+            break; // the file shrank meanwhile: take what is there
+        done += static_cast<std::size_t>(n);
+    }
+    data.resize(done);
+    bytes = std::move(data);
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+DWORD writeAll(int fd, const BYTE* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ErrorFromErrno(errno);
+        done += static_cast<std::size_t>(n);
+    }
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
+                          std::string& why)
+{
+    if (!replaceExisting && ::access(path.c_str(), F_OK) == 0) {
+        why = path + ": the file exists";
+        return ERROR_ALREADY_EXISTS;
+    }
+    std::string tmp = path + ".tmpXXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        why = path + ": " + std::strerror(errno);
+        return ErrorFromErrno(errno);
+    }
+    DWORD result = writeAll(fd, data, size);
+    if (result == ERROR_SUCCESS && ::fsync(fd) != 0)
+        result = ErrorFromErrno(errno);
+    if (::close(fd) != 0 && result == ERROR_SUCCESS)
+        result = ErrorFromErrno(errno);
+    ::chmod(tmp.c_str(), 0644);
+    if (result != ERROR_SUCCESS) {
+        why = path + ": the file could not be written";
+        ::unlink(tmp.c_str());
+        return result;
+    }
+    if (replaceExisting) {
+        if (::rename(tmp.c_str(), path.c_str()) != 0) {
+            result = ErrorFromErrno(errno);
+            why = path + ": " + std::strerror(errno);
+        }
+    } else if (::link(tmp.c_str(), path.c_str()) != 0) {
+        // link() never replaces: an existing target stays as it was.
+        const int error = errno;
+        if (error == EEXIST) {
+            result = ERROR_ALREADY_EXISTS;
+            why = path + ": the file exists";
+        } else if ((error == EPERM || error == ENOTSUP) && ::access(path.c_str(), F_OK) != 0 &&
+                   ::rename(tmp.c_str(), path.c_str()) == 0) {
+            return ERROR_SUCCESS; // a file system without hard links
+        } else {
+            result = ErrorFromErrno(error);
+            why = path + ": " + std::strerror(error);
+        }
+    }
+    ::unlink(tmp.c_str());
+    return result;
+}
+
+FileDescriptor::~FileDescriptor()
+{
+    close();
+}
+
+FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
+    : fd_(other.fd_)
+{
+    other.fd_ = -1;
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+DWORD FileDescriptor::openForWriting(const std::string& path)
+{
+    close();
+    fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    return fd_ < 0 ? ErrorFromErrno(errno) : ERROR_SUCCESS;
+}
+
+void FileDescriptor::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+DWORD FileDescriptor::writeAt(std::uint64_t offset, const BYTE* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ErrorFromErrno(errno);
+        done += static_cast<std::size_t>(n);
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD FileDescriptor::resize(std::uint64_t size)
+{
+    return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? ERROR_SUCCESS : ErrorFromErrno(errno);
+}
+
+} // namespace platform

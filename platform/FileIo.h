@@ -1,0 +1,43 @@
+#pragma once
+// The few file operations the platform's services need, with errno turned
+// into the platform's error codes.
+
+#include "Win32Types.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+DWORD ErrorFromErrno(int error);
+
+// Reads a whole regular file (at most 4 GiB).
+DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why);
+
+// Writes a file through a temporary file beside it and a rename, so a crash
+// never leaves half a file.  Without replaceExisting an existing file is
+// ERROR_ALREADY_EXISTS and stays as it was.
+DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
+                          std::string& why);
+
+// An open file descriptor, closed with the object.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor&& other) noexcept;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    DWORD openForWriting(const std::string& path);
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+    DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
+    DWORD resize(std::uint64_t size);
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace platform

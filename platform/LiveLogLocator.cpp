@@ -1,0 +1,91 @@
+#include "LiveLogLocator.h"
+
+#include "ErrorCodes.h"
+#include "EventLogService.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <mutex>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+struct Settings {
+    std::mutex mutex;
+    std::string directory;
+};
+
+Settings& settings()
+{
+    static Settings s;
+    return s;
+}
+
+bool equalsNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+} // namespace
+
+void SetLiveLogDirectory(const std::string& directory)
+{
+    std::lock_guard lock(settings().mutex);
+    settings().directory = directory;
+}
+
+bool IsLocalServerName(LPCSTR serverName)
+{
+    if (!serverName)
+        return true;
+    std::string name = serverName;
+    name.erase(0, name.find_first_not_of('\\'));
+    if (name.empty() || name == "." || equalsNoCase(name, "localhost"))
+        return true;
+    char host[256] = {};
+    return ::gethostname(host, sizeof host - 1) == 0 && equalsNoCase(name, host);
+}
+
+DWORD LocateLiveLog(LPCSTR serverName, LPCSTR logName, std::string& filePath)
+{
+    if (!IsLocalServerName(serverName))
+        return ERROR_BAD_NETPATH;
+    if (!logName || !*logName)
+        return ERROR_INVALID_PARAMETER;
+    const std::string name = logName;
+    if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..")
+        return ERROR_INVALID_NAME;
+    std::string directory;
+    {
+        std::lock_guard lock(settings().mutex);
+        directory = settings().directory;
+    }
+    if (directory.empty())
+        return ERROR_FILE_NOT_FOUND;
+    const std::string wanted = name + ".evt";
+    filePath = (std::filesystem::path(directory) / wanted).string();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+        if (equalsNoCase(entry.path().filename().string(), wanted)) {
+            filePath = entry.path().string();
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD LocateBackupFile(LPCSTR serverName, LPCSTR fileName, std::string& filePath)
+{
+    if (!IsLocalServerName(serverName))
+        return ERROR_BAD_NETPATH;
+    if (!fileName || !*fileName)
+        return ERROR_INVALID_PARAMETER;
+    filePath = fileName;
+    return ERROR_SUCCESS;
+}
+
+} // namespace platform
