@@ -285,6 +285,7 @@ int TNTEventLog::GetEventCount()
     if (!GetNumberOfEventLogRecords(handle_, &count))
         RaiseLastNTError();
     cachedCount_ = static_cast<std::int32_t>(count);
+    cache_.Reserve(count);
     DWORD oldest = 0;
     SetLastError(0);
     if (!GetOldestEventLogRecord(handle_, &oldest))

@@ -34,6 +34,7 @@ public:
     TEventItem* Find(DWORD recordNumber) const;
     void Clear();
     std::size_t Count() const { return items_.size(); }
+    void Reserve(std::size_t count) { items_.reserve(count); }
 
 private:
     std::unordered_map<DWORD, std::unique_ptr<TEventItem>> items_;

@@ -1,0 +1,98 @@
+// The library's reader on a large log: every event of a generated
+// 1,000,000-record backup file fetched through TNTEventLog::GetEvent (index 0
+// to count-1), with the memory the decoded events take; beside it the plain
+// read of the same file for comparison.
+
+#include "ntlib/EventLog.h"
+#include "ntlib/FunctionBinding.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/FileIo.h"
+#include "tools/evtgen/EvtGenerator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <malloc.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kRecords = 1000000;
+
+const std::string& benchLog()
+{
+    static const std::string path = [] {
+        const std::string file =
+            (std::filesystem::temp_directory_path() / ("qv-reader-1m-" + std::to_string(::getpid()) + ".evt")).string();
+        evtgen::GeneratedLog log;
+        std::string error;
+        const std::string description =
+            "log maxsize=0x20000000\nform as=backup\nbulk count=" + std::to_string(kRecords) + " seed=2024\n";
+        if (!evtgen::GenerateEvtLog(description, log, error, false) ||
+            platform::WriteFileAtomically(file, log.bytes.data(), log.bytes.size(), true, error) != ERROR_SUCCESS) {
+            std::fprintf(stderr, "cannot write the benchmark log: %s\n", error.c_str());
+            std::exit(1);
+        }
+        std::atexit([] { std::filesystem::remove(benchLog()); });
+        return file;
+    }();
+    return path;
+}
+
+// Heap memory in use now, in bytes.
+double heapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+void BM_ReaderGetEveryEvent(benchmark::State& state)
+{
+    const std::string& path = benchLog();
+    ScopedSystemFunctions bound;
+    double bytesPerEvent = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto log = std::make_unique<TNTEventLog>();
+        log->SetBackupFileName(path);
+        const double before = heapBytes();
+        state.ResumeTiming();
+
+        log->SetActive(true);
+        const int count = log->GetEventCount();
+        for (int i = 0; i < count; ++i)
+            benchmark::DoNotOptimize(log->GetEvent(i));
+
+        state.PauseTiming();
+        if (count != kRecords)
+            state.SkipWithError("the log did not read whole");
+        bytesPerEvent = (heapBytes() - before) / count;
+        log.reset();
+        state.ResumeTiming();
+    }
+    state.counters["events/s"] =
+        benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["bytes/event"] = bytesPerEvent;
+}
+BENCHMARK(BM_ReaderGetEveryEvent)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_PlainFileRead(benchmark::State& state)
+{
+    const std::string& path = benchLog();
+    for (auto _ : state) {
+        std::vector<BYTE> bytes;
+        std::string error;
+        if (platform::ReadWholeFile(path, bytes, error) != ERROR_SUCCESS)
+            state.SkipWithError(error.c_str());
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(BM_PlainFileRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
