@@ -46,11 +46,6 @@ QFont windowFont(int pixelSize)
     return font;
 }
 
-const char* messageOf(const std::exception& e)
-{
-    return e.what();
-}
-
 } // namespace
 
 QStringList DescriptionLines(const std::string& text)
@@ -463,7 +458,7 @@ bool TfrmLogView::FormCloseQuery()
         RegWriteFlag(kConfirmationsKey, kConfirmCloseWindow, ticked ? 1 : 0);
     } catch (const std::exception& e) {
         // The answer stands; the failure to keep it is shown.
-        ShowException(this, messageOf(e));
+        ShowException(this, e.what());
         if (!alive)
             return false;
     }
@@ -519,7 +514,7 @@ void TfrmLogView::lvLogSelectItem(int row)
         const std::string text = reader_.GetDescription(e->Index);
         meEventText_->setPlainText(DescriptionLines(text).join(u'\n'));
     } catch (const std::exception& ex) {
-        ShowException(this, messageOf(ex));
+        ShowException(this, ex.what());
     }
 }
 
