@@ -7,6 +7,9 @@
 // them.  Long loops let pending window messages through; while one runs,
 // the window refuses every command that would change or free the events
 // the loop walks, and a close is carried out when the loop has ended.
+//
+// A window frees itself once it has closed (deleteLater), so it is always
+// made with new; its owner closes it and never deletes it.
 
 #include "EventListModel.h"
 #include "LogImages.h"
