@@ -1,14 +1,18 @@
 include(GoogleTest)
 
 # qv_add_gtest(<name> SOURCES ... LIBS ...)
-# One test executable; every TEST in it becomes a CTest test.
+# One test executable; every TEST in it becomes a CTest test.  Tests never
+# see the user's own site or settings: the site variable is cleared and the
+# XDG data and configuration directories lie in the build tree.
 function(qv_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set(xdg ${CMAKE_BINARY_DIR}/test-home)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=UTC")
+                       PROPERTIES ENVIRONMENT
+                         "QT_QPA_PLATFORM=offscreen;TZ=UTC;QUELLVANE_SITE=;XDG_DATA_HOME=${xdg}/data;XDG_CONFIG_HOME=${xdg}/config")
 endfunction()
 
 # qv_add_fuzzer(<name> SOURCES ... LIBS ... [SEEDS <dir>] [SECONDS <n>])

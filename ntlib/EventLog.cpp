@@ -105,6 +105,7 @@ TNTEventLog::TNTEventLog()
     : wait_(std::make_shared<WaitState>())
 {
     wait_->owner = this;
+    registry_.SetAccess(KEY_READ);
     changeEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     stopEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
@@ -248,6 +249,13 @@ void TNTEventLog::OpenBackupLog()
     if (!h)
         RaiseNTError(FormatSystemError(ERROR_INVALID_HANDLE), static_cast<std::int32_t>(ERROR_INVALID_HANDLE));
     handle_ = h;
+    try {
+        registry_.RegistryConnect(MachineName());
+    } catch (...) {
+        CloseEventLog(handle_);
+        handle_ = nullptr;
+        throw;
+    }
 }
 
 void TNTEventLog::CloseLog()
@@ -271,9 +279,10 @@ void TNTEventLog::SetLogReadMode(TLogReadMode value)
 
 void TNTEventLog::SetMachineName(const std::string& value)
 {
-    // FIXME: the category cache and the registry reader follow the computer
-    // once descriptions come from message files.
+    if (value != MachineName())
+        categoryCache_.Clear();
     TNTPersistent::SetMachineName(value);
+    registry_.RegistryConnect(value);
 }
 
 int TNTEventLog::GetEventCount()
@@ -391,24 +400,78 @@ std::string TNTEventLog::GetDescription(int index)
 {
     TEventItem* item = GetEvent(index);
     if (!item)
-        return {};
-    // FIXME: descriptions come from the sources' message files.
-    std::string text = "The description for Event ID ( " + std::to_string(item->EventID & 0xFFFF) +
-                       " ) in Source ( " + item->Source +
-                       " ) could not be found. It contains the following insertion string(s): .";
-    for (const std::string& s : item->Strings)
-        text += "\r\n" + s;
-    if (onDescriptionNotFound_)
-        onDescriptionNotFound_(this, text);
+        return {}; // the log ended before the event: nothing to describe
+    std::string text;
+    const bool found = FormatEventDescription(item->EventID, item->Source, item->Strings,
+                                              [&] { return GetSourceMessageFiles(item->Source); }, text);
+    if (!found) {
+        text = FormatMissingDescription(item->EventID, item->Source, item->Strings);
+        DoDescriptionNotFound(text);
+    }
     return text;
 }
 
-std::string TNTEventLog::GetCategoryName(const std::string& /*source*/, std::uint16_t category)
+void TNTEventLog::DoDescriptionNotFound(std::string& text)
 {
-    if (category == 0)
-        return "None";
-    // FIXME: category texts come from the sources' message files.
-    return {};
+    if (!onDescriptionNotFound_)
+        return;
+    std::string rewritten = text;
+    try {
+        onDescriptionNotFound_(this, rewritten);
+        text = rewritten;
+    } catch (const std::exception& e) {
+        // The handler's failure is shown and goes no further; the text is
+        // what the handler had made of it when it failed.
+        text = rewritten;
+        ReportError(e.what(), "Error");
+    }
+}
+
+std::string TNTEventLog::GetCategoryName(const std::string& source, std::uint16_t category)
+{
+    return ResolveCategoryName(categoryCache_, source, category, [&] { return GetSourceMessageFiles(source); });
+}
+
+std::string TNTEventLog::RemoteSystemRoot()
+{
+    const LONG code = registry_.OpenKey("\\Software\\Microsoft\\Windows NT\\CurrentVersion");
+    if (code != ERROR_SUCCESS)
+        RaiseNTError(FormatSystemError(static_cast<DWORD>(code)), code);
+    std::string root;
+    try {
+        root = registry_.ReadString("SystemRoot");
+    } catch (...) {
+        registry_.CloseKey();
+        throw;
+    }
+    registry_.CloseKey();
+    return root;
+}
+
+TSourceMessageFiles TNTEventLog::GetSourceMessageFiles(const std::string& source)
+{
+    TSourceMessageFiles files;
+    const std::string logKey =
+        FindSourceLogKey(MachineName(), HKEY_LOCAL_MACHINE, SourceLogSearchStart(source), source);
+    if (logKey.empty())
+        return files;
+    if (registry_.OpenKey("\\" + logKey + "\\" + source) == ERROR_SUCCESS) {
+        try {
+            std::vector<std::string> names;
+            registry_.GetValueNames(names);
+            for (const std::string& name : names)
+                files.push_back(TMessageFileEntry{name, registry_.ReadString(name)});
+        } catch (...) {
+            registry_.CloseKey();
+            throw;
+        }
+        registry_.CloseKey();
+    }
+    if (MachineName().empty())
+        ResolveMessageFilePaths(files, MachineName(), [] { return GetLocalSystemRoot(); });
+    else
+        ResolveMessageFilePaths(files, MachineName(), [this] { return RemoteSystemRoot(); });
+    return files;
 }
 
 bool TNTEventLog::LookupAccount(const std::vector<BYTE>& sid, std::string& domain, std::string& name)
@@ -432,6 +495,5 @@ void TNTEventLog::Clear()
 
 void TNTEventLog::GetLogNames(std::vector<std::string>& names)
 {
-    names.clear();
-    // FIXME: the log names come from the computer's registry.
+    names = EventLogNames(MachineName());
 }

@@ -3,7 +3,10 @@
 // one backup file, whose events it hands out by index (0 = the oldest)
 // through a cache of decoded items.
 
+#include "BrowsReg.h"
+#include "CategoryCache.h"
 #include "EventItem.h"
+#include "MessageFiles.h"
 #include "NTCommon.h"
 
 #include "platform/Win32Types.h"
@@ -71,6 +74,9 @@ public:
     TEventItem* GetEvent(int index);
     std::string GetDescription(int index);
     std::string GetCategoryName(const std::string& source, std::uint16_t category);
+    // The message-file values of a source's registry key on this reader's
+    // computer, with their paths made usable from here.
+    TSourceMessageFiles GetSourceMessageFiles(const std::string& source);
     void Backup();
     void Clear();
     void GetLogNames(std::vector<std::string>& names);
@@ -95,6 +101,8 @@ private:
     void StartWaitThread();
     void StopWaitThread();
     void DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead);
+    void DoDescriptionNotFound(std::string& text);
+    std::string RemoteSystemRoot();
 
     std::string sourceName_;
     std::string backupFileName_;
@@ -109,6 +117,8 @@ private:
     HANDLE stopEvent_ = nullptr;
     std::shared_ptr<WaitState> wait_;
     TEventCache cache_;
+    TBrowseRegistry registry_;
+    TCategoryCache categoryCache_;
     std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
     std::int32_t cachedCount_ = -1;
     std::int32_t cachedOldest_ = -1;

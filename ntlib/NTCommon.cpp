@@ -3,6 +3,7 @@
 #include "NTException.h"
 
 #include "platform/Kernel32.h"
+#include "platform/Mpr.h"
 
 #include <algorithm>
 #include <array>
@@ -57,14 +58,28 @@ DWORD TNTPersistent::ConnectTo(const std::string& computer)
 {
     if (!NeedsConnection(computer))
         return static_cast<DWORD>(-1);
-    // FIXME: the IPC$ connection comes with the network functions.
-    return static_cast<DWORD>(-1);
+    std::string remoteName = IpcShareName(computer);
+    std::string localName; // empty, not null
+    NETRESOURCEA resource{};
+    resource.dwType = RESOURCETYPE_ANY;
+    resource.lpLocalName = localName.data();
+    resource.lpRemoteName = remoteName.data();
+    resource.lpProvider = nullptr;
+    DWORD result = WNetAddConnection2A(&resource, logonAs_.Password.c_str(), logonAs_.UserName.c_str(), 0);
+    if (result == ERROR_SESSION_CREDENTIAL_CONFLICT) {
+        // A connection under other credentials is in the way: drop ours
+        // once and try once more.
+        WNetCancelConnection2A(remoteName.c_str(), 0, FALSE);
+        result = WNetAddConnection2A(&resource, logonAs_.Password.c_str(), logonAs_.UserName.c_str(), 0);
+    }
+    return result;
 }
 
 void TNTPersistent::DisconnectFrom(const std::string& computer)
 {
     if (!NeedsConnection(computer))
         return;
+    WNetCancelConnection2A(IpcShareName(computer).c_str(), 0, FALSE);
 }
 
 void TNTPersistent::SyncStrings(const std::vector<std::string>& oldList, const std::vector<std::string>& newList,
@@ -101,4 +116,9 @@ std::string UncComputerName(const std::string& computer)
 {
     const auto first = computer.find_first_not_of('\\');
     return "\\\\" + (first == std::string::npos ? std::string() : computer.substr(first));
+}
+
+std::string IpcShareName(const std::string& computer)
+{
+    return UncComputerName(computer) + "\\IPC$";
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Credentials for the connection to a remote computer.  The password is
-// held in memory only.
+// held in memory only: nothing writes it to a file or a stream.
 class TLogonAs {
 public:
     std::string UserName;
@@ -40,10 +40,17 @@ public:
     virtual void Loaded();
     bool IsLoading() const { return loading_; }
 
+    // True when credentials are given and `computer` is a remote one
+    // (never while loading).
     bool NeedsConnection(const std::string& computer) const;
     DWORD Connect() { return ConnectTo(machineName_); }
     void Disconnect() { DisconnectFrom(machineName_); }
+    // Connects to "\\computer\IPC$" with the credentials when they are
+    // needed; a conflict with a connection under other credentials is
+    // resolved by one cancel and one retry.  Returns the last result, or -1
+    // when no connection is needed; callers may ignore it.
     DWORD ConnectTo(const std::string& computer);
+    // Cancels that connection when one is needed; the result is ignored.
     void DisconnectFrom(const std::string& computer);
 
     bool CanRaiseErrors() const { return !loading_; }
@@ -64,3 +71,6 @@ std::string GetLocalComputerName();
 
 // "\\NAME" for a computer name given with or without its leading backslashes.
 std::string UncComputerName(const std::string& computer);
+
+// "\\NAME\IPC$": the share the connection with credentials goes to.
+std::string IpcShareName(const std::string& computer);

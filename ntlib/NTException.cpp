@@ -4,6 +4,7 @@
 #include "platform/Mpr.h"
 
 #include <array>
+#include <cstdio>
 
 ENTException::ENTException(const std::string& message, std::int32_t errorCode)
     : std::runtime_error(message)
@@ -49,4 +50,25 @@ void CheckWNetError(DWORD code)
                            static_cast<std::int32_t>(providerCode));
     }
     throw ENTException(FormatSystemError(code), static_cast<std::int32_t>(code));
+}
+
+namespace {
+TErrorReporter& errorReporter()
+{
+    static TErrorReporter reporter;
+    return reporter;
+}
+} // namespace
+
+void SetErrorReporter(TErrorReporter reporter)
+{
+    errorReporter() = std::move(reporter);
+}
+
+void ReportError(const std::string& text, const std::string& caption)
+{
+    if (errorReporter())
+        errorReporter()(text, caption);
+    else
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }

@@ -5,6 +5,7 @@
 #include "platform/Win32Types.h"
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -32,3 +33,10 @@ void RaiseLastNTError();
 // Checks a network function's result: 0 returns, 1208 raises the
 // provider's extended error, anything else raises the code.
 void CheckWNetError(DWORD code);
+
+// Shows an error that the library reports on its own (not by raising): a
+// message box with the error icon, no owner window, the text and a caption.
+// The application sets one; without it the error goes to standard error.
+using TErrorReporter = std::function<void(const std::string& text, const std::string& caption)>;
+void SetErrorReporter(TErrorReporter reporter);
+void ReportError(const std::string& text, const std::string& caption);

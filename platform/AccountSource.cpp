@@ -2,6 +2,8 @@
 
 #include "ErrorCodes.h"
 #include "Kernel32.h"
+#include "PathResolver.h"
+#include "Site.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,19 +13,43 @@
 namespace platform {
 namespace {
 
-// Knows the local computer only, and no accounts file for it.
-class LocalComputerOnly : public AccountSource {
+// The computers of the current site: each keeps its accounts in
+// "registry/accounts.txt" beside its registry file, and a domain names the
+// computer that answers for it.
+class SiteAccounts : public AccountSource {
 public:
     DWORD AccountsFileOf(std::string_view computer, std::string& hostPath) override
     {
         hostPath.clear();
-        const std::string localName = LocalComputerName();
-        const bool same = std::equal(computer.begin(), computer.end(), localName.begin(), localName.end(),
-                                     [](unsigned char a, unsigned char b) { return std::toupper(a) == std::toupper(b); });
-        return same ? ERROR_SUCCESS : ERROR_BAD_NETPATH;
+        const std::shared_ptr<const Site> site = CurrentSite();
+        const std::string name(computer);
+        const SiteComputer* found = nullptr;
+        if (const DWORD error = ReachComputer(*site, name.c_str(), RemoteService::EventLog, found);
+            error != ERROR_SUCCESS)
+            return error;
+        if (!found->hostDirectory.empty())
+            ResolveCaseInsensitive(found->hostDirectory, "registry\\accounts.txt", hostPath);
+        return ERROR_SUCCESS;
     }
 
-    std::string DomainControllerOf(std::string_view) override { return {}; }
+    std::string DomainControllerOf(std::string_view computer) override
+    {
+        const std::shared_ptr<const Site> site = CurrentSite();
+        const SiteComputer* found = site->FindComputer(computer);
+        if (!found || found->domain.empty())
+            return {};
+        for (const SiteDomain& domain : site->Domains())
+            if (upperCase(domain.name) == upperCase(found->domain))
+                return domain.controller;
+        return {};
+    }
+
+private:
+    static std::string upperCase(std::string s)
+    {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+        return s;
+    }
 };
 
 struct SourceSlot {
@@ -58,7 +84,7 @@ std::shared_ptr<AccountSource> CurrentAccountSource()
     SourceSlot& s = slot();
     std::lock_guard lock(s.mutex);
     if (!s.source)
-        s.source = std::make_shared<LocalComputerOnly>();
+        s.source = std::make_shared<SiteAccounts>();
     return s.source;
 }
 

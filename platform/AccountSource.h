@@ -1,9 +1,9 @@
 #pragma once
 // Where the platform's account lookups find the computers of the network:
 // which accounts file each computer keeps, and which computer answers for
-// its domain.  The site sets a source of its own; until then a default
-// source knows only the local computer, with no accounts file (so only the
-// platform's well-known identifiers have names).
+// its domain.  The default source is the current site: a computer keeps its
+// accounts in hosts/<NAME>/registry/accounts.txt, and a domain's
+// "Controller" answers for the domain's accounts.  Tests may set their own.
 
 #include "Win32Types.h"
 

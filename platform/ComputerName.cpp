@@ -1,22 +1,18 @@
 #include "Kernel32.h"
 
+#include "Site.h"
+
 #include <cstring>
 #include <string>
 
-// Until computers come with a site of their own, the local computer has a
-// fixed name.
-static std::string localComputerName()
-{
-    return "QUELLVANE";
-}
-
+// The local computer of the site, in upper case as the platform gives it.
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size)
 {
     if (!size) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const std::string name = localComputerName();
+    const std::string name = platform::CurrentSite()->LocalComputer().name;
     if (!buffer || *size < name.size() + 1) {
         *size = static_cast<DWORD>(name.size() + 1);
         SetLastError(ERROR_BUFFER_OVERFLOW);

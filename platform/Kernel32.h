@@ -32,6 +32,30 @@ HMODULE LoadLibraryA(LPCSTR fileName);
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL FreeLibrary(HMODULE module);
 
+inline constexpr DWORD DONT_RESOLVE_DLL_REFERENCES = 0x0001;
+inline constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x0002;
+inline constexpr DWORD LOAD_LIBRARY_AS_IMAGE_RESOURCE = 0x0020;
+inline constexpr DWORD LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE = 0x0040;
+
+// With LOAD_LIBRARY_AS_DATAFILE (or one of the two other data-file flags)
+// maps a PE file (DLL or EXE, PE32 or PE32+) for its resources only; the
+// module is released with FreeLibrary and read by FormatMessageA.  The
+// name is a path of the local computer or of a computer of the network
+// ("C:\...", "\\SRV1\C$\...", "\\SRV1\ADMIN$\..."), matched without
+// regard to case, in which "%SystemRoot%" stands for the local system root;
+// a bare file name is looked for in the system directory, then in the
+// system root.  Errors: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND,
+// ERROR_MOD_NOT_FOUND (a bare name found nowhere), the network errors of
+// the path, ERROR_ACCESS_DENIED (not a file), ERROR_BAD_EXE_FORMAT (not a
+// PE image).  `file` is reserved and must be null.  Without a data-file
+// flag this is LoadLibraryA.
+HMODULE LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags);
+
+// The local computer's system root ("C:\WINDOWS").  Returns its length when
+// it fits `size` characters with its NUL, else the size needed (NUL
+// included); 0 with the last error set on failure.
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+
 // --- events, waits and handles ---
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;
@@ -57,9 +81,28 @@ inline constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x0800;
 inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 inline constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x2000;
 inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x00FF;
+// This platform's own flag, with FORMAT_MESSAGE_ARGUMENT_ARRAY: every entry
+// points to a text, as an event's insertion strings do; a numeric or
+// character format then prints the text in the format's width instead of
+// reading the pointer as a number.
+inline constexpr DWORD FORMAT_MESSAGE_STRING_ARGUMENTS = 0x00010000;
 
 // Formats a message into the caller's buffer and returns the number of
 // characters stored without the terminating NUL, or 0 with the last error set.
+//
+// The message comes from `source` as text (FROM_STRING), from the message
+// table of a module loaded with LoadLibraryExA (FROM_HMODULE), or from the
+// system's own texts (FROM_SYSTEM; with FROM_HMODULE too, when the module
+// does not have it).  Language 0 finds the language as the platform does;
+// another language must be there itself (ERROR_RESOURCE_LANG_NOT_FOUND).
+// A missing message id gives ERROR_MR_MID_NOT_FOUND (317), a result that
+// does not fit `size` with its NUL ERROR_INSUFFICIENT_BUFFER (122).
+// Inserts, escapes and line breaks are processed as MessageExpansion.h
+// describes.  With FORMAT_MESSAGE_ARGUMENT_ARRAY, `arguments` is an array of
+// pointer-sized entries, one for each insert number the message uses (at
+// most 99); null arguments leave every insert as written.  Variable
+// argument lists and FORMAT_MESSAGE_ALLOCATE_BUFFER are not supported
+// (ERROR_NOT_SUPPORTED).
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
                      LPSTR buffer, DWORD size, void* arguments);
 

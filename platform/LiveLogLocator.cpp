@@ -2,6 +2,8 @@
 
 #include "ErrorCodes.h"
 #include "EventLogService.h"
+#include "Site.h"
+#include "SiteEventLogs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,11 +48,14 @@ bool IsLocalServerName(LPCSTR serverName)
     name.erase(0, name.find_first_not_of('\\'));
     if (name.empty() || name == "." || equalsNoCase(name, "localhost"))
         return true;
+    if (CurrentSite()->IsLocal(serverName))
+        return true;
     char host[256] = {};
     return ::gethostname(host, sizeof host - 1) == 0 && equalsNoCase(name, host);
 }
 
-DWORD LocateLiveLog(LPCSTR serverName, LPCSTR logName, std::string& filePath)
+// The live logs of a directory set by SetLiveLogDirectory (local computer only).
+DWORD locateInDirectory(const std::string& directory, LPCSTR serverName, LPCSTR logName, std::string& filePath)
 {
     if (!IsLocalServerName(serverName))
         return ERROR_BAD_NETPATH;
@@ -59,13 +64,6 @@ DWORD LocateLiveLog(LPCSTR serverName, LPCSTR logName, std::string& filePath)
     const std::string name = logName;
     if (name.find_first_of("/\\") != std::string::npos || name == "." || name == "..")
         return ERROR_INVALID_NAME;
-    std::string directory;
-    {
-        std::lock_guard lock(settings().mutex);
-        directory = settings().directory;
-    }
-    if (directory.empty())
-        return ERROR_FILE_NOT_FOUND;
     const std::string wanted = name + ".evt";
     filePath = (std::filesystem::path(directory) / wanted).string();
     std::error_code ec;
@@ -78,14 +76,30 @@ DWORD LocateLiveLog(LPCSTR serverName, LPCSTR logName, std::string& filePath)
     return ERROR_FILE_NOT_FOUND;
 }
 
+DWORD LocateLiveLog(LPCSTR serverName, LPCSTR logName, std::string& filePath)
+{
+    std::string directory;
+    {
+        std::lock_guard lock(settings().mutex);
+        directory = settings().directory;
+    }
+    if (!directory.empty())
+        return locateInDirectory(directory, serverName, logName, filePath);
+    if (const DWORD error = LocateLiveLogOnSite(serverName, logName, filePath); error != ERROR_SUCCESS)
+        return error;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(filePath, ec) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 DWORD LocateBackupFile(LPCSTR serverName, LPCSTR fileName, std::string& filePath)
 {
-    if (!IsLocalServerName(serverName))
-        return ERROR_BAD_NETPATH;
     if (!fileName || !*fileName)
         return ERROR_INVALID_PARAMETER;
-    filePath = fileName;
-    return ERROR_SUCCESS;
+    if (IsLocalServerName(serverName) && fileName[0] == '/') {
+        filePath = fileName; // a path of this machine
+        return ERROR_SUCCESS;
+    }
+    return ResolveBackupFileOnSite(serverName, fileName, filePath);
 }
 
 } // namespace platform

@@ -1,10 +1,11 @@
 #pragma once
 // Where the files of the event-log service live: the one seam between the
-// service and the layout of computers.  For now the live logs of the local
-// computer are the files "<dir>/<logName>.evt" of the directory given to
-// SetLiveLogDirectory (the log name matched without regard to case), and a
-// backup file name is a path of this machine.  Other computers are not
-// reachable yet (ERROR_BAD_NETPATH).
+// service and the layout of computers.  Live logs are those of the site's
+// computers (SiteEventLogs.h); while a directory is set by
+// SetLiveLogDirectory, the live logs of the local computer are instead the
+// files "<dir>/<logName>.evt" there (the log name matched without regard to
+// case).  A backup file name is a Windows path on the given computer or a
+// path of this machine.
 
 #include "Win32Types.h"
 

@@ -17,4 +17,7 @@ std::vector<ModuleExport> SecurityExports();
 // has no such function).
 std::vector<ModuleExport> SidStringExports();
 
+// Registry functions (advapi32 and, under the same names, varovu32).
+std::vector<ModuleExport> RegistryExports();
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "Modules.h"
 
+#include "DataFileModules.h"
 #include "HandleTable.h"
 #include "Kernel32.h"
 #include "ModuleTables.h"
@@ -68,6 +69,7 @@ void addBuiltIns(ModuleRegistry& r)
     for (const char* module : {"advapi32.dll", "varovu32.dll"}) {
         addExports(r, module, EventLogExports());
         addExports(r, module, SecurityExports());
+        addExports(r, module, RegistryExports());
     }
     addExports(r, "advapi32.dll", SidStringExports());
     r.modules["netapi32.dll"].name = "netapi32.dll";
@@ -153,6 +155,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 
 BOOL FreeLibrary(HMODULE module)
 {
+    if (platform::IsDataFileModule(module))
+        return platform::FreeDataFileModule(module) ? TRUE : FALSE;
     ModuleRegistry& r = registry();
     std::lock_guard lock(r.mutex);
     auto h = handleNames().find(reinterpret_cast<std::uintptr_t>(module));

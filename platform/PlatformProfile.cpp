@@ -1,5 +1,7 @@
 #include "PlatformProfile.h"
 
+#include "Site.h"
+
 #include <mutex>
 
 namespace platform {
@@ -49,6 +51,9 @@ PlatformProfile PlatformProfile::win9x(bool withRemoteAdministration)
 
 const PlatformProfile& CurrentProfile()
 {
+    // The profile that the site names is in force from the platform's first
+    // use on.
+    CurrentSite();
     std::lock_guard lock(profileMutex());
     return profileStorage();
 }

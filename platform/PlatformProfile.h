@@ -21,12 +21,17 @@ struct PlatformProfile {
     // Entry points, as "module!Name" in lower-case module form, that
     // GetProcAddress does not find although the module loads.
     std::set<std::string> missingProcs;
+    // The language of the user and of the system (0x0409, English (United
+    // States)): the one that message look-ups in language 0 prefer.
+    WORD uiLanguage = 0x0409;
 
     static PlatformProfile nt5();
     static PlatformProfile nt6();
     static PlatformProfile win9x(bool withRemoteAdministration);
 };
 
+// The current profile; the first call looks up the site (Site.h), whose
+// site.ini may name the profile.
 const PlatformProfile& CurrentProfile();
 void SetProfile(const PlatformProfile& profile);
 

@@ -42,6 +42,7 @@ constexpr Entry kMessages[] = {
     {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
     {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
     {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
+    {ERROR_BAD_PATHNAME, "The specified path is invalid.\r\n"},
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists.\r\n"},
     {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application.\r\n"},
     {ERROR_MORE_DATA, "More data is available.\r\n"},
@@ -58,6 +59,10 @@ constexpr Entry kMessages[] = {
      "The registry is corrupted. The structure of one of the files containing registry data is "
      "corrupted, or the system's memory image of the file is corrupted, or the file could not be "
      "recovered because the alternate copy or log was absent or corrupted.\r\n"},
+    {ERROR_REGISTRY_IO_FAILED,
+     "An I/O operation initiated by the registry failed unrecoverably. The registry could not read "
+     "in, or write out, or flush, one of the files that contain the system's image of the "
+     "registry.\r\n"},
     {ERROR_KEY_DELETED, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {ERROR_BAD_DEVICE, "The specified device name is invalid.\r\n"},
     {ERROR_CONNECTION_UNAVAIL,

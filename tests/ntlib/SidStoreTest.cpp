@@ -1,5 +1,6 @@
 #include "CountingSecurityFunctions.h"
 #include "FakeEventLogService.h"
+#include "SiteBuilder.h"
 #include "RecordBuilder.h"
 
 #include "../platform/TestAccountSource.h"
@@ -320,6 +321,14 @@ TEST(SidText, UnmappedSidOnWindows9xIsFormedHere)
 // A Security log of a workstation in a domain, read through the reader.
 class SecurityLogUsers : public ::testing::Test {
 protected:
+    // The computers the reader connects its registry to.
+    struct Network : SiteBuilder {
+        Network()
+        {
+            Local("WKS1").Domain("CORP7").Computer("WS7", {.domain = "CORP7"}).Computer("DC7", {.domain = "CORP7"});
+            Load();
+        }
+    } network;
     FakeEventLogService service; // before the binding: the fakes get bound
     CountingSecurityFunctions counted;
     std::shared_ptr<TestAccountSource> site = std::make_shared<TestAccountSource>();
