@@ -1,0 +1,208 @@
+// Loading a generated log of a million events into a log window, from
+// LoadEvents to the final status text, on the offscreen platform; and the
+// reader's own pass over the same log for comparison.
+
+#include "../app/GeneratedLogService.h"
+
+#include "app/UserPrompts.h"
+#include "app/logview.h"
+
+#include "ntlib/EventLog.h"
+#include "ntlib/FunctionBinding.h"
+
+#include "platform/FileIo.h"
+#include "tools/evtgen/EvtGenerator.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QPointer>
+#include <QTableView>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+constexpr DWORD kEvents = 1'000'000;
+
+double peakRssMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+double currentRssMiB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Any question would stop the run: answer them all with their first button.
+class NoPrompts : public TUserPrompts {
+public:
+    int MessageBox(QWidget*, const QString& text, const QString&, UINT) override
+    {
+        throw std::runtime_error("unexpected message: " + text.toStdString());
+    }
+    int MessageBoxWithCheck(const QString&, const QString&, UINT, bool&, const QString&) override { return 6; }
+};
+
+void BM_LoadLogWindow(benchmark::State& state)
+{
+    GeneratedLogService service;
+    service.count = kEvents;
+    ScopedSystemFunctions bound;
+    NoPrompts prompts;
+    ScopedUserPrompts usePrompts(prompts);
+    // A log window frees itself when it closes: it lives on the heap.
+    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
+    window->show();
+    QCoreApplication::processEvents();
+
+    const double before = currentRssMiB();
+    for (auto _ : state) {
+        window->LoadEvents(QStringLiteral("Application"));
+        if (window->StatusText() != QStringLiteral("Showing %1 event(s)").arg(kEvents))
+            state.SkipWithError("the load did not show every event");
+    }
+    state.counters["events"] = static_cast<double>(window->Model().rowCount());
+    state.counters["events_per_s"] =
+        benchmark::Counter(static_cast<double>(kEvents) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["rss_before_MiB"] = before;
+    state.counters["rss_loaded_MiB"] = currentRssMiB();
+    state.counters["peak_rss_MiB"] = peakRssMiB();
+    window->CloseWithoutQuestion();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_LoadLogWindow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The same through the real event-log service: a backup file of a million
+// realistic records (SIDs, data, several sources), written once per run.
+const std::string& millionEventFile()
+{
+    static const std::string path = [] {
+        const std::string file = (std::filesystem::temp_directory_path() /
+                                  ("qv-bench-logwindow-" + std::to_string(::getpid()) + ".evt"))
+                                     .string();
+        evtgen::GeneratedLog log;
+        std::string error;
+        const std::string description =
+            "log maxsize=0x20000000\nform as=backup\nbulk count=" + std::to_string(kEvents) + " seed=2024\n";
+        if (!evtgen::GenerateEvtLog(description, log, error, false) ||
+            platform::WriteFileAtomically(file, log.bytes.data(), log.bytes.size(), true, error) != ERROR_SUCCESS) {
+            std::fprintf(stderr, "cannot write the benchmark log: %s\n", error.c_str());
+            std::exit(1);
+        }
+        std::atexit([] { std::filesystem::remove(millionEventFile()); });
+        return file;
+    }();
+    return path;
+}
+
+void BM_LoadLogWindowFromEvtFile(benchmark::State& state)
+{
+    const std::string& file = millionEventFile();
+    ScopedSystemFunctions bound;
+    NoPrompts prompts;
+    ScopedUserPrompts usePrompts(prompts);
+    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
+    window->SetIsFile(true);
+    window->SetComputerName(QStringLiteral("$FILE"));
+    window->NTEventLog().SetBackupFileName(file);
+    window->show();
+    QCoreApplication::processEvents();
+
+    const double before = currentRssMiB();
+    for (auto _ : state) {
+        window->LoadEvents(QString::fromStdString(file));
+        if (window->StatusText() != QStringLiteral("Showing %1 event(s)").arg(kEvents))
+            state.SkipWithError("the load did not show every event");
+    }
+    state.counters["events_per_s"] =
+        benchmark::Counter(static_cast<double>(kEvents) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["rss_before_MiB"] = before;
+    state.counters["rss_loaded_MiB"] = currentRssMiB();
+    state.counters["peak_rss_MiB"] = peakRssMiB();
+    window->CloseWithoutQuestion();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_LoadLogWindowFromEvtFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Painting the loaded list at places spread over it: only the rows on
+// screen are formatted, so a frame costs the same at any size.
+void BM_PaintLoadedList(benchmark::State& state)
+{
+    GeneratedLogService service;
+    service.count = kEvents;
+    ScopedSystemFunctions bound;
+    NoPrompts prompts;
+    ScopedUserPrompts usePrompts(prompts);
+    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
+    window->show();
+    window->LoadEvents(QStringLiteral("Application"));
+    QTableView* list = window->lvLog();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 104'729) % static_cast<int>(kEvents);
+        list->scrollTo(window->Model().index(row, 0), QAbstractItemView::PositionAtTop);
+        list->viewport()->repaint();
+    }
+    window->CloseWithoutQuestion();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_PaintLoadedList)->Unit(benchmark::kMicrosecond);
+
+// The reader alone: every index fetched once, as the load does.
+void BM_ReaderPassOnly(benchmark::State& state)
+{
+    GeneratedLogService service;
+    service.count = kEvents;
+    ScopedSystemFunctions bound;
+    TNTEventLog reader;
+    reader.SetSourceName("Application");
+    for (auto _ : state) {
+        reader.SetActive(false);
+        reader.SetActive(true);
+        const int n = reader.GetEventCount();
+        for (int i = 0; i < n; ++i)
+            benchmark::DoNotOptimize(reader.GetEvent(i));
+    }
+    state.counters["events_per_s"] =
+        benchmark::Counter(static_cast<double>(kEvents) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["rss_loaded_MiB"] = currentRssMiB();
+    reader.SetActive(false);
+}
+BENCHMARK(BM_ReaderPassOnly)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TZ", "UTC", 1);
+    tzset();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
