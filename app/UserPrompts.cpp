@@ -58,12 +58,22 @@ QMessageBox::Icon iconOf(UINT flags)
     }
 }
 
+// A text's line breaks as a message box shows them: CR LF and a lone CR
+// (the platform's own line break in message texts) become LF.
+QString displayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
 // The real dialogs.
 class TDialogPrompts final : public TUserPrompts {
 public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT flags) override
     {
-        QMessageBox box(iconOf(flags), caption, text, QMessageBox::NoButton, owner);
+        QMessageBox box(iconOf(flags), caption, displayText(text), QMessageBox::NoButton, owner);
         const auto buttons = buttonsOf(flags);
         std::vector<QPushButton*> added;
         for (const auto& [button, id] : buttons)

@@ -1,0 +1,131 @@
+#include "browsent.h"
+
+#include "Application.h"
+
+#include "platform/ErrorCodes.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTreeWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kRootText[] = "Windows NT Computers";
+
+// FIXME(mainwindow): the platform's server enumeration takes this place
+// once the network browser has landed.
+bool enumerateServers(DWORD, std::vector<QString>&)
+{
+    return false;
+}
+
+} // namespace
+
+TNTBrowseNetForm::TNTBrowseNetForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Browse For Network Computers"));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
+
+    captionLabel_ = new QLabel(QStringLiteral("Select computer"), this);
+    captionLabel_->setGeometry(8, 8, 304, 16);
+    tvNet_ = new QTreeWidget(this);
+    tvNet_->setGeometry(8, 26, 304, 214);
+    tvNet_->setHeaderHidden(true);
+    tvNet_->setIndentation(19);
+    tvNet_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QPalette palette = tvNet_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    tvNet_->setPalette(palette);
+
+    btnRefresh_ = new QPushButton(QStringLiteral("Refresh"), this);
+    btnRefresh_->setAutoDefault(false);
+    btnRefresh_->setGeometry(8, 250, 75, 23);
+    btnOK_ = new QPushButton(QStringLiteral("OK"), this);
+    btnOK_->setDefault(true);
+    btnOK_->setGeometry(156, 250, 75, 23);
+    btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel_->setAutoDefault(false);
+    btnCancel_->setGeometry(237, 250, 75, 23);
+    setFixedSize(320, 282);
+
+    connect(tvNet_, &QTreeWidget::currentItemChanged, this, [this] { tvNetChange(); });
+    connect(tvNet_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node, int) {
+        if (node && node->data(0, ImageIndexRole).toInt() == kComputerImage)
+            accept();
+    });
+    connect(btnRefresh_, &QPushButton::clicked, this, &TNTBrowseNetForm::btnRefreshClick);
+    connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TNTBrowseNetForm::FillServers(DWORD serverType, const QString& rootText, bool clearFirst)
+{
+    if (clearFirst)
+        tvNet_->clear();
+    auto* root = new QTreeWidgetItem(tvNet_, QStringList{rootText});
+    std::vector<QString> names;
+    if (enumerateServers(serverType, names))
+        for (const QString& name : names) {
+            auto* node = new QTreeWidgetItem(root, QStringList{name});
+            node->setData(0, ImageIndexRole, kComputerImage);
+        }
+    if (QTreeWidgetItem* first = tvNet_->topLevelItem(0))
+        tvNet_->expandItem(first);
+    tvNetChange();
+}
+
+void TNTBrowseNetForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TNTBrowseNetForm::FormShow()
+{
+    FillServers(kNtServerType, QString::fromLatin1(kRootText), true);
+}
+
+void TNTBrowseNetForm::btnRefreshClick()
+{
+    FillServers(kNtServerType, QString::fromLatin1(kRootText), true);
+}
+
+void TNTBrowseNetForm::tvNetChange()
+{
+    const QTreeWidgetItem* node = tvNet_->currentItem();
+    btnOK_->setEnabled(node && node->data(0, ImageIndexRole).toInt() == kComputerImage);
+}
+
+bool BrowseForComputer(const QString& caption, QString& computer, QString& parent)
+{
+    computer.clear();
+    parent.clear();
+    std::unique_ptr<TNTBrowseNetForm> own;
+    TNTBrowseNetForm* form = nullptr;
+    if (const TApplication* app = TApplication::Instance())
+        form = app->FindForm<TNTBrowseNetForm>();
+    if (!form) {
+        own = std::make_unique<TNTBrowseNetForm>();
+        form = own.get();
+    }
+    form->CaptionLabel()->setText(caption);
+    if (form->exec() != QDialog::Accepted)
+        return false;
+    if (const QTreeWidgetItem* node = form->tvNet()->currentItem()) {
+        computer = node->text(0);
+        if (const QTreeWidgetItem* up = node->parent())
+            parent = up->text(0);
+    }
+    return true;
+}
