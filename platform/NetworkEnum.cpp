@@ -20,6 +20,33 @@ namespace {
 
 std::atomic<DWORD> g_callLimit{0};
 
+struct FaultState {
+    std::mutex mutex;
+    bool active = false;
+    NetEnumFault fault;
+    DWORD calls = 0; // calls since the fault was set
+};
+
+FaultState& faultState()
+{
+    static FaultState state;
+    return state;
+}
+
+// True when the fault answers this call.
+bool faultAnswers(LPDWORD count, LPDWORD bufferSize, DWORD& result)
+{
+    FaultState& state = faultState();
+    std::lock_guard lock(state.mutex);
+    if (!state.active || state.calls++ < state.fault.afterCalls)
+        return false;
+    result = state.fault.result;
+    *count = state.fault.count;
+    if (state.fault.bufferSize != 0)
+        *bufferSize = state.fault.bufferSize;
+    return true;
+}
+
 // The entries of one enumeration, taken when it starts, and how far the
 // caller has read them.
 class NetEnumeration : public KernelObject {
@@ -110,6 +137,22 @@ ScopedNetEnumCallLimit::~ScopedNetEnumCallLimit()
     SetNetEnumCallLimit(previous_);
 }
 
+ScopedNetEnumFault::ScopedNetEnumFault(const NetEnumFault& fault)
+{
+    FaultState& state = faultState();
+    std::lock_guard lock(state.mutex);
+    state.active = true;
+    state.fault = fault;
+    state.calls = 0;
+}
+
+ScopedNetEnumFault::~ScopedNetEnumFault()
+{
+    FaultState& state = faultState();
+    std::lock_guard lock(state.mutex);
+    state.active = false;
+}
+
 } // namespace platform
 
 using namespace platform;
@@ -151,6 +194,9 @@ DWORD WNetEnumResourceA(HANDLE enumHandle, LPDWORD count, LPVOID buffer, LPDWORD
         return finish(ERROR_INVALID_HANDLE, "enum");
     if (!count || !bufferSize || *count == 0 || (!buffer && *bufferSize != 0))
         return finish(ERROR_INVALID_PARAMETER, "enum");
+
+    if (DWORD faulty = 0; faultAnswers(count, bufferSize, faulty))
+        return finish(faulty, "enum fault");
 
     std::lock_guard lock(enumeration->mutex);
     const std::vector<NetEntry>& entries = enumeration->entries;
