@@ -216,7 +216,7 @@ private:
 class TNTNetBrowser {
 public:
     TNTNetBrowser();
-    ~TNTNetBrowser();
+    virtual ~TNTNetBrowser();
     TNTNetBrowser(const TNTNetBrowser&) = delete;
     TNTNetBrowser& operator=(const TNTNetBrowser&) = delete;
 

@@ -142,7 +142,8 @@ std::vector<SiteShare> parseShares(const IniEntry& entry)
         SiteShare share{std::string(trimmed(item.substr(0, colon))),
                         colon == std::string_view::npos ? std::string() : std::string(trimmed(item.substr(colon + 1)))};
         if (!validShareName(share.name))
-            fail(entry.line, "\"" + share.name + "\" is not a share name (1 to 80 characters without \\ / : * ? \" < > |)");
+            fail(entry.line,
+                 "\"" + share.name + "\" is not a share name (1 to 80 characters without \\ / : * ? \" < > |)");
         for (const char* administrative : kAdministrativeShares)
             if (upper(share.name) == administrative)
                 fail(entry.line, "the share " + share.name + " is one that every computer has");

@@ -32,7 +32,8 @@ void buildNetwork(SiteBuilder& site)
         .Domain("CORP", "", "Head office", "DC1")
         .Domain("LAB")
         .Domain("FAR", "Other Network")
-        .Computer("DC1", {.domain = "CORP", .comment = "Controller", .shares = {"NETLOGON:Logon server share", "SYSVOL"}})
+        .Computer("DC1",
+                  {.domain = "CORP", .comment = "Controller", .shares = {"NETLOGON:Logon server share", "SYSVOL"}})
         .Computer("SERVER1", {.domain = "CORP",
                               .requiresConnection = true,
                               .accounts = {{"admin", "pw"}},
@@ -73,7 +74,8 @@ TEST_F(NetworkEnum, EachLevelListsTheOneBelowIt)
     const TestWalk top = WalkLevel(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, RESOURCEUSAGE_ALL, nullptr);
     EXPECT_EQ(top.code, ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(top.entries, (std::vector<std::string>{
-                               "network Microsoft Windows Network (Windows network) " + kWindows + " usage=2 type=0 scope=2",
+                               "network Microsoft Windows Network (Windows network) " + kWindows +
+                                   " usage=2 type=0 scope=2",
                                "network Other Network " + kOther + " usage=2 type=0 scope=2",
                            }));
     EXPECT_EQ(walkBelow("Microsoft Windows Network", RESOURCEDISPLAYTYPE_NETWORK).entries,
