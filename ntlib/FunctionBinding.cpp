@@ -2,6 +2,7 @@
 
 #include "AdvApi32.h"
 #include "LmApibuf.h"
+#include "LmServer.h"
 #include "NTException.h"
 
 #include "platform/Kernel32.h"
@@ -116,10 +117,12 @@ ScopedSystemFunctions::ScopedSystemFunctions()
     BindNetApi32Functions();
     BindServiceFunctions();
     LoadNetApiBufferFunctions();
+    LoadNetServerFunctions();
 }
 
 ScopedSystemFunctions::~ScopedSystemFunctions()
 {
+    UnloadNetServerFunctions();
     UnloadNetApiBufferFunctions();
     UnbindServiceFunctions();
     UnbindNetApi32Functions();

@@ -20,4 +20,11 @@ std::vector<ModuleExport> SidStringExports();
 // Registry functions (advapi32 and, under the same names, varovu32).
 std::vector<ModuleExport> RegistryExports();
 
+// Network-management functions (netapi32).
+std::vector<ModuleExport> NetApiExports();
+
+// The same under the names of the remote-administration library
+// (varovu32): "NetServerEnumA"; "NetApiBufferFree" keeps its name.
+std::vector<ModuleExport> RemoteAdminNetApiExports();
+
 } // namespace platform

@@ -72,7 +72,8 @@ void addBuiltIns(ModuleRegistry& r)
         addExports(r, module, RegistryExports());
     }
     addExports(r, "advapi32.dll", SidStringExports());
-    r.modules["netapi32.dll"].name = "netapi32.dll";
+    addExports(r, "netapi32.dll", NetApiExports());
+    addExports(r, "varovu32.dll", RemoteAdminNetApiExports());
 }
 
 // Module handles are the address of the registry entry's slot number,

@@ -12,11 +12,6 @@ namespace {
 std::mutex g_traceMutex;
 ScopedWNetTrace* g_trace = nullptr; // the recording trace, if any
 
-bool isShare(const std::string& upperShare)
-{
-    return upperShare == "IPC$" || upperShare == "ADMIN$" || upperShare == "C$";
-}
-
 // "\\NAME\SHARE" split into upper-case computer and share; false when the
 // name is not of that form.
 bool splitRemoteName(const char* remoteName, std::string& computer, std::string& share)
@@ -66,7 +61,7 @@ DWORD NetConnections::Add(const Site& site, const char* remoteName, const char* 
     const SiteComputer* computer = site.FindComputer(computerName);
     if (!computer || !computer->reachable)
         return ERROR_BAD_NETPATH;
-    if (!isShare(share))
+    if (!computer->HasShare(share))
         return ERROR_BAD_NET_NAME;
 
     std::lock_guard lock(mutex_);

@@ -105,6 +105,56 @@ void refuseUnknownKeys(const IniSection& section, std::initializer_list<const ch
     }
 }
 
+constexpr const char* kAdministrativeShares[] = {"C$", "ADMIN$", "IPC$"};
+
+bool validShareName(std::string_view name)
+{
+    if (name.empty() || name.size() > 80)
+        return false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::string_view("\\/:*?\"<>|,").find(c) != std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// "Public:Files for all,Tools" into shares; the administrative shares and
+// names given twice are refused.
+std::vector<SiteShare> parseShares(const IniEntry& entry)
+{
+    std::vector<SiteShare> shares;
+    std::string_view rest = entry.value;
+    while (!trimmed(rest).empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        const std::size_t colon = item.find(':');
+        SiteShare share{std::string(trimmed(item.substr(0, colon))),
+                        colon == std::string_view::npos ? std::string() : std::string(trimmed(item.substr(colon + 1)))};
+        if (!validShareName(share.name))
+            fail(entry.line,
+                 "\"" + share.name + "\" is not a share name (1 to 80 characters without \\ / : * ? \" < > |)");
+        for (const char* administrative : kAdministrativeShares)
+            if (upper(share.name) == administrative)
+                fail(entry.line, "the share " + share.name + " is one that every computer has");
+        for (const SiteShare& other : shares)
+            if (upper(other.name) == upper(share.name))
+                fail(entry.line, "the share " + share.name + " is given twice");
+        shares.push_back(std::move(share));
+    }
+    return shares;
+}
+
 std::string valueOf(const IniSection& section, const char* key)
 {
     const IniEntry* e = section.Find(key);
@@ -128,6 +178,27 @@ bool SiteComputer::AcceptsLogon(std::string_view userName, std::string_view pass
     return false;
 }
 
+const SiteShare* SiteComputer::FindShare(std::string_view shareName) const
+{
+    for (const SiteShare& share : shares)
+        if (upper(share.name) == upper(shareName))
+            return &share;
+    return nullptr;
+}
+
+bool SiteComputer::HasShare(std::string_view shareName) const
+{
+    for (const char* administrative : kAdministrativeShares)
+        if (upper(shareName) == administrative)
+            return true;
+    return FindShare(shareName) != nullptr;
+}
+
+bool IsHiddenShare(std::string_view shareName)
+{
+    return !shareName.empty() && shareName.back() == '$';
+}
+
 std::string_view WithoutLeadingBackslashes(std::string_view name)
 {
     while (!name.empty() && name.front() == '\\')
@@ -145,6 +216,7 @@ std::shared_ptr<Site> Site::Empty()
     lone.machineRegistry = std::make_shared<RegistryStore>(std::string(), "HKEY_LOCAL_MACHINE");
     site->index_.emplace(lone.name, 0);
     site->computers_.push_back(std::move(lone));
+    site->providers_.push_back(SiteProvider{kDefaultProvider, {}, {}});
     return site;
 }
 
@@ -204,7 +276,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                 site->domains_.push_back(SiteDomain{argument, valueOf(section, "Provider"), valueOf(section, "Comment"),
                                                     {}, upper(valueOf(section, "Controller"))});
             } else if (kind == "COMPUTER" && !argument.empty()) {
-                refuseUnknownKeys(section, {"Domain", "Comment", "Reachable", "RequiresConnection"});
+                refuseUnknownKeys(section, {"Domain", "Comment", "Reachable", "RequiresConnection", "Shares"});
                 if (!validName(argument))
                     fail(section.line,
                          "\"" + argument + "\" is not a computer name (1 to 15 letters, digits, '-', '_')");
@@ -219,6 +291,8 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                             fail(e->line, std::string(key) + " must be yes or no");
                     }
                 }
+                if (const IniEntry* e = section.Find("Shares"))
+                    computer.shares = parseShares(*e);
                 if (!computerIndex.emplace(computer.name, site->computers_.size()).second)
                     fail(section.line, "the computer " + computer.name + " is given twice");
                 site->computers_.push_back(std::move(computer));

@@ -41,6 +41,16 @@
 //     RequiresConnection=no       optional, no; "yes": refuses its registry,
 //                                 event logs and shares (ERROR_ACCESS_DENIED)
 //                                 until a connection with credentials is made
+//     Shares=Public:Files for all,Tools
+//                                 optional: the computer's shares, separated
+//                                 by commas, each a name with an optional
+//                                 comment after a colon.  A share name is 1
+//                                 to 80 characters without control
+//                                 characters and without \ / : * ? " < > |
+//                                 or a comma.  Every computer also has the
+//                                 administrative shares C$, ADMIN$ and IPC$;
+//                                 shares whose names end in "$" are hidden
+//                                 from network browsing but can be connected
 //
 //     [Credentials SERVER1]       the accounts SERVER1 accepts
 //     Administrator=Secret1       user name (any case) = password (exact);
@@ -68,12 +78,18 @@
 
 namespace platform {
 
+struct SiteShare {
+    std::string name; // as site.ini spells it
+    std::string comment;
+};
+
 struct SiteComputer {
     std::string name; // upper case
     std::string domain;
     std::string comment;
     bool reachable = true;
     bool requiresConnection = false;
+    std::vector<SiteShare> shares; // those of Shares=, in their order
     std::vector<std::pair<std::string, std::string>> accounts; // user name, password
     std::string hostDirectory;                                 // empty for the lone computer of an empty site
     std::shared_ptr<RegistryStore> machineRegistry;            // HKEY_LOCAL_MACHINE
@@ -83,7 +99,15 @@ struct SiteComputer {
     // True when the computer has an account with this user name (any case)
     // and exactly this password.
     bool AcceptsLogon(std::string_view userName, std::string_view password) const;
+    // The share of Shares= with this name (any case), or null.
+    const SiteShare* FindShare(std::string_view shareName) const;
+    // True for a share of Shares= and for the administrative shares C$,
+    // ADMIN$ and IPC$ (any case).
+    bool HasShare(std::string_view shareName) const;
 };
+
+// True for a share name that network browsing does not show (ends in "$").
+bool IsHiddenShare(std::string_view shareName);
 
 struct SiteDomain {
     std::string name;
@@ -101,7 +125,8 @@ struct SiteProvider {
 
 class Site {
 public:
-    // The site of a lone computer named "QUELLVANE", with nothing on it.
+    // The site of a lone computer named "QUELLVANE", with nothing on it but
+    // the provider "Microsoft Windows Network".
     static std::shared_ptr<Site> Empty();
     // The site in a directory; null with the reason in `error`.
     static std::shared_ptr<Site> Load(const std::string& directory, std::string& error);

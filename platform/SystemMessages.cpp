@@ -40,6 +40,7 @@ constexpr Entry kMessages[] = {
     {ERROR_CALL_NOT_IMPLEMENTED, "This function is not supported on this system.\r\n"},
     {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
     {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {ERROR_INVALID_LEVEL, "The system call level is not correct.\r\n"},
     {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
     {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
     {ERROR_BAD_PATHNAME, "The specified path is invalid.\r\n"},
@@ -72,6 +73,7 @@ constexpr Entry kMessages[] = {
      "not currently available. Please try retyping the path or contact your network "
      "administrator.\r\n"},
     {ERROR_BAD_PROVIDER, "The specified network provider name is invalid.\r\n"},
+    {ERROR_NOT_CONTAINER, "Cannot enumerate a noncontainer.\r\n"},
     {ERROR_EXTENDED_ERROR, "An extended error has occurred.\r\n"},
     {ERROR_SESSION_CREDENTIAL_CONFLICT,
      "Multiple connections to a server or shared resource by the same user, using more than one "
@@ -95,6 +97,7 @@ constexpr Entry kMessages[] = {
      "The specified resource language ID cannot be found in the image file.\r\n"},
     {NERR_BufTooSmall, "The API return buffer is too small.\r\n"},
     {ERROR_NOT_CONNECTED, "This network connection does not exist.\r\n"},
+    {ERROR_NO_BROWSER_SERVERS_FOUND, "The list of servers for this workgroup is not currently available\r\n"},
 };
 
 constexpr bool sortedByCode()

@@ -75,15 +75,16 @@ SiteBuilder& SiteBuilder::Profile(const std::string& name)
     return *this;
 }
 
-SiteBuilder& SiteBuilder::Provider(const std::string& name)
+SiteBuilder& SiteBuilder::Provider(const std::string& name, const std::string& comment)
 {
-    providers_.push_back(name);
+    providers_.emplace_back(name, comment);
     return *this;
 }
 
-SiteBuilder& SiteBuilder::Domain(const std::string& name, const std::string& provider)
+SiteBuilder& SiteBuilder::Domain(const std::string& name, const std::string& provider, const std::string& comment,
+                                 const std::string& controller)
 {
-    domains_.emplace_back(name, provider);
+    domains_.push_back(DomainLines{name, provider, comment, controller});
     return *this;
 }
 
@@ -172,12 +173,19 @@ void SiteBuilder::Load()
     std::string ini = "[Site]\nLocalComputer=" + local_ + "\n";
     if (!profile_.empty())
         ini += "Profile=" + profile_ + "\n";
-    for (const std::string& provider : providers_)
+    for (const auto& [provider, comment] : providers_) {
         ini += "\n[Provider " + provider + "]\n";
-    for (const auto& [name, provider] : domains_) {
-        ini += "\n[Domain " + name + "]\n";
-        if (!provider.empty())
-            ini += "Provider=" + provider + "\n";
+        if (!comment.empty())
+            ini += "Comment=" + comment + "\n";
+    }
+    for (const DomainLines& domain : domains_) {
+        ini += "\n[Domain " + domain.name + "]\n";
+        if (!domain.provider.empty())
+            ini += "Provider=" + domain.provider + "\n";
+        if (!domain.comment.empty())
+            ini += "Comment=" + domain.comment + "\n";
+        if (!domain.controller.empty())
+            ini += "Controller=" + domain.controller + "\n";
     }
     for (const auto& [name, options] : computers_) {
         ini += "\n[Computer " + name + "]\n";
@@ -187,6 +195,12 @@ void SiteBuilder::Load()
             ini += "Comment=" + options.comment + "\n";
         ini += std::string("Reachable=") + (options.reachable ? "yes" : "no") + "\n";
         ini += std::string("RequiresConnection=") + (options.requiresConnection ? "yes" : "no") + "\n";
+        if (!options.shares.empty()) {
+            std::string shares;
+            for (const std::string& share : options.shares)
+                shares += (shares.empty() ? "" : ",") + share;
+            ini += "Shares=" + shares + "\n";
+        }
         if (!options.accounts.empty()) {
             ini += "\n[Credentials " + name + "]\n";
             for (const auto& [user, password] : options.accounts)

@@ -16,6 +16,7 @@ struct SiteComputerOptions {
     bool requiresConnection = false;
     std::vector<std::pair<std::string, std::string>> accounts; // user name, password
     std::string comment;
+    std::vector<std::string> shares; // "Name" or "Name:comment"
 };
 
 class SiteBuilder {
@@ -31,8 +32,9 @@ public:
 
     SiteBuilder& Local(const std::string& name);
     SiteBuilder& Profile(const std::string& name);
-    SiteBuilder& Provider(const std::string& name);
-    SiteBuilder& Domain(const std::string& name, const std::string& provider = {});
+    SiteBuilder& Provider(const std::string& name, const std::string& comment = {});
+    SiteBuilder& Domain(const std::string& name, const std::string& provider = {}, const std::string& comment = {},
+                        const std::string& controller = {});
     SiteBuilder& Computer(const std::string& name, const ComputerOptions& options = {});
 
     // Lines of a computer's registry file (UTF-8 text, below the header),
@@ -65,8 +67,11 @@ private:
     bool loaded_ = false;
     std::string local_ = "WKS1";
     std::string profile_;
-    std::vector<std::string> providers_;
-    std::vector<std::pair<std::string, std::string>> domains_;
+    struct DomainLines {
+        std::string name, provider, comment, controller;
+    };
+    std::vector<std::pair<std::string, std::string>> providers_; // name, comment
+    std::vector<DomainLines> domains_;
     std::vector<std::pair<std::string, ComputerOptions>> computers_;
     std::vector<std::pair<std::string, std::string>> registries_; // computer, lines
 };
