@@ -268,6 +268,27 @@ QIcon printGlyph()
     return c.Icon();
 }
 
+// Three small computers joined by a cable.
+QIcon groupImage()
+{
+    Canvas c;
+    QPainter& p = c.p();
+    p.setPen(QPen(kOutline, 1));
+    p.drawLine(QPointF(3.5, 12), QPointF(12.5, 12));
+    p.drawLine(QPointF(8, 7), QPointF(8, 12));
+    auto small = [&p](qreal x, qreal y) {
+        p.setPen(QPen(kOutline, 1));
+        p.setBrush(kCase);
+        p.drawRect(QRectF(x + 0.5, y + 0.5, 6, 5));
+        p.setBrush(kScreen);
+        p.drawRect(QRectF(x + 1.5, y + 1.5, 4, 3));
+    };
+    small(4.5, 0);
+    small(0, 9.5);
+    small(9, 9.5);
+    return c.Icon();
+}
+
 } // namespace
 
 TMainImages::TMainImages()
@@ -289,6 +310,7 @@ TMainImages::TMainImages()
     set(TToolGlyph::Find, findGlyph());
     set(TToolGlyph::PrintPreview, printPreviewGlyph());
     set(TToolGlyph::Print, printGlyph());
+    group_ = groupImage();
 }
 
 const QIcon& TMainImages::TreeImage(int index) const

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's images: the three images of the computers tree and the
-// glyphs of the tool bar's buttons, drawn at run time.
+// The images of the main window and its dialogs: the three images of the
+// computers tree, the glyphs of the tool bar's buttons and the group image
+// of the browse network dialog, drawn at run time.
 
 #include <QIcon>
 
@@ -41,9 +42,12 @@ public:
     // The tree image at an index; a null icon for any other index.
     const QIcon& TreeImage(int index) const;
     const QIcon& Glyph(TToolGlyph glyph) const;
+    // A group of computers on the network.
+    const QIcon& GroupImage() const { return group_; }
 
 private:
     std::array<QIcon, kTreeImageCount> tree_;
     std::array<QIcon, kGlyphCount> glyphs_;
+    QIcon group_;
     QIcon none_;
 };

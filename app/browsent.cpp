@@ -2,6 +2,9 @@
 
 #include "Application.h"
 
+#include "ntlib/LmApibuf.h"
+#include "ntlib/LmServer.h"
+
 #include "platform/ErrorCodes.h"
 
 #include <QLabel>
@@ -9,6 +12,7 @@
 #include <QShowEvent>
 #include <QTreeWidget>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,11 +21,33 @@ namespace {
 
 constexpr char kRootText[] = "Windows NT Computers";
 
-// FIXME(mainwindow): the platform's server enumeration takes this place
-// once the network browser has landed.
-bool enumerateServers(DWORD, std::vector<QString>&)
+// The names of the servers of a type that the local computer's browse
+// service knows; false when it cannot list them (the functions may also be
+// missing from the platform: that is a failure like any other).
+bool enumerateServers(DWORD serverType, std::vector<QString>& names)
 {
-    return false;
+    LPBYTE buffer = nullptr;
+    bool listed = false;
+    try {
+        DWORD entries = 0;
+        DWORD total = 0;
+        const NET_API_STATUS status =
+            NetServerEnum(nullptr, 100, &buffer, MAX_PREFERRED_LENGTH, &entries, &total, serverType, nullptr, nullptr);
+        if (status == NERR_Success && buffer) {
+            const auto* servers = reinterpret_cast<const SERVER_INFO_100*>(buffer);
+            for (DWORD i = 0; i < entries; ++i)
+                names.push_back(servers[i].sv100_name ? QString::fromUtf16(servers[i].sv100_name) : QString());
+            listed = true;
+        }
+    } catch (const std::exception&) {
+        listed = false;
+    }
+    try {
+        NetApiBufferFree(buffer);
+    } catch (const std::exception&) {
+        // Nothing more to do about a buffer that cannot be released.
+    }
+    return listed;
 }
 
 } // namespace
@@ -73,11 +99,14 @@ void TNTBrowseNetForm::FillServers(DWORD serverType, const QString& rootText, bo
     if (clearFirst)
         tvNet_->clear();
     auto* root = new QTreeWidgetItem(tvNet_, QStringList{rootText});
+    root->setData(0, ImageIndexRole, kGroupImage);
+    root->setIcon(0, images_.GroupImage());
     std::vector<QString> names;
     if (enumerateServers(serverType, names))
         for (const QString& name : names) {
             auto* node = new QTreeWidgetItem(root, QStringList{name});
             node->setData(0, ImageIndexRole, kComputerImage);
+            node->setIcon(0, images_.TreeImage(tiComputer));
         }
     if (QTreeWidgetItem* first = tvNet_->topLevelItem(0))
         tvNet_->expandItem(first);

@@ -2,6 +2,8 @@
 // The browse network dialog: the computers of the network that run an
 // NT-family system, listed under one root node.
 
+#include "MainImages.h"
+
 #include "platform/Win32Types.h"
 
 #include <QDialog>
@@ -16,7 +18,9 @@ class TNTBrowseNetForm : public QDialog {
 
 public:
     static constexpr int kHelpContext = 410;
-    // The image of a computer node; only such a node can be chosen.
+    // The images of the tree: a group, and a computer (only a computer
+    // node can be chosen).
+    static constexpr int kGroupImage = 0;
     static constexpr int kComputerImage = 1;
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
     // The platform's server type of NT-family computers.
@@ -43,6 +47,7 @@ private:
     void tvNetChange();
     void btnRefreshClick();
 
+    TMainImages images_;
     QLabel* captionLabel_ = nullptr;
     QTreeWidget* tvNet_ = nullptr;
     QPushButton* btnOK_ = nullptr;

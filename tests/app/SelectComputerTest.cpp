@@ -1,5 +1,9 @@
+#include "SiteBuilder.h"
+
 #include "app/browsent.h"
 #include "app/sel_comp.h"
+
+#include "ntlib/FunctionBinding.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -106,8 +110,114 @@ TEST(NTBrowseNetForm, Layout)
     EXPECT_EQ(form.btnRefresh()->text(), "Refresh");
 }
 
+// A domain of three computers, the local one among them, and a computer
+// outside every domain.
+class BrowseNetworkTest : public ::testing::Test {
+protected:
+    SiteBuilder site;
+    ScopedSystemFunctions bound;
+
+    void SetUp() override
+    {
+        site.Local("WKS1").Domain("CORP");
+        site.Computer("WKS1", {.domain = "CORP"});
+        site.Computer("SRV1", {.domain = "CORP"});
+        site.Computer("SRV2", {.domain = "CORP", .reachable = false});
+        site.Computer("LONER");
+        site.Load();
+    }
+};
+
+QStringList childTexts(const QTreeWidgetItem* node)
+{
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+TEST_F(BrowseNetworkTest, ListsTheNtComputersOfTheDomain)
+{
+    TNTBrowseNetForm form;
+    form.FillServers(TNTBrowseNetForm::kNtServerType, QStringLiteral("Windows NT Computers"), true);
+    ASSERT_EQ(form.tvNet()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = form.tvNet()->topLevelItem(0);
+    EXPECT_EQ(root->text(0), "Windows NT Computers");
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_EQ(root->data(0, TNTBrowseNetForm::ImageIndexRole).toInt(), TNTBrowseNetForm::kGroupImage);
+    EXPECT_EQ(childTexts(root), (QStringList{"WKS1", "SRV1", "SRV2"}));
+    for (int i = 0; i < root->childCount(); ++i) {
+        EXPECT_EQ(root->child(i)->data(0, TNTBrowseNetForm::ImageIndexRole).toInt(),
+                  TNTBrowseNetForm::kComputerImage);
+        EXPECT_FALSE(root->child(i)->icon(0).isNull());
+    }
+
+    // Filling again without clearing adds a second root; with clearing, not.
+    form.FillServers(TNTBrowseNetForm::kNtServerType, QStringLiteral("Again"), false);
+    EXPECT_EQ(form.tvNet()->topLevelItemCount(), 2);
+    form.btnRefresh()->click();
+    EXPECT_EQ(form.tvNet()->topLevelItemCount(), 1);
+    EXPECT_EQ(form.tvNet()->topLevelItem(0)->childCount(), 3);
+
+    // A type that no computer has lists nothing.
+    form.FillServers(0x00000004, QStringLiteral("None"), true);
+    EXPECT_EQ(form.tvNet()->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(BrowseNetworkTest, OkOnlyForAComputer)
+{
+    whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
+        QTreeWidgetItem* root = form.tvNet()->topLevelItem(0);
+        ASSERT_NE(root, nullptr);
+        form.tvNet()->setCurrentItem(root);
+        EXPECT_FALSE(form.btnOK()->isEnabled());
+        form.tvNet()->setCurrentItem(root->child(1));
+        EXPECT_TRUE(form.btnOK()->isEnabled());
+        form.btnOK()->click();
+    });
+    QString computer;
+    QString parent;
+    EXPECT_TRUE(BrowseForComputer(QStringLiteral("Select computer"), computer, parent));
+    EXPECT_EQ(computer, "SRV1");
+    EXPECT_EQ(parent, "Windows NT Computers");
+
+    // A double-click on a computer chooses it.
+    whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
+        QTreeWidgetItem* srv2 = form.tvNet()->topLevelItem(0)->child(2);
+        form.tvNet()->setCurrentItem(srv2);
+        emit form.tvNet()->itemDoubleClicked(srv2, 0);
+    });
+    EXPECT_TRUE(BrowseForComputer(QStringLiteral("Select computer"), computer, parent));
+    EXPECT_EQ(computer, "SRV2");
+}
+
+TEST_F(BrowseNetworkTest, BrowsedComputerArrivesWithoutBackslashes)
+{
+    TSelectCompForm select;
+    whenShown<TSelectCompForm>([](TSelectCompForm& form) {
+        form.rbAnotherComp()->click();
+        whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& browse) {
+            EXPECT_EQ(browse.CaptionLabel()->text(), "Select computer");
+            QTreeWidgetItem* srv1 = browse.tvNet()->topLevelItem(0)->child(1);
+            srv1->setText(0, QStringLiteral("\\\\SRV\\1"));
+            browse.tvNet()->setCurrentItem(srv1);
+            browse.btnOK()->click();
+        });
+        form.btnBrowseForNetwork()->click();
+        EXPECT_EQ(form.edComputer()->text(), "SRV1");
+        form.btnOK()->click();
+    });
+    QString name;
+    EXPECT_TRUE(select.Execute(name));
+    EXPECT_EQ(name, "SRV1");
+}
+
 TEST(NTBrowseNetForm, NoComputersLeavesOkDisabled)
 {
+    // No site with a domain: the local computer's browse service lists none.
+    SiteBuilder lone;
+    lone.Load();
+    ScopedSystemFunctions bound;
     whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
         EXPECT_EQ(form.CaptionLabel()->text(), "Pick one");
         ASSERT_EQ(form.tvNet()->topLevelItemCount(), 1);
