@@ -24,7 +24,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen TZ=UTC ctest --output-on-failure -j $(JOBS)
 
 run: build
-	@echo "The main window does not exist yet: there is no program to run."
+	$(BUILD)/app/quellvane
 
 bench: deps
 	cmake -S . -B $(BENCHBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \

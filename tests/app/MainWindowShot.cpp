@@ -1,0 +1,120 @@
+// qv_main_window_shot: starts the main window on a real display (the test
+// runs it under Xvfb), opens the Application log of the local computer,
+// selects its newest event and saves a picture of the whole window.
+//
+//   qv_main_window_shot OUTPUT.png
+//
+// The site is the one the platform finds (the test names it through
+// QUELLVANE_SITE).  Any message box that the program would show makes the
+// run fail: its text is printed and the answer is OK.
+
+#include "app/Application.h"
+#include "app/UserPrompts.h"
+#include "app/browsent.h"
+#include "app/logview.h"
+#include "app/main.h"
+#include "app/sel_comp.h"
+
+#include "ntlib/FunctionBinding.h"
+
+#include "platform/MessageBoxTypes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QMdiArea>
+#include <QPixmap>
+#include <QSet>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+
+// Answers every message box with OK (Yes for a question) and remembers it.
+class RecordingPrompts : public TUserPrompts {
+public:
+    int shown = 0;
+
+    int MessageBox(QWidget*, const QString& text, const QString& caption, UINT flags) override
+    {
+        report(text, caption);
+        return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDYES;
+    }
+    int MessageBoxWithCheck(const QString& text, const QString& caption, UINT, bool&, const QString&) override
+    {
+        report(text, caption);
+        return IDYES;
+    }
+
+private:
+    void report(const QString& text, const QString& caption)
+    {
+        ++shown;
+        std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(caption), qPrintable(text));
+    }
+};
+
+int fail(const char* why)
+{
+    std::fprintf(stderr, "qv_main_window_shot: %s\n", why);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: qv_main_window_shot OUTPUT.png\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+
+    ScopedSystemFunctions bound;
+    TApplication application(argc, argv);
+    RecordingPrompts prompts;
+    ScopedUserPrompts usePrompts(prompts);
+
+    auto* main = application.CreateForm<TfrmQORVMain>();
+    application.CreateForm<TSelectCompForm>();
+    application.CreateForm<TNTBrowseNetForm>();
+    main->show();
+    if (!QTest::qWaitForWindowExposed(main))
+        return fail("the main window was never shown");
+
+    QTreeWidgetItem* local = main->tvComputers()->topLevelItem(0);
+    if (!local)
+        return fail("the tree holds no computer");
+    main->tvComputers()->expandItem(local);
+    main->tvComputers()->setCurrentItem(local);
+
+    main->OpenLog(main->LocalName(), QStringLiteral("Application"), olmReuse);
+    const std::vector<TfrmLogView*> windows = main->LogWindows();
+    if (windows.size() != 1)
+        return fail("no log window was opened");
+    TfrmLogView* window = windows.front();
+    window->showMaximized();
+    window->lvLog()->selectRow(0);
+    window->lvLog()->setFocus();
+    QTest::qWait(300);
+
+    const QPixmap shot = main->grab();
+    const QImage image = shot.toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            colours.insert(image.pixel(x, y));
+    if (image.isNull() || colours.size() < 8)
+        return fail("the picture is empty");
+    QDir().mkpath(QFileInfo(output).absolutePath());
+    if (!shot.save(output, "PNG"))
+        return fail("the picture could not be saved");
+    std::printf("%s: %dx%d, %s with %d event(s)\n", qPrintable(output), image.width(), image.height(),
+                qPrintable(window->windowTitle()), window->Model().rowCount());
+    if (prompts.shown > 0)
+        return fail("the program showed a message box");
+    return 0;
+}
