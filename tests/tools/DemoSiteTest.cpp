@@ -15,6 +15,7 @@
 #include "platform/EventLogService.h"
 #include "platform/Kernel32.h"
 #include "platform/Site.h"
+#include "platform/SiteSeeding.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -58,6 +60,33 @@ std::string readFile(const fs::path& path)
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+// Sets (or, with null, removes) an environment variable for a scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 int errorCodeOf(const std::function<void()>& action)
 {
@@ -321,6 +350,31 @@ TEST_F(DemoSite, TheBackupFileOpensFromTheSiteAndFromTheDrive)
     }
     EXPECT_EQ(readFile(site / demosite::kBackupFileName),
               readFile(site / "hosts" / "WKS-DEMO" / "C" / "Backups" / demosite::kBackupFileName));
+}
+
+TEST(DemoSiteSeeding, ANewUserStartsOnTheDemoNetwork)
+{
+    TemporaryDirectory directory;
+    const fs::path demo = directory.Path() / "demo-site";
+    std::string error;
+    ASSERT_TRUE(demosite::WriteDemoSite(demo.string(), QV_DEMO_MESSAGE_DIR, error)) << error;
+    ScopedVariable noSite("QUELLVANE_SITE", nullptr);
+    ScopedVariable data("XDG_DATA_HOME", (directory.Path() / "data").c_str());
+    platform::ResetSite();
+
+    ASSERT_TRUE(platform::SeedSiteFrom(demo.string(), error)) << error;
+    EXPECT_EQ(platform::CurrentSite()->Directory(), (directory.Path() / "data" / "quellvane" / "site").string());
+    EXPECT_EQ(platform::CurrentSite()->LocalComputer().name, demosite::kLocalComputer);
+    EXPECT_FALSE(fs::exists(directory.Path() / "data" / "quellvane" / "site" / demosite::kMarkerFileName));
+    {
+        ScopedSystemFunctions bound;
+        TNTEventLog log;
+        log.SetSourceName("Application");
+        log.SetActive(true);
+        EXPECT_GT(log.GetEventCount(), 1000);
+        EXPECT_EQ(log.GetDescription(0).find("could not be found"), std::string::npos);
+    }
+    platform::ResetSite();
 }
 
 TEST(DemoSiteWriter, EveryRunWritesTheSameSite)
