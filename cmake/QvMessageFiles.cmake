@@ -1,6 +1,7 @@
 # Message files compiled at build time from our own .mc sources with the
 # MinGW message compiler, resource compiler and linker: PE32+ DLLs with
-# Unicode message tables (X64) or PE32 images with ANSI ones (X86).
+# Unicode message tables (X64) or PE32 images with ANSI ones (X86).  They
+# carry no time stamp, so every build writes the same files.
 
 find_program(QV_WINDMC_X64 x86_64-w64-mingw32-windmc REQUIRED)
 find_program(QV_WINDRES_X64 x86_64-w64-mingw32-windres REQUIRED)
@@ -55,7 +56,7 @@ function(qv_message_file name output arch)
     COMMAND ${windmc} -C 65001 -h ${work} -r ${work} ${work}/${name}.mc
     COMMAND ${windres} --preprocessor=cpp --preprocessor-arg=-P -I ${work}
             -i ${rc} -o ${work}/${name}.o
-    COMMAND ${ld} ${kind} -e 0 -o ${result} ${work}/${name}.o
+    COMMAND ${ld} ${kind} -e 0 --no-insert-timestamp -o ${result} ${work}/${name}.o
     WORKING_DIRECTORY ${work}
     DEPENDS ${depends}
     COMMENT "Compiling message file ${output}"
