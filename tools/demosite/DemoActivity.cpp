@@ -578,10 +578,10 @@ void DemoActivity::deskSession(std::uint32_t from, std::uint32_t to, const DemoU
     const std::string workstation = computer_.name;
     if (random_.Chance(70))
         audit(from - random_.Between(10, 40), SEC_LOGON_FAILURE, false, 2,
-              {param(SECP_FAIL_BAD_PASSWORD), user.name, kDomain, param(SECP_LOGON_INTERACTIVE), "LogonUI",
+              {param(SECP_FAIL_BAD_PASSWORD), user.name, kDomain, param(SECP_LOGON_INTERACTIVE), "Desktop Logon",
                "Negotiate", workstation},
               kSystemSid);
-    const Session session = logon(from, user, SECP_LOGON_INTERACTIVE, "LogonUI", "Negotiate", workstation);
+    const Session session = logon(from, user, SECP_LOGON_INTERACTIVE, "Desktop Logon", "Negotiate", workstation);
 
     // The policy agent and the profile.
     app(from + 3, kSourcePolicyAgent, PA_USER_POLICY_APPLIED, kInformation, 0,
@@ -624,7 +624,7 @@ void DemoActivity::deskSession(std::uint32_t from, std::uint32_t to, const DemoU
     const std::uint32_t unlocks = random_.Between(1, 4);
     for (std::uint32_t i = 0; i < unlocks; ++i) {
         const std::uint32_t t = from + random_.Below(span);
-        const Session unlock = logon(t, user, SECP_LOGON_UNLOCK, "LogonUI", "Negotiate", workstation);
+        const Session unlock = logon(t, user, SECP_LOGON_UNLOCK, "Desktop Logon", "Negotiate", workstation);
         logoff(t + 1, unlock, SECP_LOGON_UNLOCK);
     }
 
@@ -945,7 +945,7 @@ void DemoActivity::domainUsersDay(std::uint32_t midnight)
                 audit(t + 5, SEC_OBJECT_OPENED, true, 3,
                       {"Security", "File",
                        std::string("D:\\Shares\\") + folders[random_.Below(std::size(folders))] + "\\" +
-                           random_.Pick({"overview.tly", "contacts.qpd", "plan 2025.qpd", "Übersicht.tly"}),
+                           random_.Pick({"summary.tly", "contacts.qpd", "plan 2025.qpd", "Übersicht.tly"}),
                        handle, pid, user->name, kDomain, s.logonId,
                        accessList({SECP_READ_DATA, SECP_WRITE_DATA, SECP_READ_ATTRIBUTES, SECP_SYNCHRONISE})},
                       s.sid);
