@@ -26,6 +26,11 @@
 #include <algorithm>
 #include <cstdio>
 
+// The order in which a call's arguments are evaluated is the compiler's
+// choice: every random number is drawn in a statement of its own or in the
+// elements of a braced list (which run from left to right), so that every
+// compiler writes the same site.
+
 namespace demosite {
 namespace {
 
@@ -78,7 +83,7 @@ std::string dateText(std::uint32_t t)
 {
     int year = 0, month = 0, day = 0;
     civilFromDays(t / kDay, year, month, day);
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
     return text;
 }
@@ -277,7 +282,8 @@ std::string DemoActivity::newProcessId()
 
 std::string DemoActivity::newHandleId()
 {
-    return "0x" + std::to_string(1 + random_.Below(9)) + random_.Hex(2);
+    const std::uint32_t high = 1 + random_.Below(9);
+    return "0x" + std::to_string(high) + random_.Hex(2);
 }
 
 std::string DemoActivity::userSid(const DemoUser& user) const
@@ -444,16 +450,16 @@ void DemoActivity::shutdown(std::uint32_t t, const DemoUser& by, bool restart, c
     lastShutdown_ = at + 3;
 }
 
-void DemoActivity::powerFailure(std::uint32_t t)
+void DemoActivity::powerFailure()
 {
     if (!running_)
         return;
     running_ = false;
     cleanShutdown_ = false;
-    // The last orderly shutdown is the one before this start.
+    // The next start names the last orderly shutdown, which came before the
+    // period when the computer has run ever since.
     if (lastShutdown_ == 0)
         lastShutdown_ = bootTime_ - random_.Between(kHour, 12 * kHour);
-    (void)t;
 }
 
 void DemoActivity::housekeeping(std::uint32_t from, std::uint32_t to)
@@ -474,14 +480,18 @@ void DemoActivity::housekeeping(std::uint32_t from, std::uint32_t to)
     if (noon >= from && noon < to && noon > bootTime_)
         sys(noon, kSourceEventLog, ELOG_UPTIME, kInformation, 0, {number(noon - bootTime_)});
 
-    if (random_.Chance(12))
-        sys(from + random_.Below(to - from), kSourceDiskWatch, DW_SLOW_DISK, kWarning, 3,
+    if (random_.Chance(12)) {
+        const std::uint32_t when = from + random_.Below(to - from);
+        sys(when, kSourceDiskWatch, DW_SLOW_DISK, kWarning, 3,
             {computer_.role == Role::Workstation ? "0" : "1", number(random_.Between(800, 4500)),
              number(random_.Between(12, 300))});
-    if (random_.Chance(6))
-        sys(from + random_.Below(to - from), kSourceNetLink, NL_LINK_DOWN, kWarning, 0,
+    }
+    if (random_.Chance(6)) {
+        const std::uint32_t when = from + random_.Below(to - from);
+        sys(when, kSourceNetLink, NL_LINK_DOWN, kWarning, 0,
             {computer_.role == Role::Workstation ? "Onboard LAN" : "Server LAN 1"}, {},
             errorData(0xC0000003, random_.Below(0x100)));
+    }
     if (random_.Chance(3)) {
         const std::uint32_t t = from + random_.Below(to - from);
         sys(t, kSourceNetLink, NL_NAME_CONFLICT, kWarning, 0, {computer_.name, "10.20.0." + number(random_.Between(60, 200))});
@@ -547,7 +557,7 @@ void DemoActivity::workstationDay(std::uint32_t midnight, int weekday)
         const std::uint32_t cut = start + random_.Between(kHour, 6 * kHour);
         deskSession(start, cut, user);
         housekeeping(on, cut);
-        powerFailure(cut);
+        powerFailure();
         const std::uint32_t back = cut + random_.Between(4 * kMinute, 40 * kMinute);
         boot(back);
         deskSession(back + random_.Between(120, 400), end, user);
@@ -616,7 +626,8 @@ void DemoActivity::deskSession(std::uint32_t from, std::uint32_t to, const DemoU
     }
     if (random_.Chance(15)) {
         const Program& program = random_.Pick(deskPrograms());
-        app(from + random_.Below(span), kSourceFaultMonitor, FM_PROGRAM_HANG, kError, 0,
+        const std::uint32_t when = from + random_.Below(span);
+        app(when, kSourceFaultMonitor, FM_PROGRAM_HANG, kError, 0,
             {baseName(program.image), program.version, number(random_.Between(5, 60))}, session.sid);
     }
 
@@ -855,27 +866,34 @@ void DemoActivity::fileServerDay(std::uint32_t midnight, int weekday)
         if (random_.Chance(60))
             adminSession(midnight + 9 * kHour + random_.Below(8 * kHour), DomainUser("tmarsh"));
     }
-    if (random_.Chance(40))
-        sys(midnight + random_.Below(kDay), kSourceDiskWatch, DW_LOW_SPACE, kWarning, 2,
+    if (random_.Chance(40)) {
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        sys(when, kSourceDiskWatch, DW_LOW_SPACE, kWarning, 2,
             {"D:", number(random_.Between(900, 4000)), number(random_.Between(2, 6))});
+    }
     if (random_.Chance(4)) {
         std::vector<BYTE> sector = random_.Bytes(32);
-        sys(midnight + random_.Below(kDay), kSourceDiskWatch, DW_BAD_BLOCK, kError, 1,
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        sys(when, kSourceDiskWatch, DW_BAD_BLOCK, kError, 1,
             {"2", number(random_.Between(100000, 900000000)), "reading"}, {}, sector);
     }
-    if (random_.Chance(15))
-        sys(midnight + 9 * kHour + random_.Below(8 * kHour), kSourceSpooler, IS_PORT_UNREACHABLE, kWarning, 0,
+    if (random_.Chance(15)) {
+        const std::uint32_t when = midnight + 9 * kHour + random_.Below(8 * kHour);
+        sys(when, kSourceSpooler, IS_PORT_UNREACHABLE, kWarning, 0,
             {random_.Pick({"Finance-Laser", "Office-Colour", "Plotter-2F"}), "IP_10.20.0.3" + number(random_.Between(1, 5)),
              "60"});
+    }
     if (random_.Chance(5)) {
         const std::uint32_t t = midnight + 9 * kHour + random_.Below(8 * kHour);
         sys(t, kSourceSpooler, IS_DRIVER_FAILED, kError, 0,
             {"Plotline PX-9 driver", "Plotter-2F", "The driver file is damaged."}, {}, errorData(0x7E, 0x2F));
     }
-    if (random_.Chance(10))
-        sys(midnight + 9 * kHour + random_.Below(8 * kHour), kSourceSpooler, IS_PRINTER_PAUSED, kWarning, 0,
+    if (random_.Chance(10)) {
+        const std::uint32_t when = midnight + 9 * kHour + random_.Below(8 * kHour);
+        sys(when, kSourceSpooler, IS_PRINTER_PAUSED, kWarning, 0,
             {random_.Pick({"Finance-Laser", "Office-Colour", "Plotter-2F"}), std::string(kDomain) + "\\tmarsh"},
             userSid(DomainUser("tmarsh")));
+    }
     if (patchDay)
         patchNight(midnight + 22 * kHour + random_.Below(kHour));
     else if (random_.Chance(3)) {
@@ -940,13 +958,13 @@ void DemoActivity::domainUsersDay(std::uint32_t midnight)
             const Session s = logon(t, *user, SECP_LOGON_NETWORK, "NetAuth", "Kerberos", workstation);
             if (random_.Chance(350)) {
                 const char* folders[] = {"Accounting", "Sales", "Board", "Projects\\Harbour extension", "Templates"};
+                const std::string folder = std::string("D:\\Shares\\") + folders[random_.Below(std::size(folders))];
+                const std::string file =
+                    folder + "\\" + random_.Pick({"summary.tly", "contacts.qpd", "plan 2025.qpd", "Übersicht.tly"});
                 const std::string handle = newHandleId();
                 const std::string pid = "4";
                 audit(t + 5, SEC_OBJECT_OPENED, true, 3,
-                      {"Security", "File",
-                       std::string("D:\\Shares\\") + folders[random_.Below(std::size(folders))] + "\\" +
-                           random_.Pick({"summary.tly", "contacts.qpd", "plan 2025.qpd", "Übersicht.tly"}),
-                       handle, pid, user->name, kDomain, s.logonId,
+                      {"Security", "File", file, handle, pid, user->name, kDomain, s.logonId,
                        accessList({SECP_READ_DATA, SECP_WRITE_DATA, SECP_READ_ATTRIBUTES, SECP_SYNCHRONISE})},
                       s.sid);
                 audit(t + random_.Between(60, 1800), SEC_HANDLE_CLOSED, true, 3, {"Security", handle, pid}, s.sid);
@@ -1026,7 +1044,7 @@ void DemoActivity::databaseServerDay(std::uint32_t midnight, int weekday)
         const std::uint32_t cut = midnight + random_.Below(kDay - 2 * kHour);
         housekeeping(midnight, cut);
         databaseDay(midnight, weekday);
-        powerFailure(cut);
+        powerFailure();
         boot(cut + random_.Between(3 * kMinute, 20 * kMinute));
         housekeeping(cut + 20 * kMinute, midnight + kDay);
     } else {
@@ -1123,30 +1141,40 @@ void DemoActivity::databaseDay(std::uint32_t midnight, int weekday)
              number(full ? random_.Between(200, 900) : random_.Between(10, 120))});
     }
     if (weekday < 5) {
-        if (random_.Chance(150))
-            app(midnight + 10 * kHour + random_.Below(7 * kHour), kSourceLedgerline, LL_LONG_TRANSACTION, kWarning, 2,
+        if (random_.Chance(150)) {
+            const std::uint32_t when = midnight + 10 * kHour + random_.Below(7 * kHour);
+            app(when, kSourceLedgerline, LL_LONG_TRANSACTION, kWarning, 2,
                 {number(random_.Between(51, 400)), random_.Pick({"ledger_app", "payroll_batch", "OSTRIVEL\\bkeller"}),
                  number(random_.Between(20, 180)), number(random_.Between(40, 9000))});
-        if (random_.Chance(60))
-            app(midnight + 10 * kHour + random_.Below(7 * kHour), kSourceLedgerline, LL_DEADLOCK, kError, 2,
+        }
+        if (random_.Chance(60)) {
+            const std::uint32_t when = midnight + 10 * kHour + random_.Below(7 * kHour);
+            std::vector<BYTE> graph = random_.Bytes(24);
+            app(when, kSourceLedgerline, LL_DEADLOCK, kError, 2,
                 {number(random_.Between(51, 400)), number(random_.Between(51, 400)),
                  random_.Pick({"journal_lines", "open_items", "accounts"})},
-                {}, random_.Bytes(24));
+                {}, std::move(graph));
+        }
     }
-    if (random_.Chance(50))
-        app(midnight + random_.Below(kDay), kSourceLedgerline, LL_LOG_FILLING, kWarning, 3,
+    if (random_.Chance(50)) {
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        app(when, kSourceLedgerline, LL_LOG_FILLING, kWarning, 3,
             {random_.Pick({"Ledger2024", "Payroll"}), number(random_.Between(80, 97))});
-    if (random_.Chance(100))
-        app(midnight + random_.Below(kDay), kSourceLedgerline, LL_LOGIN_REFUSED, kWarning, 5,
+    }
+    if (random_.Chance(100)) {
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        app(when, kSourceLedgerline, LL_LOGIN_REFUSED, kWarning, 5,
             {random_.Pick({"report_reader", "sa", "payroll_batch", "OSTRIVEL\\fvidal"}),
              "10.20.0." + number(random_.Between(40, 90)),
              param(random_.Chance(600) ? LLP_LOGIN_WRONG_PASSWORD
                                        : random_.Chance(700) ? LLP_LOGIN_UNKNOWN : LLP_LOGIN_DISABLED)});
+    }
     if (random_.Chance(5)) {
         std::vector<BYTE> header = {'L', 'L', 'P', 'G'};
         const std::vector<BYTE> rest = random_.Bytes(44);
         header.insert(header.end(), rest.begin(), rest.end());
-        app(midnight + random_.Below(kDay), kSourceLedgerline, LL_PAGE_CHECKSUM, kError, 3,
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        app(when, kSourceLedgerline, LL_PAGE_CHECKSUM, kError, 3,
             {number(random_.Between(1000, 900000)), "D:\\Ledgerline\\Data\\Ledger2024.ldb", "0x" + random_.Hex(8),
              "0x" + random_.Hex(8)},
             {}, header);
@@ -1158,23 +1186,30 @@ void DemoActivity::databaseDay(std::uint32_t midnight, int weekday)
 
 void DemoActivity::webServerDay(std::uint32_t midnight, int weekday)
 {
-    if (weekday < 5 && random_.Chance(250))
-        app(midnight + 9 * kHour + random_.Below(8 * kHour), kSourceHarbor, HB_SITE_SLOW, kWarning, 2,
+    if (weekday < 5 && random_.Chance(250)) {
+        const std::uint32_t when = midnight + 9 * kHour + random_.Below(8 * kHour);
+        app(when, kSourceHarbor, HB_SITE_SLOW, kWarning, 2,
             {random_.Pick({"Intranet", "Ledger portal"}), number(random_.Between(300, 4000)),
              number(random_.Between(900, 6000)), "800"});
-    if (random_.Chance(200))
-        app(midnight + random_.Below(kDay), kSourceHarbor, HB_WORKER_RECYCLED, kWarning, 3,
+    }
+    if (random_.Chance(200)) {
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        app(when, kSourceHarbor, HB_WORKER_RECYCLED, kWarning, 3,
             {number(random_.Between(1000, 8000)), random_.Pick({"IntranetPool", "LedgerPool"}), "512"});
+    }
     if (random_.Chance(30)) {
         const std::string request = "GET /ledger/reports/open-items?period=2024-" +
                                     number(random_.Between(1, 9)) + " HTTP/1.1";
-        app(midnight + random_.Below(kDay), kSourceHarbor, HB_WORKER_FAILED, kError, 3,
+        const std::uint32_t when = midnight + random_.Below(kDay);
+        app(when, kSourceHarbor, HB_WORKER_FAILED, kError, 3,
             {number(random_.Between(1000, 8000)), "LedgerPool", "0xC0000005"}, {},
             std::vector<BYTE>(request.begin(), request.end()));
     }
-    if (random_.Chance(25))
-        app(midnight + 9 * kHour + random_.Below(8 * kHour), kSourceHarbor, HB_CONFIGURATION_RELOADED, kInformation,
+    if (random_.Chance(25)) {
+        const std::uint32_t when = midnight + 9 * kHour + random_.Below(8 * kHour);
+        app(when, kSourceHarbor, HB_CONFIGURATION_RELOADED, kInformation,
             5, {"D:\\Web\\harbor.conf", number(random_.Between(1, 3))});
+    }
     if (random_.Chance(6))
         app(midnight + random_.Below(kDay), kSourceHarbor, HB_MODULE_FAILED, kError, 5,
             {"Ledger gateway", "C:\\Program Files\\Harbor\\modules\\llgate.hmod",
@@ -1193,11 +1228,13 @@ void DemoActivity::intruder(std::uint32_t t)
     // Somebody tries common account names from an unknown computer.
     const std::uint32_t tries = random_.Between(4, 14);
     const std::string from = "UNKNOWN-" + random_.Hex(4);
-    for (std::uint32_t i = 0; i < tries; ++i)
-        audit(t + i * random_.Between(1, 4), SEC_LOGON_FAILURE, false, 2,
+    for (std::uint32_t i = 0; i < tries; ++i) {
+        const std::uint32_t when = t + i * random_.Between(1, 4);
+        audit(when, SEC_LOGON_FAILURE, false, 2,
               {param(SECP_FAIL_BAD_PASSWORD), random_.Pick({"admin", "administrator", "sa", "test", "backup", "guest"}),
                from, param(SECP_LOGON_NETWORK), "NetAuth", "NTLM", from},
               kSystemSid);
+    }
 }
 
 } // namespace demosite

@@ -35,7 +35,7 @@ private:
     // --- the computer's life ---
     void boot(std::uint32_t t);
     void shutdown(std::uint32_t t, const DemoUser& by, bool restart, const std::string& reason);
-    void powerFailure(std::uint32_t t);
+    void powerFailure();
     void housekeeping(std::uint32_t from, std::uint32_t to);
     void patchNight(std::uint32_t t);
 
