@@ -312,7 +312,7 @@ TEST_F(DemoSite, SecurityParametersAndRemoteMessageFilesGiveFullTexts)
 TEST_F(DemoSite, TheVaultOpensOnlyWithCredentials)
 {
     TNTEventLog without;
-    EXPECT_EQ(errorCodeOf([&] { without.SetMachineName(demosite::kVaultServer); }), 5);
+    EXPECT_EQ(errorCodeOf([&] { without.SetMachineName(demosite::kVaultServer); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(platform::OpenEventLogA(demosite::kVaultServer, "Application"), nullptr);
 
     TNTEventLog wrongPassword;
@@ -331,9 +331,9 @@ TEST_F(DemoSite, TheVaultOpensOnlyWithCredentials)
 TEST_F(DemoSite, TheRetiredServerDoesNotAnswer)
 {
     TNTEventLog log;
-    EXPECT_EQ(errorCodeOf([&] { log.SetMachineName(demosite::kRetiredServer); }), 53);
+    EXPECT_EQ(errorCodeOf([&] { log.SetMachineName(demosite::kRetiredServer); }), ERROR_BAD_NETPATH);
     EXPECT_EQ(platform::OpenEventLogA(demosite::kRetiredServer, "System"), nullptr);
-    EXPECT_EQ(GetLastError(), 1722u);
+    EXPECT_EQ(GetLastError(), RPC_S_SERVER_UNAVAILABLE);
 }
 
 TEST_F(DemoSite, TheBackupFileOpensFromTheSiteAndFromTheDrive)
