@@ -38,3 +38,12 @@ function(qv_add_fuzzer name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS fuzz)
 endfunction()
+
+# qv_use_demo_site(<target>)
+# The program that seeds a new user's site from the demo network: it is
+# told where the build writes the network (QV_DEMO_SITE_DIR, for
+# platform::SeedSiteFrom) and is built after it.
+function(qv_use_demo_site target)
+  target_compile_definitions(${target} PRIVATE QV_DEMO_SITE_DIR="${QV_DEMO_SITE_DIR}")
+  add_dependencies(${target} demo_site)
+endfunction()
