@@ -8,8 +8,14 @@
 
 #include "ntlib/FunctionBinding.h"
 
+#include "platform/SiteSeeding.h"
+
 int main(int argc, char** argv)
 {
+    // A user without a site of their own starts on a copy of the demo
+    // network; this comes before anything uses the platform.
+    platform::SeedSiteFrom(QV_DEMO_SITE_DIR);
+
     // The platform's functions are bound before the first window exists and
     // stay bound until the last one is gone.
     ScopedSystemFunctions bound;

@@ -112,7 +112,7 @@ int main(int argc, char** argv)
     QDir().mkpath(QFileInfo(output).absolutePath());
     if (!shot.save(output, "PNG"))
         return fail("the picture could not be saved");
-    std::printf("%s: %dx%d, %s with %d event(s)\n", qPrintable(output), image.width(), image.height(),
+    std::fprintf(stderr, "%s: %dx%d, %s with %d event(s)\n", qPrintable(output), image.width(), image.height(),
                 qPrintable(window->windowTitle()), window->Model().rowCount());
     if (prompts.shown > 0)
         return fail("the program showed a message box");
