@@ -20,6 +20,9 @@ int main(int argc, char** argv)
     // stay bound until the last one is gone.
     ScopedSystemFunctions bound;
     TApplication application(argc, argv);
+    // The forms in their order of creation; the main window comes first and
+    // so is the main form.  The filter dialog, the about box and the log
+    // properties dialog follow the browse dialog, in that order.
     application.CreateForm<TfrmQORVMain>();
     application.CreateForm<TSelectCompForm>();
     application.CreateForm<TNTBrowseNetForm>();
