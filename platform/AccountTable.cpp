@@ -1,6 +1,7 @@
 #include "AccountTable.h"
 
 #include "Sids.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -54,42 +55,6 @@ bool equalNoCase(std::string_view a, std::string_view b)
     });
 }
 
-// The number of characters of well-formed UTF-8, or -1.
-long utf8Length(std::string_view s)
-{
-    long characters = 0;
-    for (std::size_t i = 0; i < s.size(); ++characters) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        std::uint32_t min;
-        std::uint32_t value;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, min = 0x80, value = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, min = 0x800, value = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, min = 0x10000, value = lead & 0x07;
-        } else {
-            return -1;
-        }
-        if (s.size() - i <= extra)
-            return -1;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return -1;
-            value = (value << 6) | (c & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return -1;
-        i += extra + 1;
-    }
-    return characters;
-}
-
 bool hasControlCharacter(std::string_view s)
 {
     return std::any_of(s.begin(), s.end(), [](char c) {
@@ -103,7 +68,7 @@ std::string checkName(std::string_view value, const char* what)
 {
     if (hasControlCharacter(value))
         return std::string(what) + " holds a control character";
-    if (utf8Length(value) > static_cast<long>(AccountTable::kMaxNameLength))
+    if (utf8::CodePointCount(value) > AccountTable::kMaxNameLength)
         return std::string(what) + " is longer than " + std::to_string(AccountTable::kMaxNameLength) +
                " characters";
     return {};
@@ -115,7 +80,7 @@ constexpr const char* kLineForm = "expected <SID> <kind> <domain>\\<name>";
 // success, else what is wrong with it.
 std::string parseLine(std::string_view line, AccountEntry& entry)
 {
-    if (utf8Length(line) < 0)
+    if (!utf8::IsValid(line))
         return "not valid UTF-8";
     std::string_view rest = line;
     const std::string_view sidText = nextField(rest);

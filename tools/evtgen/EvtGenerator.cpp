@@ -5,6 +5,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
 #include "platform/FileIo.h"
+#include "platform/Utf8Text.h"
 
 #include <charconv>
 #include <memory>
@@ -36,25 +37,6 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool tokenize(std::string_view text, Line& line, std::string& error)
@@ -131,7 +113,7 @@ bool tokenize(std::string_view text, Line& line, std::string& error)
                         return false;
                     }
                     ++i;
-                    appendUtf8(f.value, cp);
+                    platform::utf8::AppendCodePoint(f.value, cp);
                     break;
                 }
                 default:
