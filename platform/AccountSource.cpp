@@ -1,5 +1,6 @@
 #include "AccountSource.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
 #include "Kernel32.h"
 #include "PathResolver.h"
@@ -39,16 +40,9 @@ public:
         if (!found || found->domain.empty())
             return {};
         for (const SiteDomain& domain : site->Domains())
-            if (upperCase(domain.name) == upperCase(found->domain))
+            if (EqualsNoCase(domain.name, found->domain))
                 return domain.controller;
         return {};
-    }
-
-private:
-    static std::string upperCase(std::string s)
-    {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-        return s;
     }
 };
 

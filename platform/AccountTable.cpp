@@ -1,5 +1,6 @@
 #include "AccountTable.h"
 
+#include "AsciiText.h"
 #include "Sids.h"
 #include "Utf8Text.h"
 
@@ -23,36 +24,15 @@ constexpr std::pair<SID_NAME_USE, std::string_view> kKinds[] = {
     {SidTypeComputer, "Computer"},
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string_view nextField(std::string_view& rest)
 {
-    rest = trimmed(rest);
+    rest = TrimmedBlanks(rest);
     std::size_t end = 0;
-    while (end < rest.size() && !isBlank(rest[end]))
+    while (end < rest.size() && !IsBlank(rest[end]))
         ++end;
     std::string_view field = rest.substr(0, end);
     rest.remove_prefix(end);
     return field;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
 }
 
 bool hasControlCharacter(std::string_view s)
@@ -85,7 +65,7 @@ std::string parseLine(std::string_view line, AccountEntry& entry)
     std::string_view rest = line;
     const std::string_view sidText = nextField(rest);
     const std::string_view kindText = nextField(rest);
-    const std::string_view account = trimmed(rest);
+    const std::string_view account = TrimmedBlanks(rest);
     if (kindText.empty() || account.empty())
         return kLineForm;
 
@@ -94,7 +74,7 @@ std::string parseLine(std::string_view line, AccountEntry& entry)
         return "\"" + std::string(sidText) + "\" is not a security identifier: " + reason;
 
     const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                   [&](const auto& k) { return equalNoCase(k.second, kindText); });
+                                   [&](const auto& k) { return EqualsNoCase(k.second, kindText); });
     if (kind == std::end(kKinds))
         return "unknown kind \"" + std::string(kindText) +
                "\" (User, Group, Domain, Alias, WellKnownGroup, DeletedAccount or Computer)";
@@ -105,8 +85,8 @@ std::string parseLine(std::string_view line, AccountEntry& entry)
         return std::string(kLineForm) + ": \"" + std::string(account) + "\" has no backslash";
     if (account.find('\\', backslash + 1) != std::string_view::npos)
         return "\"" + std::string(account) + "\" has more than one backslash";
-    const std::string_view domain = trimmed(account.substr(0, backslash));
-    const std::string_view name = trimmed(account.substr(backslash + 1));
+    const std::string_view domain = TrimmedBlanks(account.substr(0, backslash));
+    const std::string_view name = TrimmedBlanks(account.substr(backslash + 1));
     if (name.empty())
         return "the account name is empty";
     if (std::string why = checkName(domain, "the domain name"); !why.empty())
@@ -154,7 +134,7 @@ bool AccountTable::Parse(std::string_view text, std::string& error)
         };
         if (line.size() > kMaxLineLength)
             return fail("longer than " + std::to_string(kMaxLineLength) + " bytes");
-        const std::string_view content = trimmed(line);
+        const std::string_view content = TrimmedBlanks(line);
         if (content.empty() || content.front() == '#')
             continue;
         AccountEntry entry;
