@@ -1,13 +1,13 @@
 #include "AccountTable.h"
 
 #include "AsciiText.h"
+#include "FileIo.h"
 #include "Sids.h"
 #include "Utf8Text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -167,9 +167,8 @@ bool AccountTable::Load(const std::string& hostPath, std::string& error)
         error = hostPath + (ec ? ": cannot be read" : ": larger than 16 MiB");
         return false;
     }
-    std::ifstream in(hostPath, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    std::string text;
+    if (!ReadFileText(hostPath, static_cast<std::size_t>(size), text)) {
         error = hostPath + ": cannot be read";
         return false;
     }

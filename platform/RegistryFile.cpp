@@ -1,6 +1,7 @@
 #include "RegistryFile.h"
 
 #include "AsciiText.h"
+#include "FileIo.h"
 #include "RegistryTypes.h"
 #include "Utf8Text.h"
 
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -546,9 +546,8 @@ RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view ro
         error = path + ": the file is larger than 64 MiB";
         return RegistryFileStatus::Damaged;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    std::string bytes;
+    if (!ReadFileText(path, static_cast<std::size_t>(st.st_size), bytes)) {
         error = path + ": the file cannot be read";
         return RegistryFileStatus::Damaged;
     }

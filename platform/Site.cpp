@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "ErrorCodes.h"
+#include "FileIo.h"
 #include "IniFile.h"
 #include "NetConnections.h"
 #include "PlatformProfile.h"
@@ -10,7 +11,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 
@@ -220,9 +220,8 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
         error = iniPath + (ec ? ": the file cannot be read" : ": the file is larger than 1 MiB");
         return nullptr;
     }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    std::string text;
+    if (!ReadFileText(iniPath, static_cast<std::size_t>(size), text)) {
         error = iniPath + ": the file cannot be read";
         return nullptr;
     }
