@@ -95,6 +95,14 @@ DWORD lookupKey(HKEY handle, OpenKey& key)
     return ERROR_SUCCESS;
 }
 
+// The open key behind a handle, when it was opened with `right`.
+DWORD lookupKeyWith(HKEY handle, REGSAM right, OpenKey& key)
+{
+    if (const DWORD code = lookupKey(handle, key))
+        return code;
+    return key.access & right ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 std::string nameOf(LPCSTR name)
 {
     return name ? utf8::Sanitized(name) : std::string();
@@ -135,6 +143,18 @@ DWORD copyName(const std::string& name, LPSTR buffer, LPDWORD size)
         return ERROR_MORE_DATA;
     std::memcpy(buffer, name.c_str(), name.size() + 1);
     *size = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// Keys have no class: an empty class name where the caller asks for it.
+DWORD copyNoClassName(LPSTR className, LPDWORD classSize)
+{
+    if (className && classSize) {
+        if (*classSize == 0)
+            return ERROR_MORE_DATA;
+        className[0] = '\0';
+        *classSize = 0;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -289,22 +309,16 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
     if (!name || !nameSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_ENUMERATE_SUB_KEYS, open))
         return asLong(code);
-    if (!(open.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         if (index >= k.SubKeyCount())
             return ERROR_NO_MORE_ITEMS;
         const RegistryKey& sub = k.SubKeyAt(index);
         if (const DWORD code = copyName(sub.Name(), name, nameSize))
             return code;
-        if (className && classSize) {
-            if (*classSize == 0)
-                return ERROR_MORE_DATA;
-            className[0] = '\0';
-            *classSize = 0;
-        }
+        if (const DWORD code = copyNoClassName(className, classSize))
+            return code;
         if (lastWriteTime)
             *lastWriteTime = sub.LastWriteTime();
         return ERROR_SUCCESS;
@@ -317,10 +331,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
     if (!valueName || !valueNameSize || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         if (index >= k.ValueCount())
             return ERROR_NO_MORE_ITEMS;
@@ -338,17 +350,11 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD /*re
                       LPDWORD maxValueLen, LPDWORD securityDescriptor, FILETIME* lastWriteTime)
 {
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
-        if (className && classSize) {
-            if (*classSize == 0)
-                return ERROR_MORE_DATA;
-            className[0] = '\0';
-            *classSize = 0;
-        }
+        if (const DWORD code = copyNoClassName(className, classSize))
+            return code;
         std::size_t longestSubKey = 0, longestName = 0, largestData = 0;
         for (std::size_t i = 0; i < k.SubKeyCount(); ++i)
             longestSubKey = std::max(longestSubKey, k.SubKeyAt(i).Name().size());
@@ -381,10 +387,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD /*reserved*/, LPDWORD 
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         const RegistryValue* value = k.FindValue(name);
@@ -401,10 +405,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
     if (!data && dataSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_SET_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     if (utf8::CodePointCount(name) > kMaxRegistryValueNameLength || hasLineBreak(name))
         return ERROR_INVALID_PARAMETER;
@@ -425,10 +427,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
 {
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_SET_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     return asLong(changeKey(open, [&](RegistryKey& k, bool& changed) -> DWORD {
         if (!k.DeleteValue(name))
