@@ -130,6 +130,22 @@ DWORD splitPath(LPCSTR subKey, std::vector<std::string>& names)
     return ERROR_SUCCESS;
 }
 
+// The open key behind a handle and the names of a path below it.
+DWORD lookupPath(HKEY handle, LPCSTR subKey, OpenKey& base, std::vector<std::string>& names)
+{
+    if (const DWORD code = lookupKey(handle, base))
+        return code;
+    return splitPath(subKey, names);
+}
+
+// The key `names` below `base`, opened for `desired` rights.
+OpenKey below(const OpenKey& base, const std::vector<std::string>& names, REGSAM desired)
+{
+    OpenKey opened{base.store, base.path, mappedAccess(desired)};
+    opened.path.insert(opened.path.end(), names.begin(), names.end());
+    return opened;
+}
+
 bool hasLineBreak(const std::string& name)
 {
     return name.find_first_of("\r\n") != std::string::npos;
@@ -230,19 +246,15 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, P
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     OpenKey base;
-    if (const DWORD code = lookupKey(key, base))
-        return asLong(code);
     std::vector<std::string> names;
-    if (const DWORD code = splitPath(subKey, names))
+    if (const DWORD code = lookupPath(key, subKey, base, names))
         return asLong(code);
-    OpenKey opened{base.store, base.path, mappedAccess(desired)};
-    opened.path.insert(opened.path.end(), names.begin(), names.end());
     const DWORD code = readKey(base, [&](const RegistryKey& start) -> DWORD {
         return start.Find(names) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
     if (code)
         return asLong(code);
-    *result = insertKey(std::move(opened));
+    *result = insertKey(below(base, names, desired));
     return ERROR_SUCCESS;
 }
 
@@ -254,10 +266,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     OpenKey base;
-    if (const DWORD code = lookupKey(key, base))
-        return asLong(code);
     std::vector<std::string> names;
-    if (const DWORD code = splitPath(subKey, names))
+    if (const DWORD code = lookupPath(key, subKey, base, names))
         return asLong(code);
     if (base.path.size() + names.size() > kMaxRegistryDepth)
         return ERROR_INVALID_PARAMETER;
@@ -286,9 +296,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
     });
     if (code)
         return asLong(code);
-    OpenKey opened{base.store, base.path, mappedAccess(desired)};
-    opened.path.insert(opened.path.end(), names.begin(), names.end());
-    *result = insertKey(std::move(opened));
+    *result = insertKey(below(base, names, desired));
     if (disposition)
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
