@@ -6,7 +6,6 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Modules.h"
-#include "platform/Mpr.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +39,7 @@ class BrowseRegistry : public ::testing::Test {
 protected:
     void SetUp() override { BuildLibrarySite(site_); }
 
-    static void connectServer1()
-    {
-        char remote[] = "\\\\SERVER1\\IPC$";
-        NETRESOURCEA resource{};
-        resource.lpRemoteName = remote;
-        ASSERT_EQ(WNetAddConnection2A(&resource, "pw", "admin", 0), ERROR_SUCCESS);
-    }
+    static void connectServer1() { ASSERT_EQ(SiteBuilder::Connect("\\\\SERVER1\\IPC$", "admin", "pw"), ERROR_SUCCESS); }
 
     // Runs `f` and gives the code of the ENTException it raises (or none).
     template <class F>
