@@ -61,6 +61,14 @@ public:
     int MessageBoxWithCheck(const QString&, const QString&, UINT, bool&, const QString&) override { return 6; }
 };
 
+// What a log window needs around it here: the system functions bound and
+// no questions asked.
+struct WindowScope {
+    ScopedSystemFunctions bound;
+    NoPrompts prompts;
+    ScopedUserPrompts usePrompts{prompts};
+};
+
 // Loads the log `source` into the window at each iteration, and reports the
 // speed and the memory taken.
 void measureLoads(benchmark::State& state, TfrmLogView& window, const QString& source)
@@ -90,9 +98,7 @@ void BM_LoadLogWindow(benchmark::State& state)
 {
     GeneratedLogService service;
     service.count = kEvents;
-    ScopedSystemFunctions bound;
-    NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
+    WindowScope scope;
     // A log window frees itself when it closes: it lives on the heap.
     QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
     window->show();
@@ -115,9 +121,7 @@ const std::string& millionEventFile()
 void BM_LoadLogWindowFromEvtFile(benchmark::State& state)
 {
     const std::string& file = millionEventFile();
-    ScopedSystemFunctions bound;
-    NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
+    WindowScope scope;
     QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
     window->SetIsFile(true);
     window->SetComputerName(QStringLiteral("$FILE"));
@@ -136,9 +140,7 @@ void BM_PaintLoadedList(benchmark::State& state)
 {
     GeneratedLogService service;
     service.count = kEvents;
-    ScopedSystemFunctions bound;
-    NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
+    WindowScope scope;
     QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
     window->show();
     window->LoadEvents(QStringLiteral("Application"));
