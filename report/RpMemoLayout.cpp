@@ -147,6 +147,8 @@ TrpLines WrapLine(std::string_view line, int availableWidth, bool wordBreak, con
         }
         if (i == lineStart) {
             // Wider than the whole line on its own: it takes a line.
+            if (i + length >= n)
+                break;
             out.emplace_back(line.substr(i, length));
             i += length;
         } else {
