@@ -14,7 +14,7 @@ namespace report {
 
 enum class TrpPictureKind : std::uint8_t { None = 0, Bitmap = 1, Metafile = 2, Icon = 3, Jpeg = 4 };
 
-constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;
+constexpr std::int64_t kMaxImagePixels = 32LL * 1024 * 1024;
 constexpr int kMaxImageSide = 65535;
 
 // JPEG through libjpeg; false for data that does not decode.
