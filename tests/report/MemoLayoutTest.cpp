@@ -406,3 +406,46 @@ TEST(MemoRealFont, RotatedTextPaintsUpward)
 
 } // namespace
 } // namespace report
+
+namespace report {
+namespace {
+
+// The right-most inked column in the rows of the first line.
+int RightmostInkOfFirstLine(std::uint32_t alignment)
+{
+    TrpPages pages;
+    TestHost host;
+    host.useRealFonts = true;
+    host.running = true;
+    pages.Host = &host;
+    auto* memo = static_cast<TrpMemoView*>(pages.Add().AddObject(std::make_unique<TrpMemoView>()));
+    memo->Left = 0;
+    memo->Top = 0;
+    memo->Width = 150;
+    memo->Height = 60;
+    memo->Alignment = alignment;
+    memo->Memo = {"ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll ii ll"};
+    QImage image(160, 70, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    memo->Paint(painter);
+    painter.end();
+    int rightmost = -1;
+    for (int y = 1; y < 1 + 13; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 160)
+                rightmost = std::max(rightmost, x);
+    return rightmost;
+}
+
+TEST(MemoRealFont, JustifiedLinesReachTheRightEdge)
+{
+    const int left = RightmostInkOfFirstLine(MemoAlign::Left);
+    const int justified = RightmostInkOfFirstLine(MemoAlign::Justify);
+    EXPECT_GT(justified, left);
+    EXPECT_GE(justified, 150 - 2 - 6);
+    EXPECT_LE(justified, 150);
+}
+
+} // namespace
+} // namespace report
