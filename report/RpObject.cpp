@@ -585,14 +585,9 @@ void TrpView::SetDefaultName()
 {
     if (ParentPage == nullptr || ParentPage->Owner() == nullptr)
         return;
-    const TrpPages& pages = *ParentPage->Owner();
-    for (int n = 1; n <= 10000; ++n) {
-        const std::string candidate = BaseName + std::to_string(n);
-        if (pages.FindObject(candidate) == nullptr) {
-            AssignProperty("NAME", Variant(candidate));
-            return;
-        }
-    }
+    const std::string name = ParentPage->Owner()->UniqueObjectName(BaseName);
+    if (!name.empty())
+        AssignProperty("NAME", Variant(name));
 }
 
 std::string TrpView::ExpandExpressions(const std::string& source)

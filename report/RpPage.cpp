@@ -95,16 +95,11 @@ TrpView* TrpPage::FindView(const std::string& name) const
 
 void TrpPage::SetDefaultName()
 {
-    for (int n = 1; n <= 10000; ++n) {
-        const std::string candidate = "Page" + std::to_string(n);
-        bool used = false;
-        if (owner_ != nullptr)
-            for (std::size_t i = 0; i < owner_->Count() && !used; ++i)
-                used = &owner_->Page(i) != this && SameName(owner_->Page(i).Name, candidate);
-        if (!used) {
-            Name = candidate;
-            return;
-        }
+    if (owner_ != nullptr) {
+        Name = owner_->UniquePageName(this);
+        owner_->NoteName(Name);
+    } else {
+        Name = "Page1";
     }
 }
 
@@ -197,6 +192,67 @@ TrpView* TrpPages::FindObject(const std::string& name) const
         if (TrpView* view = page->FindView(name))
             return view;
     return nullptr;
+}
+
+std::string TrpPages::IndexedName(const std::string& base)
+{
+    const std::string upper = UpperName(base);
+    int& next = nextFree_.try_emplace(upper, 1).first->second;
+    while (next <= 10000 && names_.count(upper + std::to_string(next)) != 0)
+        ++next;
+    return next <= 10000 ? base + std::to_string(next) : std::string();
+}
+
+std::string TrpPages::UniqueObjectName(const std::string& base)
+{
+    if (indexing_)
+        return IndexedName(base);
+    for (int n = 1; n <= 10000; ++n) {
+        const std::string candidate = base + std::to_string(n);
+        if (FindObject(candidate) == nullptr)
+            return candidate;
+    }
+    return {};
+}
+
+std::string TrpPages::UniquePageName(const TrpPage* except)
+{
+    if (indexing_)
+        return IndexedName("Page");
+    for (int n = 1; n <= 10000; ++n) {
+        const std::string candidate = "Page" + std::to_string(n);
+        bool used = false;
+        for (const auto& page : pages_)
+            used = used || (page.get() != except && SameName(page->Name, candidate));
+        if (!used)
+            return candidate;
+    }
+    return {};
+}
+
+void TrpPages::BeginNameIndex()
+{
+    indexing_ = true;
+    names_.clear();
+    nextFree_.clear();
+    for (const auto& page : pages_) {
+        NoteName(page->Name);
+        for (const auto& view : page->Objects)
+            NoteName(view->Name);
+    }
+}
+
+void TrpPages::EndNameIndex()
+{
+    indexing_ = false;
+    names_.clear();
+    nextFree_.clear();
+}
+
+void TrpPages::NoteName(const std::string& name)
+{
+    if (indexing_ && !name.empty())
+        names_.insert(UpperName(name));
 }
 
 void TrpPages::CalcPass()

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace report {
@@ -92,6 +94,18 @@ public:
     TrpPage& Add();
     // The first object of that name on any page, letter case ignored.
     TrpView* FindObject(const std::string& name) const;
+    // The base name followed by the first number 1..10000 that no object
+    // (pages: no page) has; empty when all are taken.
+    std::string UniqueObjectName(const std::string& base);
+    std::string UniquePageName(const TrpPage* except);
+
+    // While a template loads, names only come and never go, so the first
+    // free number of a base name only grows: an index of the names seen
+    // keeps naming thousands of unnamed objects linear.  NoteName records
+    // each name as it is set.
+    void BeginNameIndex();
+    void EndNameIndex();
+    void NoteName(const std::string& name);
     // Paints every object with band alignment, page by page, on an
     // off-screen image, so that alignment has placed them before a run.
     void CalcPass();
@@ -105,7 +119,24 @@ public:
         ApplyPaper;
 
 private:
+    std::string IndexedName(const std::string& base);
+
     std::vector<std::unique_ptr<TrpPage>> pages_;
+    bool indexing_ = false;
+    std::unordered_set<std::string> names_;         // upper-cased
+    std::unordered_map<std::string, int> nextFree_;  // upper-cased base name -> first candidate
+};
+
+// Ends the name index of a load however the load ends.
+class TrpNameIndexScope {
+public:
+    explicit TrpNameIndexScope(TrpPages& pages) : pages_(pages) { pages_.BeginNameIndex(); }
+    ~TrpNameIndexScope() { pages_.EndNameIndex(); }
+    TrpNameIndexScope(const TrpNameIndexScope&) = delete;
+    TrpNameIndexScope& operator=(const TrpNameIndexScope&) = delete;
+
+private:
+    TrpPages& pages_;
 };
 
 } // namespace report

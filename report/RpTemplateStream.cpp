@@ -131,6 +131,7 @@ TrpTemplateStatus TrpReportTemplate::ReadTemplate(TrpStream& stream)
 void TrpReportTemplate::ReadRecords(TrpStream& stream, std::string& missing)
 {
     Clear();
+    const TrpNameIndexScope nameIndex(Pages);
     KeepDefaultPrinter = stream.ReadInt16();
     DoublePassReport = stream.ReadInt16();
     std::string printer = ReadStreamString(stream);
@@ -143,7 +144,9 @@ void TrpReportTemplate::ReadRecords(TrpStream& stream, std::string& missing)
     while (!stream.AtEnd()) {
         const std::uint8_t type = stream.ReadByte();
         if (type == RecordType::Page) {
-            Pages.Add().ReadRecord(stream);
+            TrpPage& page = Pages.Add();
+            page.ReadRecord(stream);
+            Pages.NoteName(page.Name);
         } else if (type == RecordType::Dictionary) {
             Dictionary.ReadDictionary(stream);
         } else if (type == RecordType::Extension) {
@@ -192,9 +195,11 @@ void TrpReportTemplate::ReadObjectRecord(TrpStream& stream, std::uint8_t type, s
                 view->ReadFromStream(stream);
             } catch (...) {
                 view->AssignProperty("NAME", Variant(view->Name));
+                Pages.NoteName(view->Name);
                 throw;
             }
             view->AssignProperty("NAME", Variant(view->Name));
+            Pages.NoteName(view->Name);
         }
         if (framedMemo)
             stream.Skip(8);

@@ -559,6 +559,30 @@ TEST(TemplateStream, FirstByteBelow21MeansNoVersionByte)
     EXPECT_EQ(report.Pages.Page(0).Objects[0]->Memo, TrpLines{"A"});
 }
 
+TEST(TemplateStream, UnnamedObjectsOfOldVersionsGetTheFirstFreeNames)
+{
+    OldWriter writer(22);
+    writer.Header();
+    writer.Page(9);
+    writer.Page(9);
+    for (int i = 0; i < 2000; ++i)
+        writer.Memo("", {"x"});
+    writer.Byte(252);
+    FixedTemplate report;
+    writer.stream.Seek(0);
+    ASSERT_EQ(report.ReadTemplate(writer.stream), TrpTemplateStatus::Loaded);
+    EXPECT_EQ(report.Pages.Page(1).Name, "Page2");
+    const auto& objects = report.Pages.Page(0).Objects;
+    ASSERT_EQ(objects.size(), 2000u);
+    EXPECT_EQ(objects.front()->Name, "Memo1");
+    EXPECT_EQ(objects.back()->Name, "Memo2000");
+    // After the load, naming scans the objects again.
+    auto& extra = static_cast<TrpMemoView&>(*report.Pages.Page(1).AddObject(std::make_unique<TrpMemoView>()));
+    objects[4]->Name = "Renamed";
+    extra.SetDefaultName();
+    EXPECT_EQ(extra.Name, "Memo5");
+}
+
 // An add-in record of a class nobody registered, then a text object.
 std::string WithUnknownAddIn(TrpStream* addInBody = nullptr)
 {
