@@ -12,7 +12,8 @@ constexpr std::size_t kMinLegacyEntry = 8;
 std::size_t ReadCount(TrpStream& stream, std::size_t minEntry)
 {
     const std::int32_t count = stream.ReadInt32();
-    if (count < 0 || static_cast<std::size_t>(count) > stream.Remaining() / minEntry)
+    if (count < 0 || static_cast<std::size_t>(count) > stream.Remaining() / minEntry ||
+        static_cast<std::size_t>(count) > TrpDataDictionary::kMaxEntries)
         throw EReadError("dictionary count " + std::to_string(count) + " does not fit the stream");
     return static_cast<std::size_t>(count);
 }
@@ -75,6 +76,8 @@ void TrpDataDictionary::ReadDictionary(TrpStream& stream)
     }
     TrpLines names;
     ReadStreamLines(stream, names);
+    if (names.size() > kMaxEntries)
+        throw EReadError("the dictionary holds more than " + std::to_string(kMaxEntries) + " variables");
     for (const auto& name : names)
         Variables.SetVariable(name, Variant(std::string()));
 }

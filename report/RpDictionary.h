@@ -13,6 +13,11 @@ namespace report {
 
 class TrpDataDictionary {
 public:
+    // Each list holds at most this many entries; a stream that claims more
+    // is damaged (a real dictionary has dozens, and the lists look names up
+    // one by one).
+    static constexpr std::size_t kMaxEntries = 16384;
+
     // An entry of the old dictionary layout, kept as read.
     struct LegacyField {
         std::uint8_t Kind = 0;

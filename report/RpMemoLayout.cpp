@@ -2,6 +2,8 @@
 
 #include "RpText.h"
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -111,6 +113,12 @@ TrpLines WrapLine(std::string_view line, int availableWidth, bool wordBreak, con
             std::size_t wordEnd = line.find_first_of(" ,-.", wordStart);
             if (wordEnd == std::string_view::npos)
                 wordEnd = n;
+            // Points after the current character cannot fit; the two
+            // characters after it are all that the points before it look at.
+            std::size_t lookahead = i + length;
+            for (int k = 0; k < 2 && lookahead < wordEnd; ++k)
+                lookahead += codec.CharLength(line, lookahead);
+            wordEnd = std::min(wordEnd, lookahead);
             const std::string_view word = line.substr(wordStart, wordEnd - wordStart);
             std::u32string upper = codec.Decode(word);
             for (char32_t& ch : upper)

@@ -791,6 +791,17 @@ TEST(TemplateStream, OldDictionaryLayout)
     huge.WriteInt32(0x7FFFFFFF);
     huge.Seek(0);
     EXPECT_THROW(dictionary.ReadDictionary(huge), EReadError);
+
+    // More entries than a dictionary holds, each one well formed.
+    TrpStream many;
+    many.WriteInt16(-2);
+    many.WriteInt32(TrpDataDictionary::kMaxEntries + 1);
+    for (std::size_t i = 0; i <= TrpDataDictionary::kMaxEntries; ++i) {
+        WriteCountedString(many, "v" + std::to_string(i));
+        WriteCountedString(many, "");
+    }
+    many.Seek(0);
+    EXPECT_THROW(dictionary.ReadDictionary(many), EReadError);
 }
 
 } // namespace
