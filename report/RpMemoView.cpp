@@ -168,8 +168,7 @@ int TrpMemoView::AutoWidthValue()
 {
     const auto measurer = Host().Measurers().Create(Font, DrawPixelHeight(), Round(CharSpacing * PaintScaleX));
     int widest = 0;
-    TrpLines lines = Memo;
-    for (const auto& line : lines)
+    for (const auto& line : Memo)
         widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
     return Round(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
 }

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QPainter>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <fstream>
@@ -662,6 +663,8 @@ void TrpView::WriteFrameWidth(TrpStream& stream) const
         else
             stored = width > 0 ? 11 : static_cast<std::int64_t>(RoundHalfEven(width));
     }
+    stored = std::clamp<std::int64_t>(stored, std::numeric_limits<std::int32_t>::min(),
+                                      std::numeric_limits<std::int32_t>::max());
     stream.WriteInt32(static_cast<std::int32_t>(stored));
 }
 
@@ -676,7 +679,7 @@ void TrpView::ReadFromStream(TrpStream& stream)
     const int version = stream.Version;
     if (version >= 24 || (version == 23 && !PreparedMode))
         Name = ReadStreamString(stream);
-    else if (!PreparedMode)
+    else
         SetDefaultName();
     if (version >= 24) {
         FormatMajor = stream.ReadByte();

@@ -220,8 +220,9 @@ TEST(TemplateStream, FrameWidths)
     };
     // Whole widths of any size and thousandths above 0.01 come back
     // unchanged; a fractional width below that becomes 0.011.
-    const Case cases[] = {{1, 1}, {0.5, 0.5}, {10, 10}, {12, 12}, {1.25, 1.25}, {0.012, 0.012},
-                          {0, 0}, {0.005, 0.011}, {3000000, 2147483.647}};
+    const Case cases[] = {{1, 1},        {0.5, 0.5}, {10, 10},         {12, 12},
+                          {1.25, 1.25},  {0.012, 0.012}, {0, 0},       {0.005, 0.011},
+                          {-3, -3},      {-0.5, 0},  {3000000, 2147483.647}, {-1e12, -2147483648.0}};
     for (const auto& c : cases) {
         TrpLineView line;
         line.FrameWidth = c.width;
@@ -690,8 +691,6 @@ TEST(TemplateStream, BrokenRecordsGiveAnEmptyTemplate)
     FixedTemplate good;
     FillEverything(good);
     const std::string bytes = Write(good);
-    const std::size_t firstObject = bytes.find(std::string("\x02\x00", 2), 40);
-    ASSERT_NE(firstObject, std::string::npos);
 
     struct Case {
         const char* what;
