@@ -4,6 +4,7 @@
 #include "FunctionBinding.h"
 #include "NTException.h"
 #include "SidStore.h"
+#include "TextHelpers.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
@@ -30,15 +31,6 @@ std::string formatted(const char* format, int value)
     char text[256];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-std::string trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
 }
 
 } // namespace
@@ -200,7 +192,7 @@ void TNTEventLog::SetActive(bool value)
         return;
     }
     if (value) {
-        if (!trimmed(backupFileName_).empty())
+        if (!ntlib::Trimmed(backupFileName_).empty())
             OpenBackupLog();
         else
             OpenLog();

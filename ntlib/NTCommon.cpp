@@ -1,25 +1,13 @@
 #include "NTCommon.h"
 
 #include "NTException.h"
+#include "TextHelpers.h"
 
 #include "platform/Kernel32.h"
 #include "platform/Mpr.h"
 
 #include <algorithm>
 #include <array>
-
-namespace {
-
-std::string trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
-}
-
-} // namespace
 
 TNTPersistent::TNTPersistent() = default;
 TNTPersistent::~TNTPersistent() = default;
@@ -48,10 +36,10 @@ bool TNTPersistent::NeedsConnection(const std::string& computer) const
 {
     if (loading_)
         return false;
-    const std::string name = trimmed(computer);
-    if (name.empty() || name == trimmed(GetLocalComputerName()))
+    const std::string name = ntlib::Trimmed(computer);
+    if (name.empty() || name == ntlib::Trimmed(GetLocalComputerName()))
         return false;
-    return !trimmed(logonAs_.UserName).empty() || !trimmed(logonAs_.Password).empty();
+    return !ntlib::Trimmed(logonAs_.UserName).empty() || !ntlib::Trimmed(logonAs_.Password).empty();
 }
 
 DWORD TNTPersistent::ConnectTo(const std::string& computer)

@@ -1,14 +1,12 @@
 #include "AccountSource.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
-#include "Kernel32.h"
 #include "PathResolver.h"
 #include "Site.h"
 
 #include <algorithm>
-#include <cctype>
 #include <mutex>
-#include <vector>
 
 namespace platform {
 namespace {
@@ -39,16 +37,9 @@ public:
         if (!found || found->domain.empty())
             return {};
         for (const SiteDomain& domain : site->Domains())
-            if (upperCase(domain.name) == upperCase(found->domain))
+            if (EqualsNoCase(domain.name, found->domain))
                 return domain.controller;
         return {};
-    }
-
-private:
-    static std::string upperCase(std::string s)
-    {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-        return s;
     }
 };
 
@@ -67,16 +58,7 @@ SourceSlot& slot()
 
 std::string LocalComputerName()
 {
-    std::vector<char> name(MAX_COMPUTERNAME_LENGTH + 1);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD size = static_cast<DWORD>(name.size());
-        if (GetComputerNameA(name.data(), &size))
-            return std::string(name.data(), size);
-        if (GetLastError() != ERROR_BUFFER_OVERFLOW)
-            break;
-        name.resize(size);
-    }
-    return {};
+    return CurrentSite()->LocalComputer().name;
 }
 
 std::shared_ptr<AccountSource> CurrentAccountSource()

@@ -32,8 +32,7 @@ public:
     virtual std::string DomainControllerOf(std::string_view computer) = 0;
 };
 
-// The local computer's name as GetComputerNameA gives it; empty when the
-// platform cannot tell it.
+// The local computer's name as GetComputerNameA gives it.
 std::string LocalComputerName();
 
 // The source in use; never null.

@@ -1,11 +1,13 @@
 #include "AccountTable.h"
 
+#include "AsciiText.h"
+#include "FileIo.h"
 #include "Sids.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -22,72 +24,15 @@ constexpr std::pair<SID_NAME_USE, std::string_view> kKinds[] = {
     {SidTypeComputer, "Computer"},
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string_view nextField(std::string_view& rest)
 {
-    rest = trimmed(rest);
+    rest = TrimmedBlanks(rest);
     std::size_t end = 0;
-    while (end < rest.size() && !isBlank(rest[end]))
+    while (end < rest.size() && !IsBlank(rest[end]))
         ++end;
     std::string_view field = rest.substr(0, end);
     rest.remove_prefix(end);
     return field;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
-
-// The number of characters of well-formed UTF-8, or -1.
-long utf8Length(std::string_view s)
-{
-    long characters = 0;
-    for (std::size_t i = 0; i < s.size(); ++characters) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        std::uint32_t min;
-        std::uint32_t value;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, min = 0x80, value = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, min = 0x800, value = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, min = 0x10000, value = lead & 0x07;
-        } else {
-            return -1;
-        }
-        if (s.size() - i <= extra)
-            return -1;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return -1;
-            value = (value << 6) | (c & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return -1;
-        i += extra + 1;
-    }
-    return characters;
 }
 
 bool hasControlCharacter(std::string_view s)
@@ -103,7 +48,7 @@ std::string checkName(std::string_view value, const char* what)
 {
     if (hasControlCharacter(value))
         return std::string(what) + " holds a control character";
-    if (utf8Length(value) > static_cast<long>(AccountTable::kMaxNameLength))
+    if (utf8::CodePointCount(value) > AccountTable::kMaxNameLength)
         return std::string(what) + " is longer than " + std::to_string(AccountTable::kMaxNameLength) +
                " characters";
     return {};
@@ -115,12 +60,12 @@ constexpr const char* kLineForm = "expected <SID> <kind> <domain>\\<name>";
 // success, else what is wrong with it.
 std::string parseLine(std::string_view line, AccountEntry& entry)
 {
-    if (utf8Length(line) < 0)
+    if (!utf8::IsValid(line))
         return "not valid UTF-8";
     std::string_view rest = line;
     const std::string_view sidText = nextField(rest);
     const std::string_view kindText = nextField(rest);
-    const std::string_view account = trimmed(rest);
+    const std::string_view account = TrimmedBlanks(rest);
     if (kindText.empty() || account.empty())
         return kLineForm;
 
@@ -129,7 +74,7 @@ std::string parseLine(std::string_view line, AccountEntry& entry)
         return "\"" + std::string(sidText) + "\" is not a security identifier: " + reason;
 
     const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                   [&](const auto& k) { return equalNoCase(k.second, kindText); });
+                                   [&](const auto& k) { return EqualsNoCase(k.second, kindText); });
     if (kind == std::end(kKinds))
         return "unknown kind \"" + std::string(kindText) +
                "\" (User, Group, Domain, Alias, WellKnownGroup, DeletedAccount or Computer)";
@@ -140,8 +85,8 @@ std::string parseLine(std::string_view line, AccountEntry& entry)
         return std::string(kLineForm) + ": \"" + std::string(account) + "\" has no backslash";
     if (account.find('\\', backslash + 1) != std::string_view::npos)
         return "\"" + std::string(account) + "\" has more than one backslash";
-    const std::string_view domain = trimmed(account.substr(0, backslash));
-    const std::string_view name = trimmed(account.substr(backslash + 1));
+    const std::string_view domain = TrimmedBlanks(account.substr(0, backslash));
+    const std::string_view name = TrimmedBlanks(account.substr(backslash + 1));
     if (name.empty())
         return "the account name is empty";
     if (std::string why = checkName(domain, "the domain name"); !why.empty())
@@ -189,7 +134,7 @@ bool AccountTable::Parse(std::string_view text, std::string& error)
         };
         if (line.size() > kMaxLineLength)
             return fail("longer than " + std::to_string(kMaxLineLength) + " bytes");
-        const std::string_view content = trimmed(line);
+        const std::string_view content = TrimmedBlanks(line);
         if (content.empty() || content.front() == '#')
             continue;
         AccountEntry entry;
@@ -222,9 +167,8 @@ bool AccountTable::Load(const std::string& hostPath, std::string& error)
         error = hostPath + (ec ? ": cannot be read" : ": larger than 16 MiB");
         return false;
     }
-    std::ifstream in(hostPath, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    std::string text;
+    if (!ReadFileText(hostPath, static_cast<std::size_t>(size), text)) {
         error = hostPath + ": cannot be read";
         return false;
     }

@@ -1,5 +1,6 @@
 #include "Accounts.h"
 
+#include "AsciiText.h"
 #include "AccountSource.h"
 #include "AccountTable.h"
 #include "ErrorCodes.h"
@@ -128,12 +129,6 @@ std::string_view withoutBackslashes(std::string_view computer)
     return computer;
 }
 
-bool sameComputer(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](unsigned char x, unsigned char y) { return std::toupper(x) == std::toupper(y); });
-}
-
 // The accounts table of a computer: ERROR_SUCCESS with the table (null when
 // the computer keeps no accounts file), or the code of the failure.
 DWORD accountsOf(AccountSource& source, std::string_view computer, std::shared_ptr<const AccountTable>& table)
@@ -162,7 +157,7 @@ DWORD findAccount(std::string_view computer, PSID sid, AccountEntry& found)
     std::shared_ptr<const AccountTable> domain;
     if (!entry) {
         const std::string controller(withoutBackslashes(source->DomainControllerOf(computer)));
-        if (!controller.empty() && !sameComputer(controller, computer)) {
+        if (!controller.empty() && !EqualsNoCase(controller, computer)) {
             const DWORD code = accountsOf(*source, controller, domain);
             // A controller that cannot be reached maps nothing.
             if (code == ERROR_BADDB)

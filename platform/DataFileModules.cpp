@@ -1,5 +1,6 @@
 #include "DataFileModules.h"
 
+#include "AsciiText.h"
 #include "Kernel32.h"
 #include "MessageTable.h"
 #include "PathResolver.h"
@@ -71,17 +72,11 @@ HMODULE addModule(std::shared_ptr<const PeImage> image)
     return reinterpret_cast<HMODULE>(value);
 }
 
-std::string lowerCase(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
 // Every "%SystemRoot%", in any case, replaced by the local system root.
 std::string expandSystemRoot(const std::string& name)
 {
     static const std::string variable = "%systemroot%";
-    const std::string lower = lowerCase(name);
+    const std::string lower = AsciiLower(name);
     std::string result;
     std::size_t from = 0;
     for (std::size_t at = lower.find(variable); at != std::string::npos; at = lower.find(variable, from)) {

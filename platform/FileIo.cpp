@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,13 @@ DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::stri
     data.resize(done);
     bytes = std::move(data);
     return ERROR_SUCCESS;
+}
+
+bool ReadFileText(const std::string& path, std::size_t size, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    text.assign(size, '\0');
+    return in && in.read(text.data(), static_cast<std::streamsize>(size));
 }
 
 namespace {

@@ -14,6 +14,10 @@ DWORD ErrorFromErrno(int error);
 // Reads a whole regular file (at most 4 GiB).
 DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why);
 
+// Reads the first `size` bytes of a file whose size the caller has checked
+// into `text`; false when the file cannot be opened or holds fewer bytes.
+bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
+
 // Writes a file through a temporary file beside it and a rename, so a crash
 // never leaves half a file.  Without replaceExisting an existing file is
 // ERROR_ALREADY_EXISTS and stays as it was.

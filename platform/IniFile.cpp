@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "AsciiText.h"
 #include "RegistryKey.h"
 #include "Utf8Text.h"
 
@@ -17,17 +18,12 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    return RegistryNameKey(a) == RegistryNameKey(b);
-}
-
 } // namespace
 
 const IniEntry* IniSection::Find(std::string_view key) const
 {
     for (const IniEntry& e : entries)
-        if (sameName(e.key, key))
+        if (EqualsNoCase(e.key, key))
             return &e;
     return nullptr;
 }

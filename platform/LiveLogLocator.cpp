@@ -1,5 +1,6 @@
 #include "LiveLogLocator.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
 #include "EventLogService.h"
 #include "Site.h"
@@ -25,13 +26,6 @@ Settings& settings()
     return s;
 }
 
-bool equalsNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 } // namespace
 
 void SetLiveLogDirectory(const std::string& directory)
@@ -46,12 +40,12 @@ bool IsLocalServerName(LPCSTR serverName)
         return true;
     std::string name = serverName;
     name.erase(0, name.find_first_not_of('\\'));
-    if (name.empty() || name == "." || equalsNoCase(name, "localhost"))
+    if (name.empty() || name == "." || EqualsNoCase(name, "localhost"))
         return true;
     if (CurrentSite()->IsLocal(serverName))
         return true;
     char host[256] = {};
-    return ::gethostname(host, sizeof host - 1) == 0 && equalsNoCase(name, host);
+    return ::gethostname(host, sizeof host - 1) == 0 && EqualsNoCase(name, host);
 }
 
 // The live logs of a directory set by SetLiveLogDirectory (local computer only).
@@ -68,7 +62,7 @@ DWORD locateInDirectory(const std::string& directory, LPCSTR serverName, LPCSTR 
     filePath = (std::filesystem::path(directory) / wanted).string();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-        if (equalsNoCase(entry.path().filename().string(), wanted)) {
+        if (EqualsNoCase(entry.path().filename().string(), wanted)) {
             filePath = entry.path().string();
             return ERROR_SUCCESS;
         }

@@ -1,7 +1,7 @@
 #include "MessageExpansion.h"
 
 #include "ErrorCodes.h"
-#include "Utf8Builder.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -160,7 +160,7 @@ bool parseFormat(std::string_view directive, std::size_t cap, Format& f)
 // Pads a converted value to the format's width (counted in characters).
 void pad(std::string& value, const Format& f, std::size_t prefixLength)
 {
-    const std::size_t length = CodePointCount(value);
+    const std::size_t length = utf8::CodePointCount(value);
     if (length >= f.width)
         return;
     const std::size_t fill = f.width - length;
@@ -350,16 +350,16 @@ private:
             std::u16string_view view(units);
             if (f.precision)
                 view = view.substr(0, std::min(view.size(), *f.precision * 2)); // enough for the characters kept
-            AppendUtf16AsUtf8(text, view);
+            utf8::AppendFromUtf16(text, view);
         } else {
             const auto* chars = reinterpret_cast<const char*>(entry);
             std::string_view view(chars);
             if (f.precision)
                 view = view.substr(0, std::min(view.size(), *f.precision * 4));
-            AppendValidUtf8(text, view);
+            utf8::AppendValid(text, view);
         }
         if (f.precision)
-            text.resize(CodePointPrefixBytes(text, *f.precision));
+            text.resize(utf8::CodePointPrefixBytes(text, *f.precision));
         Format layout = f;
         layout.zero = f.zero && !f.left;
         pad(text, layout, 0);
@@ -371,9 +371,9 @@ private:
     {
         std::string text;
         if (isWide(f))
-            AppendUtf16AsUtf8(text, std::u16string(1, static_cast<char16_t>(entry & 0xFFFF)));
+            utf8::AppendFromUtf16(text, std::u16string(1, static_cast<char16_t>(entry & 0xFFFF)));
         else
-            AppendValidUtf8(text, std::string(1, static_cast<char>(entry & 0xFF)));
+            utf8::AppendValid(text, std::string(1, static_cast<char>(entry & 0xFF)));
         if (text == std::string(1, '\0'))
             text.clear();
         Format layout = f;
@@ -397,8 +397,8 @@ std::string wrapLines(const std::string& text, std::size_t width)
         if (last)
             end = text.size();
         std::string_view line(text.data() + from, end - from);
-        while (CodePointCount(line) > width) {
-            const std::size_t fitting = CodePointPrefixBytes(line, width);
+        while (utf8::CodePointCount(line) > width) {
+            const std::size_t fitting = utf8::CodePointPrefixBytes(line, width);
             std::size_t blank = line.rfind(' ', fitting);
             if (blank == std::string_view::npos)
                 blank = line.find(' ', fitting);

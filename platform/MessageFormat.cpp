@@ -4,7 +4,7 @@
 #include "MessageExpansion.h"
 #include "Modules.h"
 #include "SystemMessages.h"
-#include "Utf8Builder.h"
+#include "Utf8Text.h"
 
 #include <cstring>
 #include <string>
@@ -44,7 +44,7 @@ DWORD messageText(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId
     if (flags & FORMAT_MESSAGE_FROM_STRING) {
         if (!source)
             return ERROR_INVALID_PARAMETER;
-        platform::AppendValidUtf8(text, static_cast<const char*>(source));
+        platform::utf8::AppendValid(text, static_cast<const char*>(source));
         return ERROR_SUCCESS;
     }
     const bool fromModule = flags & FORMAT_MESSAGE_FROM_HMODULE;

@@ -1,7 +1,7 @@
 #include "MessageTable.h"
 
 #include "ErrorCodes.h"
-#include "Utf8Builder.h"
+#include "Utf8Text.h"
 
 #include <cstdint>
 #include <string_view>
@@ -35,7 +35,7 @@ std::string decodeEntry(std::span<const BYTE> body, WORD flags)
                 break;
             units += unit;
         }
-        AppendUtf16AsUtf8(text, units);
+        utf8::AppendFromUtf16(text, units);
         return text;
     }
     // ANSI entries (flags 0) and UTF-8 entries (flags 2) are the same to a
@@ -43,7 +43,7 @@ std::string decodeEntry(std::span<const BYTE> body, WORD flags)
     std::size_t length = 0;
     while (length < body.size() && body[length] != 0)
         ++length;
-    AppendValidUtf8(text, std::string_view(reinterpret_cast<const char*>(body.data()), length));
+    utf8::AppendValid(text, std::string_view(reinterpret_cast<const char*>(body.data()), length));
     return text;
 }
 

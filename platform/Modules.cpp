@@ -1,5 +1,6 @@
 #include "Modules.h"
 
+#include "AsciiText.h"
 #include "DataFileModules.h"
 #include "HandleTable.h"
 #include "Kernel32.h"
@@ -32,12 +33,6 @@ ModuleRegistry& registry()
     return r;
 }
 
-std::string lowerCase(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
 // "C:\\WINDOWS\\system32\\ADVAPI32" -> "advapi32.dll"
 std::string normalisedModuleName(const std::string& fileName)
 {
@@ -45,7 +40,7 @@ std::string normalisedModuleName(const std::string& fileName)
     const auto slash = name.find_last_of("\\/");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
-    name = lowerCase(name);
+    name = AsciiLower(name);
     if (name.find('.') == std::string::npos)
         name += ".dll";
     return name;
@@ -93,7 +88,7 @@ void RegisterModuleExports(const std::string& moduleName, std::vector<ModuleExpo
     ModuleRegistry& r = registry();
     std::lock_guard lock(r.mutex);
     addBuiltIns(r);
-    addExports(r, lowerCase(moduleName), exports);
+    addExports(r, AsciiLower(moduleName), exports);
 }
 
 std::string ModuleFileName(HMODULE module)

@@ -1,5 +1,6 @@
 #include "NetServer.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
 #include "ModuleTables.h"
 #include "NetworkTree.h"
@@ -31,11 +32,6 @@ NetApiBuffers& buffers()
     return b;
 }
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    return RegistryNameKey(a) == RegistryNameKey(b);
-}
-
 std::string narrow(LPCWSTR text)
 {
     return text ? utf8::FromUtf16(text) : std::string();
@@ -43,7 +39,7 @@ std::string narrow(LPCWSTR text)
 
 bool isWindowsNetworkDomain(const SiteDomain& domain)
 {
-    return sameName(domain.provider, kWindowsNetwork);
+    return EqualsNoCase(domain.provider, kWindowsNetwork);
 }
 
 // The names an enumeration lists, or an error.
@@ -59,7 +55,7 @@ NET_API_STATUS listedNames(const Site& site, DWORD serverType, const std::string
     const std::string wanted = domainName.empty() ? site.LocalComputer().domain : domainName;
     const SiteDomain* found = nullptr;
     for (const SiteDomain& domain : site.Domains())
-        if (!wanted.empty() && sameName(domain.name, wanted) && isWindowsNetworkDomain(domain))
+        if (!wanted.empty() && EqualsNoCase(domain.name, wanted) && isWindowsNetworkDomain(domain))
             found = &domain;
     if (!found)
         return ERROR_NO_BROWSER_SERVERS_FOUND;

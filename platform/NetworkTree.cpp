@@ -1,5 +1,6 @@
 #include "NetworkTree.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
 #include "NetConnections.h"
 #include "RegistryKey.h"
@@ -7,11 +8,6 @@
 
 namespace platform {
 namespace {
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return RegistryNameKey(a) == RegistryNameKey(b);
-}
 
 bool validType(DWORD type)
 {
@@ -49,7 +45,7 @@ private:
 const SiteProvider* NetworkTree::FindProvider(std::string_view name) const
 {
     for (const SiteProvider& provider : site_.Providers())
-        if (sameName(provider.name, name))
+        if (EqualsNoCase(provider.name, name))
             return &provider;
     return nullptr;
 }
@@ -57,7 +53,7 @@ const SiteProvider* NetworkTree::FindProvider(std::string_view name) const
 const SiteDomain* NetworkTree::FindDomain(std::string_view name) const
 {
     for (const SiteDomain& domain : site_.Domains())
-        if (sameName(domain.name, name))
+        if (EqualsNoCase(domain.name, name))
             return &domain;
     return nullptr;
 }
@@ -78,7 +74,7 @@ const SiteProvider& NetworkTree::ProviderOf(const SiteComputer& computer) const
 
 DWORD NetworkTree::ProviderFailure(const SiteProvider& provider, DWORD code)
 {
-    if (code == ERROR_SUCCESS || sameName(provider.name, kWindowsNetwork))
+    if (code == ERROR_SUCCESS || EqualsNoCase(provider.name, kWindowsNetwork))
         return code;
     std::string text = SystemMessageText(code) ? SystemMessageText(code) : "";
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
@@ -287,7 +283,7 @@ DWORD NetworkTree::ProviderInformation(const char* provider, NETINFOSTRUCT& info
     info.cbStructure = size;
     info.dwProviderVersion = 0x400;
     info.dwStatus = ERROR_SUCCESS;
-    info.wNetType = sameName(found->name, kWindowsNetwork) ? static_cast<WORD>(WNNC_NET_LANMAN >> 16) : 0;
+    info.wNetType = EqualsNoCase(found->name, kWindowsNetwork) ? static_cast<WORD>(WNNC_NET_LANMAN >> 16) : 0;
     return ERROR_SUCCESS;
 }
 

@@ -95,6 +95,14 @@ DWORD lookupKey(HKEY handle, OpenKey& key)
     return ERROR_SUCCESS;
 }
 
+// The open key behind a handle, when it was opened with `right`.
+DWORD lookupKeyWith(HKEY handle, REGSAM right, OpenKey& key)
+{
+    if (const DWORD code = lookupKey(handle, key))
+        return code;
+    return key.access & right ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 std::string nameOf(LPCSTR name)
 {
     return name ? utf8::Sanitized(name) : std::string();
@@ -122,6 +130,22 @@ DWORD splitPath(LPCSTR subKey, std::vector<std::string>& names)
     return ERROR_SUCCESS;
 }
 
+// The open key behind a handle and the names of a path below it.
+DWORD lookupPath(HKEY handle, LPCSTR subKey, OpenKey& base, std::vector<std::string>& names)
+{
+    if (const DWORD code = lookupKey(handle, base))
+        return code;
+    return splitPath(subKey, names);
+}
+
+// The key `names` below `base`, opened for `desired` rights.
+OpenKey below(const OpenKey& base, const std::vector<std::string>& names, REGSAM desired)
+{
+    OpenKey opened{base.store, base.path, mappedAccess(desired)};
+    opened.path.insert(opened.path.end(), names.begin(), names.end());
+    return opened;
+}
+
 bool hasLineBreak(const std::string& name)
 {
     return name.find_first_of("\r\n") != std::string::npos;
@@ -135,6 +159,18 @@ DWORD copyName(const std::string& name, LPSTR buffer, LPDWORD size)
         return ERROR_MORE_DATA;
     std::memcpy(buffer, name.c_str(), name.size() + 1);
     *size = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// Keys have no class: an empty class name where the caller asks for it.
+DWORD copyNoClassName(LPSTR className, LPDWORD classSize)
+{
+    if (className && classSize) {
+        if (*classSize == 0)
+            return ERROR_MORE_DATA;
+        className[0] = '\0';
+        *classSize = 0;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -210,19 +246,15 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, P
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     OpenKey base;
-    if (const DWORD code = lookupKey(key, base))
-        return asLong(code);
     std::vector<std::string> names;
-    if (const DWORD code = splitPath(subKey, names))
+    if (const DWORD code = lookupPath(key, subKey, base, names))
         return asLong(code);
-    OpenKey opened{base.store, base.path, mappedAccess(desired)};
-    opened.path.insert(opened.path.end(), names.begin(), names.end());
     const DWORD code = readKey(base, [&](const RegistryKey& start) -> DWORD {
         return start.Find(names) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
     if (code)
         return asLong(code);
-    *result = insertKey(std::move(opened));
+    *result = insertKey(below(base, names, desired));
     return ERROR_SUCCESS;
 }
 
@@ -234,10 +266,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     OpenKey base;
-    if (const DWORD code = lookupKey(key, base))
-        return asLong(code);
     std::vector<std::string> names;
-    if (const DWORD code = splitPath(subKey, names))
+    if (const DWORD code = lookupPath(key, subKey, base, names))
         return asLong(code);
     if (base.path.size() + names.size() > kMaxRegistryDepth)
         return ERROR_INVALID_PARAMETER;
@@ -266,9 +296,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*classN
     });
     if (code)
         return asLong(code);
-    OpenKey opened{base.store, base.path, mappedAccess(desired)};
-    opened.path.insert(opened.path.end(), names.begin(), names.end());
-    *result = insertKey(std::move(opened));
+    *result = insertKey(below(base, names, desired));
     if (disposition)
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
@@ -289,22 +317,16 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
     if (!name || !nameSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_ENUMERATE_SUB_KEYS, open))
         return asLong(code);
-    if (!(open.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         if (index >= k.SubKeyCount())
             return ERROR_NO_MORE_ITEMS;
         const RegistryKey& sub = k.SubKeyAt(index);
         if (const DWORD code = copyName(sub.Name(), name, nameSize))
             return code;
-        if (className && classSize) {
-            if (*classSize == 0)
-                return ERROR_MORE_DATA;
-            className[0] = '\0';
-            *classSize = 0;
-        }
+        if (const DWORD code = copyNoClassName(className, classSize))
+            return code;
         if (lastWriteTime)
             *lastWriteTime = sub.LastWriteTime();
         return ERROR_SUCCESS;
@@ -317,10 +339,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
     if (!valueName || !valueNameSize || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         if (index >= k.ValueCount())
             return ERROR_NO_MORE_ITEMS;
@@ -338,17 +358,11 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD /*re
                       LPDWORD maxValueLen, LPDWORD securityDescriptor, FILETIME* lastWriteTime)
 {
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
-        if (className && classSize) {
-            if (*classSize == 0)
-                return ERROR_MORE_DATA;
-            className[0] = '\0';
-            *classSize = 0;
-        }
+        if (const DWORD code = copyNoClassName(className, classSize))
+            return code;
         std::size_t longestSubKey = 0, longestName = 0, largestData = 0;
         for (std::size_t i = 0; i < k.SubKeyCount(); ++i)
             longestSubKey = std::max(longestSubKey, k.SubKeyAt(i).Name().size());
@@ -381,10 +395,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD /*reserved*/, LPDWORD 
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_QUERY_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     return asLong(readKey(open, [&](const RegistryKey& k) -> DWORD {
         const RegistryValue* value = k.FindValue(name);
@@ -401,10 +413,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
     if (!data && dataSize)
         return ERROR_INVALID_PARAMETER;
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_SET_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     if (utf8::CodePointCount(name) > kMaxRegistryValueNameLength || hasLineBreak(name))
         return ERROR_INVALID_PARAMETER;
@@ -425,10 +435,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
 {
     OpenKey open;
-    if (const DWORD code = lookupKey(key, open))
+    if (const DWORD code = lookupKeyWith(key, KEY_SET_VALUE, open))
         return asLong(code);
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     const std::string name = nameOf(valueName);
     return asLong(changeKey(open, [&](RegistryKey& k, bool& changed) -> DWORD {
         if (!k.DeleteValue(name))

@@ -1,5 +1,7 @@
 #include "RegistryFile.h"
 
+#include "AsciiText.h"
+#include "FileIo.h"
 #include "RegistryTypes.h"
 #include "Utf8Text.h"
 
@@ -7,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -28,36 +29,6 @@ struct ParseFailure {
     std::string message;
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() && RegistryNameKey(s.substr(0, prefix.size())) == RegistryNameKey(prefix);
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // At most 8 hex digits, nothing else.
 bool parseHexNumber(std::string_view s, DWORD& value)
 {
@@ -65,7 +36,7 @@ bool parseHexNumber(std::string_view s, DWORD& value)
         return false;
     value = 0;
     for (char c : s) {
-        const int d = hexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0)
             return false;
         value = (value << 4) | static_cast<DWORD>(d);
@@ -168,11 +139,11 @@ public:
 
     void Run()
     {
-        while (index_ < lines_.size() && trimmed(lines_[index_]).empty())
+        while (index_ < lines_.size() && TrimmedBlanks(lines_[index_]).empty())
             ++index_;
         if (index_ == lines_.size())
             throw ParseFailure{0, "the file is empty; a registry file starts with \"" + std::string(kHeader5) + "\""};
-        const std::string_view header = trimmed(lines_[index_]);
+        const std::string_view header = TrimmedBlanks(lines_[index_]);
         if (header == kHeader5)
             unicodeHex_ = true;
         else if (header == kHeader4)
@@ -181,7 +152,7 @@ public:
             fail("not a registry file: the first line must be \"" + std::string(kHeader5) + "\" or \"" +
                  std::string(kHeader4) + "\"");
         for (++index_; index_ < lines_.size(); ++index_) {
-            const std::string_view line = trimmed(lines_[index_]);
+            const std::string_view line = TrimmedBlanks(lines_[index_]);
             if (line.find('\0') != std::string_view::npos)
                 fail("the line holds a NUL character");
             if (line.empty() || line.front() == ';')
@@ -288,10 +259,10 @@ private:
             if (utf8::CodePointCount(name) > kMaxRegistryValueNameLength)
                 fail("a value name is longer than 16383 characters");
         }
-        line = trimmed(line);
+        line = TrimmedBlanks(line);
         if (line.empty() || line.front() != '=')
             fail("'=' expected after the value name");
-        line = trimmed(line.substr(1));
+        line = TrimmedBlanks(line.substr(1));
 
         bool remove = false;
         DWORD type = REG_NONE;
@@ -300,22 +271,22 @@ private:
             remove = true;
         } else if (!line.empty() && line.front() == '"') {
             const std::string text = quoted(line, "the text value");
-            if (!trimmed(line).empty())
+            if (!TrimmedBlanks(line).empty())
                 fail("unexpected text after the closing quote: \"" + excerpt(line) + "\"");
             type = REG_SZ;
             data.assign(text.begin(), text.end());
             data.push_back(0);
-        } else if (startsWithNoCase(line, "dword:")) {
+        } else if (StartsWithNoCase(line, "dword:")) {
             DWORD value = 0;
-            if (!parseHexNumber(trimmed(line.substr(6)), value))
+            if (!parseHexNumber(TrimmedBlanks(line.substr(6)), value))
                 fail("dword: must be followed by 1 to 8 hex digits");
             type = REG_DWORD;
             data = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
                     static_cast<BYTE>(value >> 24)};
-        } else if (startsWithNoCase(line, "hex:")) {
+        } else if (StartsWithNoCase(line, "hex:")) {
             type = REG_BINARY;
             data = hexList(line.substr(4));
-        } else if (startsWithNoCase(line, "hex(")) {
+        } else if (StartsWithNoCase(line, "hex(")) {
             const std::size_t close = line.find(')');
             if (close == std::string_view::npos || !parseHexNumber(line.substr(4, close - 4), type) ||
                 close + 1 >= line.size() || line[close + 1] != ':')
@@ -346,7 +317,7 @@ private:
     {
         std::vector<BYTE> bytes;
         while (true) {
-            std::string_view chunk = trimmed(rest);
+            std::string_view chunk = TrimmedBlanks(rest);
             const bool continued = !chunk.empty() && chunk.back() == '\\';
             if (continued)
                 chunk.remove_suffix(1);
@@ -356,7 +327,7 @@ private:
                 const bool last = end == std::string_view::npos;
                 if (last)
                     end = chunk.size();
-                const std::string_view token = trimmed(chunk.substr(start, end - start));
+                const std::string_view token = TrimmedBlanks(chunk.substr(start, end - start));
                 if (token.empty()) {
                     if (!last) // only the end may follow a comma
                         fail("an empty entry in a hex list");
@@ -575,9 +546,8 @@ RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view ro
         error = path + ": the file is larger than 64 MiB";
         return RegistryFileStatus::Damaged;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    std::string bytes;
+    if (!ReadFileText(path, static_cast<std::size_t>(st.st_size), bytes)) {
         error = path + ": the file cannot be read";
         return RegistryFileStatus::Damaged;
     }

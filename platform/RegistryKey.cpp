@@ -1,5 +1,7 @@
 #include "RegistryKey.h"
 
+#include "AsciiText.h"
+
 #include <chrono>
 #include <utility>
 
@@ -7,11 +9,7 @@ namespace platform {
 
 std::string RegistryNameKey(std::string_view name)
 {
-    std::string key(name);
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return key;
+    return AsciiUpper(name);
 }
 
 FILETIME CurrentFileTime()

@@ -1,6 +1,8 @@
 #include "Site.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
+#include "FileIo.h"
 #include "IniFile.h"
 #include "NetConnections.h"
 #include "PlatformProfile.h"
@@ -9,7 +11,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 
@@ -22,11 +23,6 @@ constexpr const char* kLoneComputerName = "QUELLVANE";
 constexpr const char* kDefaultProvider = "Microsoft Windows Network";
 constexpr std::uintmax_t kMaxSiteIniSize = 1024 * 1024;
 
-std::string upper(std::string_view s)
-{
-    return RegistryNameKey(s);
-}
-
 // The entry of `directory` whose name matches `name` without regard to
 // case (an exact match first, else the smallest), or `directory/name`.
 std::string childPath(const std::string& directory, const std::string& name)
@@ -38,7 +34,7 @@ std::string childPath(const std::string& directory, const std::string& name)
     std::string best;
     for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        if (upper(entry) == upper(name) && (best.empty() || entry < best))
+        if (EqualsNoCase(entry, name) && (best.empty() || entry < best))
             best = entry;
     }
     return (fs::path(directory) / (best.empty() ? name : best)).string();
@@ -56,7 +52,7 @@ bool validName(std::string_view name)
 
 bool parseBoolean(std::string_view text, bool& value)
 {
-    const std::string t = upper(text);
+    const std::string t = AsciiUpper(text);
     if (t == "YES" || t == "TRUE" || t == "1") {
         value = true;
         return true;
@@ -70,7 +66,7 @@ bool parseBoolean(std::string_view text, bool& value)
 
 bool profileByName(const std::string& name, PlatformProfile& profile)
 {
-    const std::string n = upper(name);
+    const std::string n = AsciiUpper(name);
     if (n == "NT5")
         profile = PlatformProfile::nt5();
     else if (n == "NT6")
@@ -99,7 +95,7 @@ void refuseUnknownKeys(const IniSection& section, std::initializer_list<const ch
     for (const IniEntry& e : section.entries) {
         bool ok = false;
         for (const char* k : known)
-            ok = ok || upper(e.key) == upper(k);
+            ok = ok || EqualsNoCase(e.key, k);
         if (!ok)
             fail(e.line, "unknown key \"" + e.key + "\" in [" + section.name + "]");
     }
@@ -119,36 +115,27 @@ bool validShareName(std::string_view name)
     return true;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // "Public:Files for all,Tools" into shares; the administrative shares and
 // names given twice are refused.
 std::vector<SiteShare> parseShares(const IniEntry& entry)
 {
     std::vector<SiteShare> shares;
     std::string_view rest = entry.value;
-    while (!trimmed(rest).empty()) {
+    while (!TrimmedBlanks(rest).empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = rest.substr(0, comma);
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
         const std::size_t colon = item.find(':');
-        SiteShare share{std::string(trimmed(item.substr(0, colon))),
-                        colon == std::string_view::npos ? std::string() : std::string(trimmed(item.substr(colon + 1)))};
+        SiteShare share{std::string(TrimmedBlanks(item.substr(0, colon))),
+                        colon == std::string_view::npos ? std::string() : std::string(TrimmedBlanks(item.substr(colon + 1)))};
         if (!validShareName(share.name))
             fail(entry.line,
                  "\"" + share.name + "\" is not a share name (1 to 80 characters without \\ / : * ? \" < > |)");
         for (const char* administrative : kAdministrativeShares)
-            if (upper(share.name) == administrative)
+            if (AsciiUpper(share.name) == administrative)
                 fail(entry.line, "the share " + share.name + " is one that every computer has");
         for (const SiteShare& other : shares)
-            if (upper(other.name) == upper(share.name))
+            if (EqualsNoCase(other.name, share.name))
                 fail(entry.line, "the share " + share.name + " is given twice");
         shares.push_back(std::move(share));
     }
@@ -173,7 +160,7 @@ std::string SiteComputer::SystemDriveDirectory() const
 bool SiteComputer::AcceptsLogon(std::string_view userName, std::string_view password) const
 {
     for (const auto& [user, pass] : accounts)
-        if (upper(user) == upper(userName) && pass == password)
+        if (EqualsNoCase(user, userName) && pass == password)
             return true;
     return false;
 }
@@ -181,7 +168,7 @@ bool SiteComputer::AcceptsLogon(std::string_view userName, std::string_view pass
 const SiteShare* SiteComputer::FindShare(std::string_view shareName) const
 {
     for (const SiteShare& share : shares)
-        if (upper(share.name) == upper(shareName))
+        if (EqualsNoCase(share.name, shareName))
             return &share;
     return nullptr;
 }
@@ -189,7 +176,7 @@ const SiteShare* SiteComputer::FindShare(std::string_view shareName) const
 bool SiteComputer::HasShare(std::string_view shareName) const
 {
     for (const char* administrative : kAdministrativeShares)
-        if (upper(shareName) == administrative)
+        if (AsciiUpper(shareName) == administrative)
             return true;
     return FindShare(shareName) != nullptr;
 }
@@ -233,9 +220,8 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
         error = iniPath + (ec ? ": the file cannot be read" : ": the file is larger than 1 MiB");
         return nullptr;
     }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    std::string text;
+    if (!ReadFileText(iniPath, static_cast<std::size_t>(size), text)) {
         error = iniPath + ": the file cannot be read";
         return nullptr;
     }
@@ -255,7 +241,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
         std::map<std::string, std::size_t> domainIndex; // upper name -> position
         for (const IniSection& section : ini.Sections()) {
             const std::size_t space = section.name.find(' ');
-            const std::string kind = upper(section.name.substr(0, space));
+            const std::string kind = AsciiUpper(section.name.substr(0, space));
             std::string argument;
             if (space != std::string::npos) {
                 argument = section.name.substr(space + 1);
@@ -271,22 +257,22 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                 refuseUnknownKeys(section, {"Provider", "Comment", "Controller"});
                 if (!validName(argument))
                     fail(section.line, "\"" + argument + "\" is not a domain name (1 to 15 letters, digits, '-', '_')");
-                if (!domainIndex.emplace(upper(argument), site->domains_.size()).second)
+                if (!domainIndex.emplace(AsciiUpper(argument), site->domains_.size()).second)
                     fail(section.line, "the domain " + argument + " is given twice");
                 site->domains_.push_back(SiteDomain{argument, valueOf(section, "Provider"), valueOf(section, "Comment"),
-                                                    {}, upper(valueOf(section, "Controller"))});
+                                                    {}, AsciiUpper(valueOf(section, "Controller"))});
             } else if (kind == "COMPUTER" && !argument.empty()) {
                 refuseUnknownKeys(section, {"Domain", "Comment", "Reachable", "RequiresConnection", "Shares"});
                 if (!validName(argument))
                     fail(section.line,
                          "\"" + argument + "\" is not a computer name (1 to 15 letters, digits, '-', '_')");
                 SiteComputer computer;
-                computer.name = upper(argument);
+                computer.name = AsciiUpper(argument);
                 computer.domain = valueOf(section, "Domain");
                 computer.comment = valueOf(section, "Comment");
                 for (const char* key : {"Reachable", "RequiresConnection"}) {
                     if (const IniEntry* e = section.Find(key)) {
-                        bool& target = upper(key) == "REACHABLE" ? computer.reachable : computer.requiresConnection;
+                        bool& target = AsciiUpper(key) == "REACHABLE" ? computer.reachable : computer.requiresConnection;
                         if (!parseBoolean(e->value, target))
                             fail(e->line, std::string(key) + " must be yes or no");
                     }
@@ -315,7 +301,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                 fail(profile->line, "Profile must be nt5, nt6, win9x or win9x-bare");
             site->profile_ = profile->value;
         }
-        const std::string localName = upper(local->value);
+        const std::string localName = AsciiUpper(local->value);
         auto localIt = computerIndex.find(localName);
         if (localIt == computerIndex.end()) {
             SiteComputer computer;
@@ -334,7 +320,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
                 domain.provider = site->providers_.front().name;
             SiteProvider* provider = nullptr;
             for (SiteProvider& p : site->providers_)
-                if (upper(p.name) == upper(domain.provider))
+                if (EqualsNoCase(p.name, domain.provider))
                     provider = &p;
             if (!provider)
                 fail(0, "the domain " + domain.name + " names the unknown provider \"" + domain.provider + "\"");
@@ -344,7 +330,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
         for (SiteComputer& computer : site->computers_) {
             if (computer.domain.empty())
                 continue;
-            const auto found = domainIndex.find(upper(computer.domain));
+            const auto found = domainIndex.find(AsciiUpper(computer.domain));
             SiteDomain* domain = found == domainIndex.end() ? nullptr : &site->domains_[found->second];
             if (!domain)
                 fail(0, "the computer " + computer.name + " names the unknown domain \"" + computer.domain + "\"");
@@ -352,7 +338,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
             domain->computers.push_back(computer.name);
         }
         for (const IniSection* section : credentials) {
-            const std::string name = upper(section->name.substr(section->name.find(' ') + 1));
+            const std::string name = AsciiUpper(section->name.substr(section->name.find(' ') + 1));
             const auto it = computerIndex.find(name);
             if (it == computerIndex.end())
                 fail(section->line, "credentials for the unknown computer \"" + name + "\"");
@@ -377,7 +363,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
 
 const SiteComputer* Site::FindComputer(std::string_view name) const
 {
-    const auto it = index_.find(upper(WithoutLeadingBackslashes(name)));
+    const auto it = index_.find(AsciiUpper(WithoutLeadingBackslashes(name)));
     return it == index_.end() ? nullptr : &computers_[it->second];
 }
 
@@ -385,7 +371,7 @@ bool Site::IsLocal(const char* name) const
 {
     if (!name || !*name)
         return true;
-    return upper(WithoutLeadingBackslashes(name)) == LocalComputer().name;
+    return AsciiUpper(WithoutLeadingBackslashes(name)) == LocalComputer().name;
 }
 
 std::string SystemRootOf(const SiteComputer& computer)

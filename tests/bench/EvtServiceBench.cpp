@@ -3,18 +3,15 @@
 // batches, as the library's reader does, and the cost of opening it
 // (reading the file and indexing its records).
 
+#include "BenchLog.h"
+
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
-#include "platform/FileIo.h"
 #include "platform/Kernel32.h"
-#include "tools/evtgen/EvtGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -23,22 +20,7 @@ constexpr int kRecords = 1000000;
 // The log is written once per run, into the temporary directory.
 const std::string& benchLog()
 {
-    static const std::string path = [] {
-        const std::string file = (std::filesystem::temp_directory_path() /
-                                  ("qv-bench-1m-" + std::to_string(::getpid()) + ".evt"))
-                                     .string();
-        evtgen::GeneratedLog log;
-        std::string error;
-        const std::string description = "log maxsize=0x20000000\nform as=backup\nbulk count=" +
-                                        std::to_string(kRecords) + " seed=2024\n";
-        if (!evtgen::GenerateEvtLog(description, log, error, false) ||
-            platform::WriteFileAtomically(file, log.bytes.data(), log.bytes.size(), true, error) != ERROR_SUCCESS) {
-            std::fprintf(stderr, "cannot write the benchmark log: %s\n", error.c_str());
-            std::exit(1);
-        }
-        std::atexit([] { std::filesystem::remove(benchLog()); });
-        return file;
-    }();
+    static const std::string path = WriteBenchLog("qv-bench-1m", kRecords);
     return path;
 }
 

@@ -2,6 +2,8 @@
 // LoadEvents to the final status text, on the offscreen platform; and the
 // reader's own pass over the same log for comparison.
 
+#include "BenchLog.h"
+
 #include "../app/GeneratedLogService.h"
 
 #include "app/UserPrompts.h"
@@ -10,8 +12,6 @@
 #include "ntlib/EventLog.h"
 #include "ntlib/FunctionBinding.h"
 
-#include "platform/FileIo.h"
-#include "tools/evtgen/EvtGenerator.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -24,7 +24,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <stdexcept>
 #include <unistd.h>
@@ -62,33 +61,52 @@ public:
     int MessageBoxWithCheck(const QString&, const QString&, UINT, bool&, const QString&) override { return 6; }
 };
 
-void BM_LoadLogWindow(benchmark::State& state)
-{
-    GeneratedLogService service;
-    service.count = kEvents;
+// What a log window needs around it here: the system functions bound and
+// no questions asked.
+struct WindowScope {
     ScopedSystemFunctions bound;
     NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
-    // A log window frees itself when it closes: it lives on the heap.
-    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
-    window->show();
-    QCoreApplication::processEvents();
+    ScopedUserPrompts usePrompts{prompts};
+};
 
+// Loads the log `source` into the window at each iteration, and reports the
+// speed and the memory taken.
+void measureLoads(benchmark::State& state, TfrmLogView& window, const QString& source)
+{
     const double before = currentRssMiB();
     for (auto _ : state) {
-        window->LoadEvents(QStringLiteral("Application"));
-        if (window->StatusText() != QStringLiteral("Showing %1 event(s)").arg(kEvents))
+        window.LoadEvents(source);
+        if (window.StatusText() != QStringLiteral("Showing %1 event(s)").arg(kEvents))
             state.SkipWithError("the load did not show every event");
     }
-    state.counters["events"] = static_cast<double>(window->Model().rowCount());
     state.counters["events_per_s"] =
         benchmark::Counter(static_cast<double>(kEvents) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate);
     state.counters["rss_before_MiB"] = before;
     state.counters["rss_loaded_MiB"] = currentRssMiB();
     state.counters["peak_rss_MiB"] = peakRssMiB();
+}
+
+// Closes a log window, which then frees itself.
+void closeWindow(const QPointer<TfrmLogView>& window)
+{
     window->CloseWithoutQuestion();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void BM_LoadLogWindow(benchmark::State& state)
+{
+    GeneratedLogService service;
+    service.count = kEvents;
+    WindowScope scope;
+    // A log window frees itself when it closes: it lives on the heap.
+    QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
+    window->show();
+    QCoreApplication::processEvents();
+
+    measureLoads(state, *window, QStringLiteral("Application"));
+    state.counters["events"] = static_cast<double>(window->Model().rowCount());
+    closeWindow(window);
 }
 BENCHMARK(BM_LoadLogWindow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
@@ -96,31 +114,14 @@ BENCHMARK(BM_LoadLogWindow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRe
 // realistic records (SIDs, data, several sources), written once per run.
 const std::string& millionEventFile()
 {
-    static const std::string path = [] {
-        const std::string file = (std::filesystem::temp_directory_path() /
-                                  ("qv-bench-logwindow-" + std::to_string(::getpid()) + ".evt"))
-                                     .string();
-        evtgen::GeneratedLog log;
-        std::string error;
-        const std::string description =
-            "log maxsize=0x20000000\nform as=backup\nbulk count=" + std::to_string(kEvents) + " seed=2024\n";
-        if (!evtgen::GenerateEvtLog(description, log, error, false) ||
-            platform::WriteFileAtomically(file, log.bytes.data(), log.bytes.size(), true, error) != ERROR_SUCCESS) {
-            std::fprintf(stderr, "cannot write the benchmark log: %s\n", error.c_str());
-            std::exit(1);
-        }
-        std::atexit([] { std::filesystem::remove(millionEventFile()); });
-        return file;
-    }();
+    static const std::string path = WriteBenchLog("qv-bench-logwindow", static_cast<int>(kEvents));
     return path;
 }
 
 void BM_LoadLogWindowFromEvtFile(benchmark::State& state)
 {
     const std::string& file = millionEventFile();
-    ScopedSystemFunctions bound;
-    NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
+    WindowScope scope;
     QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
     window->SetIsFile(true);
     window->SetComputerName(QStringLiteral("$FILE"));
@@ -128,20 +129,8 @@ void BM_LoadLogWindowFromEvtFile(benchmark::State& state)
     window->show();
     QCoreApplication::processEvents();
 
-    const double before = currentRssMiB();
-    for (auto _ : state) {
-        window->LoadEvents(QString::fromStdString(file));
-        if (window->StatusText() != QStringLiteral("Showing %1 event(s)").arg(kEvents))
-            state.SkipWithError("the load did not show every event");
-    }
-    state.counters["events_per_s"] =
-        benchmark::Counter(static_cast<double>(kEvents) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
-    state.counters["rss_before_MiB"] = before;
-    state.counters["rss_loaded_MiB"] = currentRssMiB();
-    state.counters["peak_rss_MiB"] = peakRssMiB();
-    window->CloseWithoutQuestion();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    measureLoads(state, *window, QString::fromStdString(file));
+    closeWindow(window);
 }
 BENCHMARK(BM_LoadLogWindowFromEvtFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
@@ -151,9 +140,7 @@ void BM_PaintLoadedList(benchmark::State& state)
 {
     GeneratedLogService service;
     service.count = kEvents;
-    ScopedSystemFunctions bound;
-    NoPrompts prompts;
-    ScopedUserPrompts usePrompts(prompts);
+    WindowScope scope;
     QPointer<TfrmLogView> window = new TfrmLogView(nullptr);
     window->show();
     window->LoadEvents(QStringLiteral("Application"));
@@ -164,8 +151,7 @@ void BM_PaintLoadedList(benchmark::State& state)
         list->scrollTo(window->Model().index(row, 0), QAbstractItemView::PositionAtTop);
         list->viewport()->repaint();
     }
-    window->CloseWithoutQuestion();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeWindow(window);
 }
 BENCHMARK(BM_PaintLoadedList)->Unit(benchmark::kMicrosecond);
 

@@ -3,20 +3,18 @@
 // to count-1), with the memory the decoded events take; beside it the plain
 // read of the same file for comparison.
 
+#include "BenchLog.h"
+
 #include "ntlib/EventLog.h"
 #include "ntlib/FunctionBinding.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/FileIo.h"
-#include "tools/evtgen/EvtGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <malloc.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -24,21 +22,7 @@ constexpr int kRecords = 1000000;
 
 const std::string& benchLog()
 {
-    static const std::string path = [] {
-        const std::string file =
-            (std::filesystem::temp_directory_path() / ("qv-reader-1m-" + std::to_string(::getpid()) + ".evt")).string();
-        evtgen::GeneratedLog log;
-        std::string error;
-        const std::string description =
-            "log maxsize=0x20000000\nform as=backup\nbulk count=" + std::to_string(kRecords) + " seed=2024\n";
-        if (!evtgen::GenerateEvtLog(description, log, error, false) ||
-            platform::WriteFileAtomically(file, log.bytes.data(), log.bytes.size(), true, error) != ERROR_SUCCESS) {
-            std::fprintf(stderr, "cannot write the benchmark log: %s\n", error.c_str());
-            std::exit(1);
-        }
-        std::atexit([] { std::filesystem::remove(benchLog()); });
-        return file;
-    }();
+    static const std::string path = WriteBenchLog("qv-reader-1m", kRecords);
     return path;
 }
 

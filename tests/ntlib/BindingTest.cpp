@@ -1,3 +1,5 @@
+#include "RaisedException.h"
+
 #include "ntlib/AdvApi32.h"
 #include "ntlib/FunctionBinding.h"
 #include "ntlib/LmApibuf.h"
@@ -13,16 +15,6 @@ using platform::PlatformProfile;
 using platform::ScopedProfile;
 
 namespace {
-
-std::pair<std::string, std::int32_t> raised(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const ENTException& e) {
-        return {e.what(), e.ErrorCode()};
-    }
-    return {"<none>", 12345};
-}
 
 } // namespace
 
@@ -68,10 +60,10 @@ TEST(Binding, MissingLibraryRaisesOnFirstUseOnly)
 {
     ScopedProfile p(PlatformProfile::win9x(false));
     ScopedSystemFunctions bound; // starting does not fail
-    auto [text, code] = raised([] { CloseEventLog(nullptr); });
+    auto [text, code] = Raised([] { CloseEventLog(nullptr); });
     EXPECT_EQ(text, "Cannot load library \"varovu32.dll\" or linked libraries");
     EXPECT_EQ(code, 0);
-    auto [text2, code2] = raised([] { ConvertSidToStringSidW(nullptr, nullptr); });
+    auto [text2, code2] = Raised([] { ConvertSidToStringSidW(nullptr, nullptr); });
     EXPECT_EQ(text2, "Cannot load library \"varovu32.dll\" or linked libraries. Not Windows 2000?");
     EXPECT_EQ(code2, 0);
 }
@@ -82,7 +74,7 @@ TEST(Binding, MissingFunctionRaisesWithTheLoadedLibrary)
     profile.missingProcs.insert("advapi32.dll!ClearEventLogA");
     ScopedProfile p(profile);
     ScopedSystemFunctions bound;
-    EXPECT_EQ(raised([] { ClearEventLogA(nullptr, nullptr); }).first,
+    EXPECT_EQ(Raised([] { ClearEventLogA(nullptr, nullptr); }).first,
               "Cannot load library \"advapi32.dll\" or linked libraries");
 }
 
@@ -104,7 +96,7 @@ TEST(Errors, FormatAndRaise)
     SetLastError(0);
     EXPECT_NO_THROW(RaiseLastNTError());
     SetLastError(2);
-    auto [text, code] = raised([] { RaiseLastNTError(); });
+    auto [text, code] = Raised([] { RaiseLastNTError(); });
     EXPECT_EQ(text, "2: The system cannot find the file specified.\r\n");
     EXPECT_EQ(code, 2);
 }
@@ -113,10 +105,10 @@ TEST(Errors, NetworkResults)
 {
     EXPECT_NO_THROW(CheckWNetError(0));
     platform::SetWNetExtendedError(4711, "The provider is asleep.", "Test Network");
-    auto [text, code] = raised([] { CheckWNetError(ERROR_EXTENDED_ERROR); });
+    auto [text, code] = Raised([] { CheckWNetError(ERROR_EXTENDED_ERROR); });
     EXPECT_EQ(text, "4711: The provider is asleep.");
     EXPECT_EQ(code, 4711);
-    EXPECT_EQ(raised([] { CheckWNetError(ERROR_BAD_NETPATH); }).first, "53: The network path was not found.\r\n");
+    EXPECT_EQ(Raised([] { CheckWNetError(ERROR_BAD_NETPATH); }).first, "53: The network path was not found.\r\n");
 }
 
 TEST(Errors, PlatformTestRaisesTheGeneralException)

@@ -1,4 +1,5 @@
 #include "NtlibSite.h"
+#include "RaisedException.h"
 
 #include "ntlib/BrowsReg.h"
 #include "ntlib/FunctionBinding.h"
@@ -6,7 +7,6 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Modules.h"
-#include "platform/Mpr.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
@@ -40,25 +40,7 @@ class BrowseRegistry : public ::testing::Test {
 protected:
     void SetUp() override { BuildLibrarySite(site_); }
 
-    static void connectServer1()
-    {
-        char remote[] = "\\\\SERVER1\\IPC$";
-        NETRESOURCEA resource{};
-        resource.lpRemoteName = remote;
-        ASSERT_EQ(WNetAddConnection2A(&resource, "pw", "admin", 0), ERROR_SUCCESS);
-    }
-
-    // Runs `f` and gives the code of the ENTException it raises (or none).
-    template <class F>
-    static std::int32_t raisedCode(F f)
-    {
-        try {
-            f();
-        } catch (const ENTException& e) {
-            return e.ErrorCode();
-        }
-        return 0;
-    }
+    static void connectServer1() { ASSERT_EQ(SiteBuilder::Connect("\\\\SERVER1\\IPC$", "admin", "pw"), ERROR_SUCCESS); }
 
     SiteBuilder site_;
     ScopedQueryCounter counter_;
@@ -173,7 +155,7 @@ TEST_F(BrowseRegistry, ValueNamesFailSilentlyAndKeyNamesRaise)
     TBrowseRegistry queryOnly;
     queryOnly.SetAccess(KEY_QUERY_VALUE);
     ASSERT_EQ(queryOnly.OpenKey("SOFTWARE\\Test"), ERROR_SUCCESS);
-    EXPECT_EQ(raisedCode([&] { queryOnly.GetKeyNames(names); }), 5);
+    EXPECT_EQ(RaisedCode([&] { queryOnly.GetKeyNames(names); }), 5);
 }
 
 TEST_F(BrowseRegistry, ConnectsToTheRegistryOfAnotherComputer)
@@ -202,7 +184,7 @@ TEST_F(BrowseRegistry, AFailedConnectionNeverFallsBackToTheLocalRegistry)
     for (const auto& c : cases) {
         TBrowseRegistry registry;
         registry.SetAccess(KEY_READ);
-        EXPECT_EQ(raisedCode([&] { registry.RegistryConnect(c.name); }), c.code) << c.name;
+        EXPECT_EQ(RaisedCode([&] { registry.RegistryConnect(c.name); }), c.code) << c.name;
         EXPECT_EQ(registry.OpenKey("SOFTWARE\\Test"), ERROR_INVALID_HANDLE) << c.name;
     }
     connectServer1();
@@ -233,8 +215,8 @@ TEST_F(BrowseRegistry, FindsTheLogKeyThatHoldsASource)
     for (const auto& c : cases)
         EXPECT_EQ(FindSourceLogKey(c.computer, HKEY_LOCAL_MACHINE, c.start, c.source), c.found)
             << c.computer << " " << c.start << " " << c.source;
-    EXPECT_EQ(raisedCode([&] { FindSourceLogKey("NOSUCH", HKEY_LOCAL_MACHINE, eventLog, "Userenv"); }), 53);
-    EXPECT_EQ(raisedCode([&] { FindSourceLogKey("SERVER1", HKEY_LOCAL_MACHINE, eventLog, "Userenv"); }), 5);
+    EXPECT_EQ(RaisedCode([&] { FindSourceLogKey("NOSUCH", HKEY_LOCAL_MACHINE, eventLog, "Userenv"); }), 53);
+    EXPECT_EQ(RaisedCode([&] { FindSourceLogKey("SERVER1", HKEY_LOCAL_MACHINE, eventLog, "Userenv"); }), 5);
 }
 
 TEST_F(BrowseRegistry, ListsTheLogsOfAnyComputer)

@@ -30,10 +30,7 @@ protected:
 
     static void connectAs(const char* remote, const char* user, const char* password)
     {
-        std::string name = remote;
-        NETRESOURCEA resource{};
-        resource.lpRemoteName = name.data();
-        ASSERT_EQ(WNetAddConnection2A(&resource, password, user, 0), ERROR_SUCCESS);
+        ASSERT_EQ(SiteBuilder::Connect(remote, user, password), ERROR_SUCCESS);
     }
 
     SiteBuilder site_;

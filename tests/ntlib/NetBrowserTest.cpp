@@ -1,3 +1,4 @@
+#include "RaisedException.h"
 #include "SiteBuilder.h"
 
 #include "ntlib/FunctionBinding.h"
@@ -51,16 +52,6 @@ void buildBrowseSite(SiteBuilder& site)
         .Computer("FAR1", {.domain = "FAR", .reachable = false})
         .Computer("FAR2", {.domain = "FAR", .shares = {"Data"}});
     site.Load();
-}
-
-std::pair<std::string, std::int32_t> raised(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const ENTException& e) {
-        return {e.what(), e.ErrorCode()};
-    }
-    return {"<none>", 12345};
 }
 
 std::unique_ptr<TNTNetResource> copyOf(const TNTNetResource& resource)
@@ -258,7 +249,7 @@ TEST_F(NetBrowser, AComputerThatNeedsCredentialsIsListedOnceConnected)
     TNTNetBrowser browser;
     browser.SetCurrentResource(*server1);
     ScopedWNetTrace trace;
-    const auto [text, code] = raised([&] { browser.SubResources(); });
+    const auto [text, code] = Raised([&] { browser.SubResources(); });
     EXPECT_EQ(text, "5: Access is denied.\r\n");
     EXPECT_EQ(code, 5);
     EXPECT_EQ(callsStartingWith(trace, "closeenum"), 0u); // nothing was open
@@ -275,7 +266,7 @@ TEST_F(NetBrowser, AnotherProvidersFailureCarriesItsExtendedError)
     const auto far1 = find({"Other Network", "FAR", "\\\\FAR1"});
     TNTNetBrowser browser;
     browser.SetCurrentResource(*far1);
-    const auto [text, code] = raised([&] { browser.SubResources(); });
+    const auto [text, code] = Raised([&] { browser.SubResources(); });
     EXPECT_EQ(text, "53: The network path was not found.");
     EXPECT_EQ(code, 53);
 }
@@ -293,12 +284,12 @@ TEST_F(NetBrowser, WhileLoadingFailuresAreSwallowed)
     EXPECT_EQ(browser.ProviderInfo().Version(), 0u);
     // The parent lookup raises in every state.
     browser.CurrentResource().SetRemoteName("\\\\NOSUCH");
-    EXPECT_EQ(raised([&] { browser.GetParentResource(); }).second, 53);
+    EXPECT_EQ(Raised([&] { browser.GetParentResource(); }).second, 53);
 
     browser.Loaded();
     EXPECT_TRUE(browser.CanRaiseErrors());
     browser.SetCurrentResource(*server1);
-    EXPECT_EQ(raised([&] { browser.SubResources(); }).second, 5);
+    EXPECT_EQ(Raised([&] { browser.SubResources(); }).second, 5);
 }
 
 TEST_F(NetBrowser, AWalkThatCannotGoOnEndsWithAnError)
@@ -325,14 +316,14 @@ TEST_F(NetBrowser, AWalkThatCannotGoOnEndsWithAnError)
         ScopedWNetTrace trace;
         {
             ScopedNetEnumFault fault(c.fault);
-            const auto [text, code] = raised([&] { browser.EnumSubResources(list); });
+            const auto [text, code] = Raised([&] { browser.EnumSubResources(list); });
             EXPECT_EQ(text, c.text);
             EXPECT_EQ(code, c.code);
             EXPECT_EQ(list.GetCount(), c.kept) << c.text;
             EXPECT_EQ(trace.Calls().back(), "closeenum = 0");
 
             // The browser's own list is not kept after a failure ...
-            EXPECT_EQ(raised([&] { browser.SubResources(); }).second, c.code);
+            EXPECT_EQ(Raised([&] { browser.SubResources(); }).second, c.code);
             // ... and a browser being loaded ends the walk quietly.
             browser.BeginLoading();
             TNetResourceList quiet;
@@ -363,7 +354,7 @@ TEST_F(NetBrowser, ParentsLeadBackToTheTop)
     EXPECT_EQ(browser.CurrentResource().RemoteName(), "Microsoft Windows Network");
 
     browser.CurrentResource().Clear();
-    EXPECT_EQ(raised([&] { browser.GetParentResource(); }).second, 87);
+    EXPECT_EQ(Raised([&] { browser.GetParentResource(); }).second, 87);
 }
 
 TEST_F(NetBrowser, AParentLargerThanTheFirstBufferIsAskedForAgain)
@@ -395,7 +386,7 @@ TEST_F(NetBrowser, ProviderInformation)
     EXPECT_EQ(browser.ProviderInfo().NetType(), 0u);
     EXPECT_EQ(browser.ProviderInfo().Version(), 1024u);
 
-    const auto [text, code] = raised([&] { browser.SetProviderName("Nowhere Net"); });
+    const auto [text, code] = Raised([&] { browser.SetProviderName("Nowhere Net"); });
     EXPECT_EQ(text, "1204: The specified network provider name is invalid.\r\n");
     EXPECT_EQ(code, 1204);
     EXPECT_EQ(browser.ProviderInfo().Version(), 0u);
@@ -404,7 +395,7 @@ TEST_F(NetBrowser, ProviderInformation)
     EXPECT_EQ(callsStartingWith(trace, "netinfo"), 3u);
 
     TNTNetProviderInfo alone;
-    EXPECT_EQ(raised([&] { alone.Refresh("Nowhere Net"); }).second, 1204);
+    EXPECT_EQ(Raised([&] { alone.Refresh("Nowhere Net"); }).second, 1204);
 }
 
 TEST_F(NetBrowser, PerformanceOfAConnectableResource)
@@ -438,7 +429,7 @@ TEST_F(NetBrowser, AFailedPerformanceQueryRaisesUnlessTheBrowserIsLoading)
     TNTNetResource alone;
     alone.SetRemoteName("\\\\SERVER1\\Public");
     alone.SetUsage(RESOURCEUSAGE_CONNECTABLE);
-    EXPECT_EQ(raised([&] { alone.Performance().Flags(); }).second, 5);
+    EXPECT_EQ(Raised([&] { alone.Performance().Flags(); }).second, 5);
 
     TNTNetBrowser browser;
     browser.BeginLoading();
@@ -466,7 +457,7 @@ TEST_F(NetBrowser, ResourcesOutliveTheirBrowser)
     kept.SetRemoteName("\\\\SERVER1\\Public");
     kept.SetUsage(RESOURCEUSAGE_CONNECTABLE);
     // Without its browser the resource raises as one made without a browser.
-    EXPECT_EQ(raised([&] { kept.Performance().Delay(); }).second, 5);
+    EXPECT_EQ(Raised([&] { kept.Performance().Delay(); }).second, 5);
 }
 
 TEST_F(NetBrowser, EnumerationHandlesAreHeldOnlyWhileEnumerating)
@@ -612,7 +603,7 @@ TEST(NetServerBinding, AMissingFunctionRaisesOnUse)
     platform::ScopedProfile scoped(profile);
     ScopedSystemFunctions bound;
     EXPECT_FALSE(NetServerFunctionsLoaded());
-    const auto [text, code] = raised([] {
+    const auto [text, code] = Raised([] {
         NetServerEnum(nullptr, 100, nullptr, MAX_PREFERRED_LENGTH, nullptr, nullptr, SV_TYPE_NT, nullptr, nullptr);
     });
     EXPECT_EQ(text, "Cannot load library \"netapi32.dll\" or linked libraries");

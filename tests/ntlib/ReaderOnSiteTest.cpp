@@ -3,6 +3,7 @@
 // category texts from genuine message files on the computer that holds the
 // log, and the failures of computers that cannot be reached.
 
+#include "RaisedException.h"
 #include "SiteBuilder.h"
 
 #include "ntlib/EventLog.h"
@@ -129,20 +130,12 @@ TEST_F(ReaderOnSite, LogNamesOfAComputer)
 
 TEST_F(ReaderOnSite, ComputersThatCannotBeReached)
 {
-    auto codeOf = [](const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const ENTException& e) {
-            return e.ErrorCode();
-        }
-        return 0;
-    };
     // The registry of a computer that is down cannot be connected.
     TNTEventLog down;
-    EXPECT_EQ(codeOf([&] { down.SetMachineName("DOWN"); }), 53);
+    EXPECT_EQ(RaisedCode([&] { down.SetMachineName("DOWN"); }), 53);
     // A computer that needs credentials refuses without them and opens with them.
     TNTEventLog locked;
-    EXPECT_EQ(codeOf([&] { locked.SetMachineName("LOCKED"); }), 5);
+    EXPECT_EQ(RaisedCode([&] { locked.SetMachineName("LOCKED"); }), 5);
     TNTEventLog withCredentials;
     withCredentials.LogonAs().UserName = "admin";
     withCredentials.LogonAs().Password = "pw";

@@ -2,7 +2,6 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Kernel32.h"
-#include "platform/Mpr.h"
 #include "platform/Registry.h"
 #include "platform/RegistryFile.h"
 
@@ -136,10 +135,7 @@ TEST_F(RegistryFunctions, AComputerThatRequiresAConnectionOpensAfterOne)
 {
     Key root;
     ASSERT_EQ(platform::RegConnectRegistryA("\\\\SERVER1", HKEY_LOCAL_MACHINE, &root), ERROR_ACCESS_DENIED);
-    char remote[] = "\\\\SERVER1\\IPC$";
-    NETRESOURCEA resource{};
-    resource.lpRemoteName = remote;
-    ASSERT_EQ(WNetAddConnection2A(&resource, "pw", "admin", 0), ERROR_SUCCESS);
+    ASSERT_EQ(SiteBuilder::Connect("\\\\SERVER1\\IPC$", "admin", "pw"), ERROR_SUCCESS);
     EXPECT_EQ(platform::RegConnectRegistryA("\\\\SERVER1", HKEY_LOCAL_MACHINE, &root), ERROR_SUCCESS);
     Key missing;
     EXPECT_EQ(platform::RegOpenKeyExA(root, "SYSTEM", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);

@@ -1,5 +1,6 @@
 #include "SiteBuilder.h"
 
+#include "platform/Mpr.h"
 #include "platform/Registry.h"
 #include "platform/Site.h"
 
@@ -166,6 +167,14 @@ std::string SiteBuilder::MultiSz(const std::vector<std::string>& texts)
         units += ascii16(t) + u'\0';
     units += u'\0';
     return hexBytes("hex(7):", units);
+}
+
+DWORD SiteBuilder::Connect(const std::string& remote, const char* user, const char* password)
+{
+    std::string name = remote;
+    NETRESOURCEA resource{};
+    resource.lpRemoteName = name.data();
+    return WNetAddConnection2A(&resource, password, user, 0);
 }
 
 void SiteBuilder::Load()

@@ -5,6 +5,8 @@
 // removes the directory and, when the site was loaded, makes the platform
 // forget it.
 
+#include "platform/Win32Types.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +58,10 @@ public:
     std::string HostDirectory(const std::string& computer) const;
     std::string DrivePath(const std::string& computer, const std::string& drivePath) const;
     std::string UserRegistryFile() const;
+
+    // Connects to a resource of the loaded site ("\\\\SERVER1\\IPC$") as a
+    // user and gives WNetAddConnection2A's result.
+    static DWORD Connect(const std::string& remote, const char* user, const char* password);
 
     // hex(2):... for a REG_EXPAND_SZ text in a registry file.
     static std::string ExpandSz(const std::string& text);

@@ -1,7 +1,6 @@
 #include "SiteBuilder.h"
 
 #include "platform/ErrorCodes.h"
-#include "platform/Mpr.h"
 #include "platform/SiteEventLogs.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +32,7 @@ protected:
         site_.Load();
     }
 
-    static void connectServer1()
-    {
-        char remote[] = "\\\\SERVER1\\IPC$";
-        NETRESOURCEA resource{};
-        resource.lpRemoteName = remote;
-        ASSERT_EQ(WNetAddConnection2A(&resource, "pw", "admin", 0), ERROR_SUCCESS);
-    }
+    static void connectServer1() { ASSERT_EQ(SiteBuilder::Connect("\\\\SERVER1\\IPC$", "admin", "pw"), ERROR_SUCCESS); }
 
     SiteBuilder site_;
     std::string localSystem_, serverSystem_, oldNtSecurity_;

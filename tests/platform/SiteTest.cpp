@@ -2,7 +2,6 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Kernel32.h"
-#include "platform/Mpr.h"
 #include "platform/PlatformProfile.h"
 #include "platform/Site.h"
 
@@ -242,10 +241,7 @@ TEST(Site, ReachingAComputerGivesThePlatformCodes)
         EXPECT_EQ(ReachComputer(*current, c.name, c.service, computer), c.code) << (c.name ? c.name : "(null)");
         EXPECT_EQ(computer != nullptr, c.code == ERROR_SUCCESS);
     }
-    NETRESOURCEA resource{};
-    char remote[] = "\\\\SERVER1\\IPC$";
-    resource.lpRemoteName = remote;
-    ASSERT_EQ(WNetAddConnection2A(&resource, "pw", "admin", 0), ERROR_SUCCESS);
+    ASSERT_EQ(SiteBuilder::Connect("\\\\SERVER1\\IPC$", "admin", "pw"), ERROR_SUCCESS);
     const SiteComputer* computer = nullptr;
     EXPECT_EQ(ReachComputer(*current, "server1", RemoteService::Registry, computer), ERROR_SUCCESS);
     EXPECT_EQ(computer->name, "SERVER1");

@@ -2,9 +2,11 @@
 
 #include "BulkEvents.h"
 
+#include "platform/AsciiText.h"
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
 #include "platform/FileIo.h"
+#include "platform/Utf8Text.h"
 
 #include <charconv>
 #include <memory>
@@ -26,36 +28,6 @@ struct Line {
     std::string directive;
     std::vector<Field> fields;
 };
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool tokenize(std::string_view text, Line& line, std::string& error)
 {
@@ -121,8 +93,8 @@ bool tokenize(std::string_view text, Line& line, std::string& error)
                     ++i;
                     char32_t cp = 0;
                     int digits = 0;
-                    while (i < text.size() && text[i] != '}' && hexDigit(text[i]) >= 0 && digits < 6) {
-                        cp = cp * 16 + static_cast<char32_t>(hexDigit(text[i++]));
+                    while (i < text.size() && text[i] != '}' && platform::HexDigitValue(text[i]) >= 0 && digits < 6) {
+                        cp = cp * 16 + static_cast<char32_t>(platform::HexDigitValue(text[i++]));
                         ++digits;
                     }
                     if (i >= text.size() || text[i] != '}' || digits == 0 || cp == 0 || cp > 0x10FFFF ||
@@ -131,7 +103,7 @@ bool tokenize(std::string_view text, Line& line, std::string& error)
                         return false;
                     }
                     ++i;
-                    appendUtf8(f.value, cp);
+                    platform::utf8::AppendCodePoint(f.value, cp);
                     break;
                 }
                 default:
@@ -438,8 +410,8 @@ bool Builder::eventLine(const Line& line, std::string& error)
                 return false;
             }
             for (std::size_t i = 0; i < f.value.size(); i += 2) {
-                const int hi = hexDigit(f.value[i]);
-                const int lo = hexDigit(f.value[i + 1]);
+                const int hi = platform::HexDigitValue(f.value[i]);
+                const int lo = platform::HexDigitValue(f.value[i + 1]);
                 if (hi < 0 || lo < 0) {
                     error = "data is hex digits in pairs";
                     return false;
