@@ -1,8 +1,9 @@
 #include "MainImages.h"
 
+#include "IconCanvas.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace {
 
@@ -13,31 +14,6 @@ const QColor kScreen(60, 120, 200);
 const QColor kCase(200, 200, 200);
 const QColor kPaper(250, 250, 250);
 const QColor kFolder(230, 190, 70);
-
-// A transparent image with a painter on it; the image is taken once the
-// drawing is done.
-class Canvas {
-public:
-    Canvas()
-        : pixmap_(kSize, kSize)
-    {
-        pixmap_.fill(Qt::transparent);
-        painter_.begin(&pixmap_);
-        painter_.setRenderHint(QPainter::Antialiasing);
-    }
-
-    QPainter& p() { return painter_; }
-
-    QIcon Icon()
-    {
-        painter_.end();
-        return QIcon(pixmap_);
-    }
-
-private:
-    QPixmap pixmap_;
-    QPainter painter_;
-};
 
 // A monitor on its stand, within the 13 x 13 square at (x, y).
 void drawComputer(QPainter& p, qreal x, qreal y)
@@ -132,7 +108,7 @@ void drawUndoArrow(QPainter& p, qreal dy, const QColor& colour)
 
 QIcon computerImage(bool failed)
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 1, 1);
     if (failed) {
         c.p().setPen(QPen(QColor(210, 30, 30), 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -144,14 +120,14 @@ QIcon computerImage(bool failed)
 
 QIcon logImage()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawPage(c.p(), 2, 0.5, 11, 14.5);
     return c.Icon();
 }
 
 QIcon computerWithBadge(bool plus)
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 0, 0);
     drawBadge(c.p(), plus);
     return c.Icon();
@@ -159,7 +135,7 @@ QIcon computerWithBadge(bool plus)
 
 QIcon openLogGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 0, 0);
     drawPage(c.p(), 8, 5, 7, 10);
     return c.Icon();
@@ -167,14 +143,14 @@ QIcon openLogGlyph()
 
 QIcon openLogFileGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawFolder(c.p());
     return c.Icon();
 }
 
 QIcon saveGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     p.setPen(QPen(kOutline, 1));
     p.setBrush(QColor(50, 80, 160));
@@ -188,7 +164,7 @@ QIcon saveGlyph()
 
 QIcon filterGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainterPath funnel;
     funnel.moveTo(0.5, 1.5);
     funnel.lineTo(15.5, 1.5);
@@ -205,14 +181,14 @@ QIcon filterGlyph()
 
 QIcon undoLastGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawUndoArrow(c.p(), 1.5, QColor(40, 90, 180));
     return c.Icon();
 }
 
 QIcon undoAllGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawUndoArrow(c.p(), -0.5, QColor(120, 150, 200));
     drawUndoArrow(c.p(), 3.5, QColor(40, 90, 180));
     return c.Icon();
@@ -220,7 +196,7 @@ QIcon undoAllGlyph()
 
 QIcon refreshGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     const QColor green(30, 140, 60);
     p.setPen(QPen(green, 2, Qt::SolidLine, Qt::FlatCap));
@@ -239,14 +215,14 @@ QIcon refreshGlyph()
 
 QIcon findGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawMagnifier(c.p(), 6, 6, 4.5);
     return c.Icon();
 }
 
 QIcon printPreviewGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawPage(c.p(), 0.5, 0.5, 11, 14);
     drawMagnifier(c.p(), 9, 9, 3.5);
     return c.Icon();
@@ -254,7 +230,7 @@ QIcon printPreviewGlyph()
 
 QIcon printGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     drawPage(p, 4, 0.5, 8, 7);
     p.setPen(QPen(kOutline, 1));
@@ -271,7 +247,7 @@ QIcon printGlyph()
 // Three small computers joined by a cable.
 QIcon groupImage()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     p.setPen(QPen(kOutline, 1));
     p.drawLine(QPointF(3.5, 12), QPointF(12.5, 12));
