@@ -4,6 +4,7 @@
 #include "VariantRules.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace report {
 
@@ -280,25 +281,26 @@ void ScriptCompiler::Statement()
         return;
     if (w == " " || w == "END" || StartsWith(w, "END;") || w == "UNTIL" || w == "ELSE" || w[0] == ';')
         return;  // the empty statement
-    if (w == "BEGIN") {
-        Consume(5);
-        Block();
-    } else if (w == "IF") {
-        Consume(2);
-        IfStatement();
-    } else if (w == "REPEAT") {
-        Consume(6);
-        RepeatStatement();
-    } else if (w == "WHILE") {
-        Consume(5);
-        WhileStatement();
-    } else if (w == "FOR") {
-        Consume(3);
-        ForStatement();
-    } else if (w == "GOTO") {
-        Consume(4);
-        GotoStatement();
-    } else if (IsDigit(static_cast<unsigned char>(w[0]))) {
+    struct Keyword {
+        std::string_view word;
+        void (ScriptCompiler::*compile)();
+    };
+    static constexpr Keyword kKeywords[] = {
+        {"BEGIN", &ScriptCompiler::Block},
+        {"IF", &ScriptCompiler::IfStatement},
+        {"REPEAT", &ScriptCompiler::RepeatStatement},
+        {"WHILE", &ScriptCompiler::WhileStatement},
+        {"FOR", &ScriptCompiler::ForStatement},
+        {"GOTO", &ScriptCompiler::GotoStatement},
+    };
+    for (const Keyword& keyword : kKeywords) {
+        if (w == keyword.word) {
+            Consume(keyword.word.size());
+            (this->*keyword.compile)();
+            return;
+        }
+    }
+    if (IsDigit(static_cast<unsigned char>(w[0]))) {
         std::size_t digits = 0;
         while (digits < w.size() && IsDigit(static_cast<unsigned char>(w[digits])))
             ++digits;
