@@ -13,3 +13,18 @@ QIcon IconCanvas::Icon()
     painter_.end();
     return QIcon(pixmap_);
 }
+
+QPainterPath ClosedPath(std::initializer_list<QPointF> corners)
+{
+    QPainterPath path;
+    bool first = true;
+    for (const QPointF& corner : corners) {
+        if (first)
+            path.moveTo(corner);
+        else
+            path.lineTo(corner);
+        first = false;
+    }
+    path.closeSubpath();
+    return path;
+}

@@ -2,7 +2,10 @@
 
 #include <QIcon>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
+
+#include <initializer_list>
 
 // A transparent square image with an antialiased painter on it; the icon is
 // taken once the drawing is done.
@@ -21,3 +24,6 @@ private:
     QPixmap pixmap_;
     QPainter painter_;
 };
+
+// The closed outline through these corners, in order.
+QPainterPath ClosedPath(std::initializer_list<QPointF> corners);

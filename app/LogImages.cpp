@@ -43,11 +43,7 @@ QIcon warningIcon()
 {
     IconCanvas c(kSize);
     QPainter& p = c.p();
-    QPainterPath triangle;
-    triangle.moveTo(8, 0.5);
-    triangle.lineTo(15.5, 15);
-    triangle.lineTo(0.5, 15);
-    triangle.closeSubpath();
+    const QPainterPath triangle = ClosedPath({{8, 0.5}, {15.5, 15}, {0.5, 15}});
     p.setPen(QPen(QColor(120, 90, 0), 1));
     p.setBrush(QColor(250, 210, 40));
     p.drawPath(triangle);

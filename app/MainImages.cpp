@@ -31,13 +31,11 @@ void drawComputer(QPainter& p, qreal x, qreal y)
 // A sheet of paper with lines of text, its top-left corner at (x, y).
 void drawPage(QPainter& p, qreal x, qreal y, qreal w = 11, qreal h = 14)
 {
-    QPainterPath sheet;
-    sheet.moveTo(x + 0.5, y + 0.5);
-    sheet.lineTo(x + w - 3, y + 0.5);
-    sheet.lineTo(x + w + 0.5, y + 4);
-    sheet.lineTo(x + w + 0.5, y + h + 0.5);
-    sheet.lineTo(x + 0.5, y + h + 0.5);
-    sheet.closeSubpath();
+    const QPainterPath sheet = ClosedPath({{x + 0.5, y + 0.5},
+                                           {x + w - 3, y + 0.5},
+                                           {x + w + 0.5, y + 4},
+                                           {x + w + 0.5, y + h + 0.5},
+                                           {x + 0.5, y + h + 0.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kPaper);
     p.drawPath(sheet);
@@ -61,14 +59,7 @@ void drawBadge(QPainter& p, bool plus)
 
 void drawFolder(QPainter& p)
 {
-    QPainterPath folder;
-    folder.moveTo(0.5, 3.5);
-    folder.lineTo(5.5, 3.5);
-    folder.lineTo(7, 5);
-    folder.lineTo(15.5, 5);
-    folder.lineTo(15.5, 14.5);
-    folder.lineTo(0.5, 14.5);
-    folder.closeSubpath();
+    const QPainterPath folder = ClosedPath({{0.5, 3.5}, {5.5, 3.5}, {7, 5}, {15.5, 5}, {15.5, 14.5}, {0.5, 14.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kFolder);
     p.drawPath(folder);
@@ -96,11 +87,7 @@ void drawUndoArrow(QPainter& p, qreal dy, const QColor& colour)
     p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(bend);
-    QPainterPath head;
-    head.moveTo(0.5, 5 + dy);
-    head.lineTo(5, 1.5 + dy);
-    head.lineTo(5, 8.5 + dy);
-    head.closeSubpath();
+    const QPainterPath head = ClosedPath({{0.5, 5 + dy}, {5, 1.5 + dy}, {5, 8.5 + dy}});
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     p.drawPath(head);
@@ -165,14 +152,8 @@ QIcon saveGlyph()
 QIcon filterGlyph()
 {
     IconCanvas c(kSize);
-    QPainterPath funnel;
-    funnel.moveTo(0.5, 1.5);
-    funnel.lineTo(15.5, 1.5);
-    funnel.lineTo(9.5, 8.5);
-    funnel.lineTo(9.5, 14.5);
-    funnel.lineTo(6.5, 12.5);
-    funnel.lineTo(6.5, 8.5);
-    funnel.closeSubpath();
+    const QPainterPath funnel =
+        ClosedPath({{0.5, 1.5}, {15.5, 1.5}, {9.5, 8.5}, {9.5, 14.5}, {6.5, 12.5}, {6.5, 8.5}});
     c.p().setPen(QPen(kOutline, 1));
     c.p().setBrush(QColor(90, 150, 220));
     c.p().drawPath(funnel);
@@ -202,11 +183,7 @@ QIcon refreshGlyph()
     p.setPen(QPen(green, 2, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 270 * 16);
-    QPainterPath head;
-    head.moveTo(15.5, 1);
-    head.lineTo(15.5, 7.5);
-    head.lineTo(9, 7);
-    head.closeSubpath();
+    const QPainterPath head = ClosedPath({{15.5, 1}, {15.5, 7.5}, {9, 7}});
     p.setPen(Qt::NoPen);
     p.setBrush(green);
     p.drawPath(head);
