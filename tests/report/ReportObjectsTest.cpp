@@ -29,9 +29,14 @@ void Place(TrpView& view, std::int32_t left, std::int32_t top, std::int32_t widt
     view.Height = height;
 }
 
-// A host with a run in progress.
-struct RunningHost : TrpViewHost {
-    bool IsRunning() const override { return true; }
+// Pages whose host has a run in progress.
+struct RunningPages {
+    struct Host : TrpViewHost {
+        bool IsRunning() const override { return true; }
+    } host;
+    TrpPages pages;
+
+    RunningPages() { pages.Host = &host; }
 };
 
 // The views painted in turn on an image of one colour.
@@ -221,9 +226,8 @@ TEST(UniqueNames, FirstFreeNumber)
 
 TEST(Geometry, ApplyScaleAndRestore)
 {
-    RunningHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& memo = Add<TrpMemoView>(pages.Add());
     Place(memo, 10, 20, 100, 50);
     memo.FrameWidth = 0.5;
@@ -315,9 +319,8 @@ int Count(const QImage& image, QColor color)
 
 TEST(Painting, FillAndFrameDuringARun)
 {
-    RunningHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& memo = Add<TrpMemoView>(pages.Add());
     memo.Memo.clear();
     Place(memo, 10, 10, 20, 10);
@@ -335,9 +338,8 @@ TEST(Painting, FillAndFrameDuringARun)
 
 TEST(Painting, LineOfWidth50AndHeight3IsHorizontalAlongItsTop)
 {
-    RunningHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& line = Add<TrpLineView>(pages.Add());
     Place(line, 10, 10, 50, 3);
     line.FrameColor = 0x0000FF;
@@ -371,9 +373,8 @@ TEST(Painting, StretchedPictureKeepsItsAspectAndIsCentred)
 
 TEST(Painting, MetafilePictureIsAnEmptyFrame)
 {
-    RunningHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& picture = Add<TrpPictureView>(pages.Add());
     ASSERT_TRUE(picture.Picture.Load(TrpPictureKind::Metafile, std::string("\xD7\xCD\xC6\x9A rest", 9)));
     Place(picture, 5, 5, 30, 20);
