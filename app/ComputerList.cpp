@@ -1,4 +1,5 @@
 #include "ComputerList.h"
+#include "RegKey.h"
 
 #include "ntlib/NTException.h"
 
@@ -16,30 +17,7 @@ constexpr REGSAM kListAccess = 0x4001F;
 constexpr DWORD kMaxValueName = 16384;
 constexpr DWORD kMaxText = 1u << 20;
 
-class OpenKey {
-public:
-    OpenKey() = default;
-    ~OpenKey()
-    {
-        if (key_)
-            platform::RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-
-    HKEY get() const { return key_; }
-    PHKEY out() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-[[noreturn]] void raise(LONG code)
-{
-    throw ENTException(FormatSystemError(static_cast<DWORD>(code)), code);
-}
-
-LONG openList(OpenKey& key)
+LONG openList(RegKey& key)
 {
     DWORD disposition = 0;
     return platform::RegCreateKeyExA(HKEY_CURRENT_USER, kComputersTreeKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -58,7 +36,7 @@ std::vector<std::string> valueNames(HKEY key)
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
-            raise(result);
+            RaiseRegistryError(result);
         names.emplace_back(buffer.data(), std::min<std::size_t>(size, kMaxValueName));
     }
     return names;
@@ -88,7 +66,7 @@ bool readText(HKEY key, const std::string& name, std::string& text)
 std::vector<std::string> ReadComputerList()
 {
     std::vector<std::string> computers;
-    OpenKey key;
+    RegKey key;
     if (openList(key) != ERROR_SUCCESS)
         return computers;
     for (const std::string& name : valueNames(key.get())) {
@@ -103,12 +81,12 @@ std::vector<std::string> ReadComputerList()
 
 void WriteComputerList(const std::vector<std::string>& names)
 {
-    OpenKey key;
+    RegKey key;
     if (const LONG result = openList(key); result != ERROR_SUCCESS)
-        raise(result);
+        RaiseRegistryError(result);
     for (const std::string& old : valueNames(key.get()))
         if (const LONG result = platform::RegDeleteValueA(key.get(), old.c_str()); result != ERROR_SUCCESS)
-            raise(result);
+            RaiseRegistryError(result);
     for (std::size_t n = 0; n < names.size(); ++n) {
         const std::string value = "Comp" + std::to_string(n);
         const std::string& text = names[n];
@@ -116,6 +94,6 @@ void WriteComputerList(const std::vector<std::string>& names)
                                                      reinterpret_cast<const BYTE*>(text.c_str()),
                                                      static_cast<DWORD>(text.size() + 1));
         if (result != ERROR_SUCCESS)
-            raise(result);
+            RaiseRegistryError(result);
     }
 }

@@ -1,17 +1,12 @@
 #include "LogImages.h"
 
-#include <QPainter>
+#include "IconCanvas.h"
+
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace {
 
-QPixmap blankImage()
-{
-    QPixmap pixmap(TLogImageList::kSize, TLogImageList::kSize);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
+constexpr int kSize = TLogImageList::kSize;
 
 void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QColor& colour, int pixelSize)
 {
@@ -23,62 +18,57 @@ void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QC
     p.drawText(r, Qt::AlignCenter, text);
 }
 
+// A disc filling the image, with the pen left ready for a white mark on it.
+void drawDisc(QPainter& p, const QColor& rim, const QColor& fill)
+{
+    p.setPen(QPen(rim, 1));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+}
+
 // A red disc with a white cross.
 QIcon errorIcon()
 {
-    QPixmap pixmap = blankImage();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(128, 0, 0), 1));
-    p.setBrush(QColor(220, 30, 30));
-    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+    IconCanvas c(kSize);
+    QPainter& p = c.p();
+    drawDisc(p, QColor(128, 0, 0), QColor(220, 30, 30));
     p.drawLine(QPointF(5, 5), QPointF(11, 11));
     p.drawLine(QPointF(11, 5), QPointF(5, 11));
-    return QIcon(pixmap);
+    return c.Icon();
 }
 
 // A yellow triangle with an exclamation mark.
 QIcon warningIcon()
 {
-    QPixmap pixmap = blankImage();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath triangle;
-    triangle.moveTo(8, 0.5);
-    triangle.lineTo(15.5, 15);
-    triangle.lineTo(0.5, 15);
-    triangle.closeSubpath();
+    IconCanvas c(kSize);
+    QPainter& p = c.p();
+    const QPainterPath triangle = ClosedPath({{8, 0.5}, {15.5, 15}, {0.5, 15}});
     p.setPen(QPen(QColor(120, 90, 0), 1));
     p.setBrush(QColor(250, 210, 40));
     p.drawPath(triangle);
     p.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(8, 5), QPointF(8, 10));
     p.drawPoint(QPointF(8, 13));
-    return QIcon(pixmap);
+    return c.Icon();
 }
 
 // A blue disc with a white "i".
 QIcon informationIcon()
 {
-    QPixmap pixmap = blankImage();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 40, 120), 1));
-    p.setBrush(QColor(40, 100, 220));
-    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+    IconCanvas c(kSize);
+    QPainter& p = c.p();
+    drawDisc(p, QColor(0, 40, 120), QColor(40, 100, 220));
     p.drawPoint(QPointF(8, 4.5));
     p.drawLine(QPointF(8, 7.5), QPointF(8, 12));
-    return QIcon(pixmap);
+    return c.Icon();
 }
 
 // A golden key.
 QIcon auditSuccessIcon()
 {
-    QPixmap pixmap = blankImage();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
+    IconCanvas c(kSize);
+    QPainter& p = c.p();
     const QColor gold(200, 150, 20);
     p.setPen(QPen(QColor(110, 80, 0), 1));
     p.setBrush(gold);
@@ -89,15 +79,14 @@ QIcon auditSuccessIcon()
     p.drawLine(QPointF(7, 7), QPointF(14, 14));
     p.drawLine(QPointF(11, 11), QPointF(13, 9));
     p.drawLine(QPointF(13, 13), QPointF(15, 11));
-    return QIcon(pixmap);
+    return c.Icon();
 }
 
 // A grey padlock.
 QIcon auditFailureIcon()
 {
-    QPixmap pixmap = blankImage();
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
+    IconCanvas c(kSize);
+    QPainter& p = c.p();
     p.setPen(QPen(QColor(70, 70, 70), 2));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(4, 1.5, 8, 9), 0, 180 * 16);
@@ -107,7 +96,7 @@ QIcon auditFailureIcon()
     p.setBrush(QColor(160, 160, 170));
     p.drawRect(QRectF(2.5, 7.5, 11, 8));
     drawCentredText(p, QRectF(2.5, 7.5, 11, 8), QStringLiteral("x"), QColor(180, 0, 0), 8);
-    return QIcon(pixmap);
+    return c.Icon();
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "MainImages.h"
 
+#include "IconCanvas.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace {
 
@@ -13,31 +14,6 @@ const QColor kScreen(60, 120, 200);
 const QColor kCase(200, 200, 200);
 const QColor kPaper(250, 250, 250);
 const QColor kFolder(230, 190, 70);
-
-// A transparent image with a painter on it; the image is taken once the
-// drawing is done.
-class Canvas {
-public:
-    Canvas()
-        : pixmap_(kSize, kSize)
-    {
-        pixmap_.fill(Qt::transparent);
-        painter_.begin(&pixmap_);
-        painter_.setRenderHint(QPainter::Antialiasing);
-    }
-
-    QPainter& p() { return painter_; }
-
-    QIcon Icon()
-    {
-        painter_.end();
-        return QIcon(pixmap_);
-    }
-
-private:
-    QPixmap pixmap_;
-    QPainter painter_;
-};
 
 // A monitor on its stand, within the 13 x 13 square at (x, y).
 void drawComputer(QPainter& p, qreal x, qreal y)
@@ -55,13 +31,11 @@ void drawComputer(QPainter& p, qreal x, qreal y)
 // A sheet of paper with lines of text, its top-left corner at (x, y).
 void drawPage(QPainter& p, qreal x, qreal y, qreal w = 11, qreal h = 14)
 {
-    QPainterPath sheet;
-    sheet.moveTo(x + 0.5, y + 0.5);
-    sheet.lineTo(x + w - 3, y + 0.5);
-    sheet.lineTo(x + w + 0.5, y + 4);
-    sheet.lineTo(x + w + 0.5, y + h + 0.5);
-    sheet.lineTo(x + 0.5, y + h + 0.5);
-    sheet.closeSubpath();
+    const QPainterPath sheet = ClosedPath({{x + 0.5, y + 0.5},
+                                           {x + w - 3, y + 0.5},
+                                           {x + w + 0.5, y + 4},
+                                           {x + w + 0.5, y + h + 0.5},
+                                           {x + 0.5, y + h + 0.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kPaper);
     p.drawPath(sheet);
@@ -85,14 +59,7 @@ void drawBadge(QPainter& p, bool plus)
 
 void drawFolder(QPainter& p)
 {
-    QPainterPath folder;
-    folder.moveTo(0.5, 3.5);
-    folder.lineTo(5.5, 3.5);
-    folder.lineTo(7, 5);
-    folder.lineTo(15.5, 5);
-    folder.lineTo(15.5, 14.5);
-    folder.lineTo(0.5, 14.5);
-    folder.closeSubpath();
+    const QPainterPath folder = ClosedPath({{0.5, 3.5}, {5.5, 3.5}, {7, 5}, {15.5, 5}, {15.5, 14.5}, {0.5, 14.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(kFolder);
     p.drawPath(folder);
@@ -120,11 +87,7 @@ void drawUndoArrow(QPainter& p, qreal dy, const QColor& colour)
     p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(bend);
-    QPainterPath head;
-    head.moveTo(0.5, 5 + dy);
-    head.lineTo(5, 1.5 + dy);
-    head.lineTo(5, 8.5 + dy);
-    head.closeSubpath();
+    const QPainterPath head = ClosedPath({{0.5, 5 + dy}, {5, 1.5 + dy}, {5, 8.5 + dy}});
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     p.drawPath(head);
@@ -132,7 +95,7 @@ void drawUndoArrow(QPainter& p, qreal dy, const QColor& colour)
 
 QIcon computerImage(bool failed)
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 1, 1);
     if (failed) {
         c.p().setPen(QPen(QColor(210, 30, 30), 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -144,14 +107,14 @@ QIcon computerImage(bool failed)
 
 QIcon logImage()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawPage(c.p(), 2, 0.5, 11, 14.5);
     return c.Icon();
 }
 
 QIcon computerWithBadge(bool plus)
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 0, 0);
     drawBadge(c.p(), plus);
     return c.Icon();
@@ -159,7 +122,7 @@ QIcon computerWithBadge(bool plus)
 
 QIcon openLogGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawComputer(c.p(), 0, 0);
     drawPage(c.p(), 8, 5, 7, 10);
     return c.Icon();
@@ -167,14 +130,14 @@ QIcon openLogGlyph()
 
 QIcon openLogFileGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawFolder(c.p());
     return c.Icon();
 }
 
 QIcon saveGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     p.setPen(QPen(kOutline, 1));
     p.setBrush(QColor(50, 80, 160));
@@ -188,15 +151,9 @@ QIcon saveGlyph()
 
 QIcon filterGlyph()
 {
-    Canvas c;
-    QPainterPath funnel;
-    funnel.moveTo(0.5, 1.5);
-    funnel.lineTo(15.5, 1.5);
-    funnel.lineTo(9.5, 8.5);
-    funnel.lineTo(9.5, 14.5);
-    funnel.lineTo(6.5, 12.5);
-    funnel.lineTo(6.5, 8.5);
-    funnel.closeSubpath();
+    IconCanvas c(kSize);
+    const QPainterPath funnel =
+        ClosedPath({{0.5, 1.5}, {15.5, 1.5}, {9.5, 8.5}, {9.5, 14.5}, {6.5, 12.5}, {6.5, 8.5}});
     c.p().setPen(QPen(kOutline, 1));
     c.p().setBrush(QColor(90, 150, 220));
     c.p().drawPath(funnel);
@@ -205,14 +162,14 @@ QIcon filterGlyph()
 
 QIcon undoLastGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawUndoArrow(c.p(), 1.5, QColor(40, 90, 180));
     return c.Icon();
 }
 
 QIcon undoAllGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawUndoArrow(c.p(), -0.5, QColor(120, 150, 200));
     drawUndoArrow(c.p(), 3.5, QColor(40, 90, 180));
     return c.Icon();
@@ -220,17 +177,13 @@ QIcon undoAllGlyph()
 
 QIcon refreshGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     const QColor green(30, 140, 60);
     p.setPen(QPen(green, 2, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 270 * 16);
-    QPainterPath head;
-    head.moveTo(15.5, 1);
-    head.lineTo(15.5, 7.5);
-    head.lineTo(9, 7);
-    head.closeSubpath();
+    const QPainterPath head = ClosedPath({{15.5, 1}, {15.5, 7.5}, {9, 7}});
     p.setPen(Qt::NoPen);
     p.setBrush(green);
     p.drawPath(head);
@@ -239,14 +192,14 @@ QIcon refreshGlyph()
 
 QIcon findGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawMagnifier(c.p(), 6, 6, 4.5);
     return c.Icon();
 }
 
 QIcon printPreviewGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     drawPage(c.p(), 0.5, 0.5, 11, 14);
     drawMagnifier(c.p(), 9, 9, 3.5);
     return c.Icon();
@@ -254,7 +207,7 @@ QIcon printPreviewGlyph()
 
 QIcon printGlyph()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     drawPage(p, 4, 0.5, 8, 7);
     p.setPen(QPen(kOutline, 1));
@@ -271,7 +224,7 @@ QIcon printGlyph()
 // Three small computers joined by a cable.
 QIcon groupImage()
 {
-    Canvas c;
+    IconCanvas c(kSize);
     QPainter& p = c.p();
     p.setPen(QPen(kOutline, 1));
     p.drawLine(QPointF(3.5, 12), QPointF(12.5, 12));

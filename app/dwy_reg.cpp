@@ -1,4 +1,5 @@
 #include "dwy_reg.h"
+#include "RegKey.h"
 
 #include "ntlib/NTException.h"
 
@@ -14,34 +15,6 @@ constexpr REGSAM kReadAccess = 0x20019;  // KEY_READ
 constexpr REGSAM kWriteAccess = 0x4001F; // the values and subkeys, and WRITE_DAC
 // A text value larger than this is taken as damaged, not allocated.
 constexpr DWORD kMaxStringValue = 1u << 20;
-
-// An open registry key, closed with its owner.
-class RegKey {
-public:
-    RegKey() = default;
-    explicit RegKey(HKEY key)
-        : key_(key)
-    {
-    }
-    ~RegKey()
-    {
-        if (key_)
-            platform::RegCloseKey(key_);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-
-    HKEY get() const { return key_; }
-    PHKEY out() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-[[noreturn]] void raise(LONG code)
-{
-    throw ENTException(FormatSystemError(static_cast<DWORD>(code)), code);
-}
 
 // The key path as the platform takes it: relative to its root, without a
 // separator at either end.
@@ -117,12 +90,12 @@ void writeInteger(HKEY root, const std::string& key, const std::string& name, in
     LONG result = platform::RegCreateKeyExA(root, keyPath(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                             kWriteAccess, nullptr, opened.out(), &disposition);
     if (result != ERROR_SUCCESS)
-        raise(result);
+        RaiseRegistryError(result);
     const auto data = static_cast<DWORD>(value);
     result = platform::RegSetValueExA(opened.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                                       sizeof data);
     if (result != ERROR_SUCCESS)
-        raise(result);
+        RaiseRegistryError(result);
 }
 
 } // namespace
@@ -154,7 +127,7 @@ void RegWriteInteger(const std::string& machine, const std::string& key, const s
     RegKey connected;
     HKEY root = nullptr;
     if (const LONG result = machineRoot(machine, connected, root); result != ERROR_SUCCESS)
-        raise(result);
+        RaiseRegistryError(result);
     writeInteger(root, key, name, value);
 }
 

@@ -3,6 +3,9 @@
 #include "Exceptions.h"
 #include "VariantRules.h"
 
+#include <cctype>
+#include <string_view>
+
 namespace report {
 
 namespace {
@@ -105,6 +108,9 @@ private:
     std::string PeekWord();
     void Consume(std::size_t count) { pos_ = wordStart_ + count; }
     std::string ReadIdentifier();
+    bool ExpectKeyword(const std::string& keyword);
+    bool ExpectAssignment();
+    bool ReadExpressionThen(const std::string& keyword, std::string& text, std::size_t& position);
 
     // Statements
     void Statement();
@@ -128,6 +134,8 @@ private:
     // Code
     std::size_t Count() const { return coded_.size(); }
     std::size_t Emit(std::string line, std::size_t exprOffset, std::size_t position);
+    std::size_t EmitCondJump(std::size_t target, const std::string& condition, std::size_t position);
+    std::size_t EmitJump(std::size_t target);
     void Patch(std::size_t line, std::size_t target);
     void Finish();
 
@@ -273,25 +281,26 @@ void ScriptCompiler::Statement()
         return;
     if (w == " " || w == "END" || StartsWith(w, "END;") || w == "UNTIL" || w == "ELSE" || w[0] == ';')
         return;  // the empty statement
-    if (w == "BEGIN") {
-        Consume(5);
-        Block();
-    } else if (w == "IF") {
-        Consume(2);
-        IfStatement();
-    } else if (w == "REPEAT") {
-        Consume(6);
-        RepeatStatement();
-    } else if (w == "WHILE") {
-        Consume(5);
-        WhileStatement();
-    } else if (w == "FOR") {
-        Consume(3);
-        ForStatement();
-    } else if (w == "GOTO") {
-        Consume(4);
-        GotoStatement();
-    } else if (IsDigit(static_cast<unsigned char>(w[0]))) {
+    struct Keyword {
+        std::string_view word;
+        void (ScriptCompiler::*compile)();
+    };
+    static constexpr Keyword kKeywords[] = {
+        {"BEGIN", &ScriptCompiler::Block},
+        {"IF", &ScriptCompiler::IfStatement},
+        {"REPEAT", &ScriptCompiler::RepeatStatement},
+        {"WHILE", &ScriptCompiler::WhileStatement},
+        {"FOR", &ScriptCompiler::ForStatement},
+        {"GOTO", &ScriptCompiler::GotoStatement},
+    };
+    for (const Keyword& keyword : kKeywords) {
+        if (w == keyword.word) {
+            Consume(keyword.word.size());
+            (this->*keyword.compile)();
+            return;
+        }
+    }
+    if (IsDigit(static_cast<unsigned char>(w[0]))) {
         std::size_t digits = 0;
         while (digits < w.size() && IsDigit(static_cast<unsigned char>(w[digits])))
             ++digits;
@@ -330,20 +339,15 @@ void ScriptCompiler::IfStatement()
 {
     std::string condition;
     std::size_t at = 0;
-    if (!ReadExpression(condition, at))
+    if (!ReadExpressionThen("THEN", condition, at))
         return;
-    if (PeekWord() != "THEN") {
-        Error(wordStart_, "Need \"then\" here");
-        return;
-    }
-    Consume(4);
-    const std::size_t test = Emit(std::string(1, TrpInterpretator::kCondJump) + TargetBytes(0) + condition, 3, at);
+    const std::size_t test = EmitCondJump(0, condition, at);
     Statement();
     if (failed_)
         return;
     if (PeekWord() == "ELSE") {
         Consume(4);
-        const std::size_t skip = Emit(std::string(1, TrpInterpretator::kJump) + TargetBytes(0), kNone, 0);
+        const std::size_t skip = EmitJump(0);
         Patch(test, Count());
         Statement();
         Patch(skip, Count());
@@ -369,7 +373,7 @@ void ScriptCompiler::RepeatStatement()
             std::string condition;
             std::size_t at = 0;
             if (ReadExpression(condition, at))
-                Emit(std::string(1, TrpInterpretator::kCondJump) + TargetBytes(start) + condition, 3, at);
+                EmitCondJump(start, condition, at);
             return;
         }
         Error(wordStart_, "Need \";\" or \"until\" here");
@@ -382,18 +386,13 @@ void ScriptCompiler::WhileStatement()
     const std::size_t top = Count();
     std::string condition;
     std::size_t at = 0;
-    if (!ReadExpression(condition, at))
+    if (!ReadExpressionThen("DO", condition, at))
         return;
-    if (PeekWord() != "DO") {
-        Error(wordStart_, "Need \"do\" here");
-        return;
-    }
-    Consume(2);
-    const std::size_t test = Emit(std::string(1, TrpInterpretator::kCondJump) + TargetBytes(0) + condition, 3, at);
+    const std::size_t test = EmitCondJump(0, condition, at);
     Statement();
     if (failed_)
         return;
-    Emit(std::string(1, TrpInterpretator::kJump) + TargetBytes(top), kNone, 0);
+    EmitJump(top);
     Patch(test, Count());
 }
 
@@ -406,36 +405,20 @@ void ScriptCompiler::ForStatement()
         Error(namePos, "Need a variable name here");
         return;
     }
-    if (!StartsWith(PeekWord(), ":=")) {
-        Error(wordStart_, "Need \":=\" here");
+    if (!ExpectAssignment())
         return;
-    }
-    Consume(2);
     std::string first, limit;
     std::size_t firstAt = 0, limitAt = 0;
-    if (!ReadExpression(first, firstAt))
+    if (!ReadExpressionThen("TO", first, firstAt) || !ReadExpressionThen("DO", limit, limitAt))
         return;
-    if (PeekWord() != "TO") {
-        Error(wordStart_, "Need \"to\" here");
-        return;
-    }
-    Consume(2);
-    if (!ReadExpression(limit, limitAt))
-        return;
-    if (PeekWord() != "DO") {
-        Error(wordStart_, "Need \"do\" here");
-        return;
-    }
-    Consume(2);
     Emit(name + " " + first, name.size() + 1, firstAt);
     const std::size_t top = Count();
-    const std::size_t test =
-        Emit(std::string(1, TrpInterpretator::kCondJump) + TargetBytes(0) + name + "<=" + limit, 3, limitAt);
+    const std::size_t test = EmitCondJump(0, name + "<=" + limit, limitAt);
     Statement();
     if (failed_)
         return;
     Emit(name + " " + name + "+1", name.size() + 1, namePos);
-    Emit(std::string(1, TrpInterpretator::kJump) + TargetBytes(top), kNone, 0);
+    EmitJump(top);
     Patch(test, Count());
 }
 
@@ -507,11 +490,8 @@ void ScriptCompiler::AssignmentOrCall()
             return;
         }
         pos_ = close + 1;
-        if (!StartsWith(PeekWord(), ":=")) {
-            Error(wordStart_, "Need \":=\" here");
+        if (!ExpectAssignment())
             return;
-        }
-        Consume(2);
         if (ReadExpression(value, at))
             Emit(std::string(1, TrpInterpretator::kCall) + "SETARRAY(" + name + ", " + index + ", " + value + ")", 1,
                  start);
@@ -535,6 +515,36 @@ void ScriptCompiler::CallStatement()
     std::size_t at = 0;
     if (ReadExpression(expression, at))
         Emit(std::string(1, TrpInterpretator::kCall) + expression, 1, at);
+}
+
+// Takes the keyword (given in capitals) that must come next, or reports it as missing.
+bool ScriptCompiler::ExpectKeyword(const std::string& keyword)
+{
+    if (PeekWord() != keyword) {
+        std::string lower = keyword;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        Error(wordStart_, "Need \"" + lower + "\" here");
+        return false;
+    }
+    Consume(keyword.size());
+    return true;
+}
+
+bool ScriptCompiler::ExpectAssignment()
+{
+    if (!StartsWith(PeekWord(), ":=")) {
+        Error(wordStart_, "Need \":=\" here");
+        return false;
+    }
+    Consume(2);
+    return true;
+}
+
+// An expression followed by the keyword that ends it ("then", "do", "to").
+bool ScriptCompiler::ReadExpressionThen(const std::string& keyword, std::string& text, std::size_t& position)
+{
+    return ReadExpression(text, position) && ExpectKeyword(keyword);
 }
 
 // ---------------------------------------------------------------------------
@@ -725,6 +735,17 @@ std::size_t ScriptCompiler::Emit(std::string line, std::size_t exprOffset, std::
     coded_.push_back(std::move(line));
     lineInfo_.push_back({exprOffset, position});
     return Count() - 1;
+}
+
+// A jump taken when the condition is false; the target may be patched later.
+std::size_t ScriptCompiler::EmitCondJump(std::size_t target, const std::string& condition, std::size_t position)
+{
+    return Emit(std::string(1, TrpInterpretator::kCondJump) + TargetBytes(target) + condition, 3, position);
+}
+
+std::size_t ScriptCompiler::EmitJump(std::size_t target)
+{
+    return Emit(std::string(1, TrpInterpretator::kJump) + TargetBytes(target), kNone, 0);
 }
 
 void ScriptCompiler::Patch(std::size_t line, std::size_t target)

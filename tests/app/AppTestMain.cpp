@@ -1,36 +1,16 @@
 // The tests of the application's windows run in one QApplication on the
 // offscreen platform, in a fixed time zone and locale.
 
+#include "OffscreenQt.h"
+
 #include <QApplication>
-#include <QLocale>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
-namespace {
-
-QtMessageHandler defaultHandler = nullptr;
-
-// The offscreen platform reports what it cannot do with every window.
-void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.contains(QStringLiteral("does not support propagateSizeHints")))
-        return;
-    if (defaultHandler)
-        defaultHandler(type, context, message);
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("TZ", "UTC", 1);
-    tzset();
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    defaultHandler = qInstallMessageHandler(quietHandler);
+    UseOffscreenQt();
+    QuietOffscreenWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Quellvane"));
     ::testing::InitGoogleTest(&argc, argv);

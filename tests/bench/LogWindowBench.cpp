@@ -5,6 +5,7 @@
 #include "BenchLog.h"
 
 #include "../app/GeneratedLogService.h"
+#include "OffscreenQt.h"
 
 #include "app/UserPrompts.h"
 #include "app/logview.h"
@@ -14,7 +15,6 @@
 
 
 #include <QApplication>
-#include <QLocale>
 #include <QPointer>
 #include <QTableView>
 
@@ -182,10 +182,7 @@ BENCHMARK(BM_ReaderPassOnly)->Unit(benchmark::kMillisecond)->Iterations(3)->UseR
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("TZ", "UTC", 1);
-    tzset();
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    UseOffscreenQt();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

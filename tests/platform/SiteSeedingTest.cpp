@@ -5,6 +5,8 @@
 #include "platform/SiteSeeding.h"
 #include "platform/UserDirectories.h"
 
+#include "ScopedVariable.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,33 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets (or, with null, removes) an environment variable for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 void writeText(const fs::path& path, const std::string& text)
 {

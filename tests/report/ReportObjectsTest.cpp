@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace report {
 namespace {
 
@@ -17,6 +19,36 @@ View& Add(TrpPage& page)
     auto* view = static_cast<View*>(page.AddObject(std::make_unique<View>()));
     view->SetDefaultName();
     return *view;
+}
+
+void Place(TrpView& view, std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height)
+{
+    view.Left = left;
+    view.Top = top;
+    view.Width = width;
+    view.Height = height;
+}
+
+// Pages whose host has a run in progress.
+struct RunningPages {
+    struct Host : TrpViewHost {
+        bool IsRunning() const override { return true; }
+    } host;
+    TrpPages pages;
+
+    RunningPages() { pages.Host = &host; }
+};
+
+// The views painted in turn on an image of one colour.
+QImage Painted(int width, int height, QColor background, std::initializer_list<TrpView*> views)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(background);
+    QPainter painter(&image);
+    for (TrpView* view : views)
+        view->Paint(painter);
+    painter.end();
+    return image;
 }
 
 TEST(ViewProperties, DefaultsOfEveryClass)
@@ -194,16 +226,10 @@ TEST(UniqueNames, FirstFreeNumber)
 
 TEST(Geometry, ApplyScaleAndRestore)
 {
-    struct RunningHost : TrpViewHost {
-        bool IsRunning() const override { return true; }
-    } host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& memo = Add<TrpMemoView>(pages.Add());
-    memo.Left = 10;
-    memo.Top = 20;
-    memo.Width = 100;
-    memo.Height = 50;
+    Place(memo, 10, 20, 100, 50);
     memo.FrameWidth = 0.5;
     memo.FrameTyp = 15;
     memo.PaintScaleX = memo.PaintScaleY = 2;
@@ -234,20 +260,14 @@ TEST(Geometry, ApplyScaleAndRestore)
 TEST(Geometry, Regions)
 {
     TrpMemoView memo;
-    memo.Left = 10;
-    memo.Top = 10;
-    memo.Width = 100;
-    memo.Height = 20;
+    Place(memo, 10, 10, 100, 20);
     memo.FrameTyp = 15;
     memo.FrameWidth = 3;
     EXPECT_EQ(memo.CreateRegion(false), QRect(QPoint(8, 8), QPoint(111, 31)));
     EXPECT_EQ(memo.CreateRegion(true), QRect(QPoint(-2, -2), QPoint(121, 41)));
 
     TrpLineView line;
-    line.Left = 0;
-    line.Top = 10;
-    line.Width = 50;
-    line.Height = 3;
+    Place(line, 0, 10, 50, 3);
     line.FrameWidth = 3;
     EXPECT_TRUE(line.IsHorizontal());
     EXPECT_EQ(line.CreateRegion(false), QRect(QPoint(0, 8), QPoint(50, 11)));
@@ -297,29 +317,17 @@ int Count(const QImage& image, QColor color)
     return n;
 }
 
-struct PaintHost : TrpViewHost {
-    bool IsRunning() const override { return true; }
-};
-
 TEST(Painting, FillAndFrameDuringARun)
 {
-    PaintHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& memo = Add<TrpMemoView>(pages.Add());
     memo.Memo.clear();
-    memo.Left = 10;
-    memo.Top = 10;
-    memo.Width = 20;
-    memo.Height = 10;
+    Place(memo, 10, 10, 20, 10);
     memo.FillColor = 0x00FF00;    // green
     memo.FrameColor = 0x0000FF;   // red
     memo.FrameTyp = FrameLine::Top;
-    QImage image(50, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    memo.Paint(painter);
-    painter.end();
+    const QImage image = Painted(50, 40, Qt::white, {&memo});
     EXPECT_EQ(image.pixelColor(20, 15), QColor(0, 255, 0));
     EXPECT_EQ(image.pixelColor(20, 10), QColor(255, 0, 0));
     EXPECT_EQ(image.pixelColor(20, 20), QColor(0, 255, 0));  // the fill reaches the bottom edge
@@ -330,20 +338,12 @@ TEST(Painting, FillAndFrameDuringARun)
 
 TEST(Painting, LineOfWidth50AndHeight3IsHorizontalAlongItsTop)
 {
-    PaintHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& line = Add<TrpLineView>(pages.Add());
-    line.Left = 10;
-    line.Top = 10;
-    line.Width = 50;
-    line.Height = 3;
+    Place(line, 10, 10, 50, 3);
     line.FrameColor = 0x0000FF;
-    QImage image(80, 30, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    line.Paint(painter);
-    painter.end();
+    const QImage image = Painted(80, 30, Qt::white, {&line});
     EXPECT_EQ(line.FrameTyp, FrameLine::Top);
     EXPECT_EQ(line.Height, 3);
     for (int x = 10; x <= 60; ++x)
@@ -357,22 +357,15 @@ TEST(Painting, StretchedPictureKeepsItsAspectAndIsCentred)
     QImage image(200, 100, QImage::Format_RGB32);
     image.fill(Qt::blue);
     picture.Picture.SetImage(image);
-    picture.Left = 0;
-    picture.Top = 0;
-    picture.Width = 100;
-    picture.Height = 100;
+    Place(picture, 0, 0, 100, 100);
     picture.Flags = PictureFlag::Stretched | PictureFlag::KeepAspect | PictureFlag::Center;
     EXPECT_EQ(picture.TargetRect(), QRect(0, 25, 100, 50));
     picture.Flags = PictureFlag::Center;
     EXPECT_EQ(picture.TargetRect(), QRect(-50, 0, 200, 100));
 
     picture.Flags = PictureFlag::Stretched | PictureFlag::KeepAspect | PictureFlag::Center;
-    QImage canvas(100, 100, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QPainter painter(&canvas);
     picture.FrameTyp = 0;
-    picture.Paint(painter);
-    painter.end();
+    const QImage canvas = Painted(100, 100, Qt::white, {&picture});
     EXPECT_EQ(canvas.pixelColor(50, 50), QColor(Qt::blue));
     EXPECT_EQ(canvas.pixelColor(50, 20), QColor(Qt::white));
     EXPECT_EQ(canvas.pixelColor(50, 76), QColor(Qt::white));
@@ -380,21 +373,13 @@ TEST(Painting, StretchedPictureKeepsItsAspectAndIsCentred)
 
 TEST(Painting, MetafilePictureIsAnEmptyFrame)
 {
-    PaintHost host;
-    TrpPages pages;
-    pages.Host = &host;
+    RunningPages running;
+    TrpPages& pages = running.pages;
     auto& picture = Add<TrpPictureView>(pages.Add());
     ASSERT_TRUE(picture.Picture.Load(TrpPictureKind::Metafile, std::string("\xD7\xCD\xC6\x9A rest", 9)));
-    picture.Left = 5;
-    picture.Top = 5;
-    picture.Width = 30;
-    picture.Height = 20;
+    Place(picture, 5, 5, 30, 20);
     picture.FrameTyp = 15;
-    QImage canvas(50, 40, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QPainter painter(&canvas);
-    picture.Paint(painter);
-    painter.end();
+    const QImage canvas = Painted(50, 40, Qt::white, {&picture});
     EXPECT_EQ(canvas.pixelColor(5, 15), QColor(Qt::black));
     EXPECT_EQ(canvas.pixelColor(20, 15), QColor(Qt::white));
 }
@@ -403,19 +388,11 @@ TEST(Painting, SubReportAndControls)
 {
     TrpSubReportView sub;
     sub.Name = "SubReport1";
-    sub.Left = 2;
-    sub.Top = 2;
-    sub.Width = 100;
-    sub.Height = 30;
+    Place(sub, 2, 2, 100, 30);
     TrpNonVisualControl nonVisual;
     nonVisual.Left = 110;
     nonVisual.Width = 5;
-    QImage canvas(150, 40, QImage::Format_RGB32);
-    canvas.fill(Qt::green);
-    QPainter painter(&canvas);
-    sub.Paint(painter);
-    nonVisual.Paint(painter);
-    painter.end();
+    const QImage canvas = Painted(150, 40, Qt::green, {&sub, &nonVisual});
     EXPECT_EQ(canvas.pixelColor(2, 2), QColor(Qt::black));
     EXPECT_EQ(canvas.pixelColor(90, 25), QColor(Qt::white));
     EXPECT_EQ(nonVisual.Width, 28);

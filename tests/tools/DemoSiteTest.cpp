@@ -17,6 +17,8 @@
 #include "platform/Site.h"
 #include "platform/SiteSeeding.h"
 
+#include "ScopedVariable.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,7 +27,6 @@
 #include <functional>
 #include <iterator>
 #include <map>
-#include <optional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -60,33 +61,6 @@ std::string readFile(const fs::path& path)
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-
-// Sets (or, with null, removes) an environment variable for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 int errorCodeOf(const std::function<void()>& action)
 {

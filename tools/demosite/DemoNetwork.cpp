@@ -16,6 +16,17 @@ std::string line(const std::string& sid, const char* kind, const std::string& do
     return text + domain + "\\" + name + "\n";
 }
 
+// The item of the list with this name; a name the demo network lacks is a
+// fault of the caller.
+template <typename Item>
+const Item& Named(const std::vector<Item>& items, std::string_view name, const char* what)
+{
+    for (const Item& item : items)
+        if (item.name == name)
+            return item;
+    throw std::logic_error(std::string("no demo ") + what + " " + std::string(name));
+}
+
 } // namespace
 
 const std::vector<DemoComputer>& DemoComputers()
@@ -35,10 +46,7 @@ const std::vector<DemoComputer>& DemoComputers()
 
 const DemoComputer& DemoComputerNamed(std::string_view name)
 {
-    for (const DemoComputer& computer : DemoComputers())
-        if (computer.name == name)
-            return computer;
-    throw std::logic_error("no demo computer " + std::string(name));
+    return Named(DemoComputers(), name, "computer");
 }
 
 const std::vector<DemoUser>& DomainUsers()
@@ -64,10 +72,7 @@ const std::vector<DemoUser>& DomainUsers()
 
 const DemoUser& DomainUser(std::string_view name)
 {
-    for (const DemoUser& user : DomainUsers())
-        if (user.name == name)
-            return user;
-    throw std::logic_error("no demo user " + std::string(name));
+    return Named(DomainUsers(), name, "user");
 }
 
 std::string DomainSid(std::uint32_t rid)

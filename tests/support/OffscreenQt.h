@@ -1,0 +1,9 @@
+#pragma once
+
+// Window tests and benchmarks run on the offscreen platform, in the UTC time
+// zone and the US English locale.  Call before the application object is made.
+void UseOffscreenQt();
+
+// Hides the warning the offscreen platform gives for every window about what
+// it cannot do; every other message goes to Qt's own handler.
+void QuietOffscreenWarnings();
