@@ -186,9 +186,11 @@ std::string NextSemicolonItem(std::string_view text, std::size_t& position)
         return {};
     }
     const std::size_t start = position - 1;
-    std::size_t end = text.find(';', start);
-    if (end == std::string_view::npos)
-        end = text.size();
+    const std::size_t end = text.find(';', start);
+    if (end == std::string_view::npos) {
+        position = text.size() + 1;
+        return std::string(text.substr(start));
+    }
     position = end + 2;
     return std::string(text.substr(start, end - start));
 }

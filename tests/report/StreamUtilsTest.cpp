@@ -174,6 +174,24 @@ TEST(Texts, SplitToList)
     }
 }
 
+TEST(Texts, NextSemicolonItemMovesPastTheSemicolonOrOnePastTheEnd)
+{
+    struct Case {
+        std::string text;
+        std::size_t from;
+        std::string item;
+        std::size_t after;
+    };
+    const Case cases[] = {
+        {"ab;cd", 1, "ab", 4}, {"ab;cd", 4, "cd", 6}, {"ab;", 1, "ab", 4}, {"abc", 1, "abc", 4}, {"abc", 9, "", 4},
+    };
+    for (const Case& c : cases) {
+        std::size_t position = c.from;
+        EXPECT_EQ(NextSemicolonItem(c.text, position), c.item) << c.text << " from " << c.from;
+        EXPECT_EQ(position, c.after) << c.text << " from " << c.from;
+    }
+}
+
 TEST(Texts, HexOfPasswords)
 {
     EXPECT_EQ(BytesToHex("abc"), "616263");
