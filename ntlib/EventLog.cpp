@@ -14,6 +14,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <exception>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -314,16 +315,30 @@ void TNTEventLog::DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead)
     const std::size_t end = std::min<std::size_t>(bytesRead, buffer.size());
     const auto oldest = static_cast<DWORD>(GetOldestRecord());
     std::size_t position = 0;
+    // The platform's read position is past the whole batch already: a record
+    // that fails to decode must not cost the records after it, so they are
+    // decoded and cached before the failure is raised.
+    std::exception_ptr firstFailure;
     while (position + sizeof(DWORD) <= end) {
         DWORD length;
         std::memcpy(&length, buffer.data() + position, sizeof length);
         if (length == 0)
             break;
         auto item = std::make_unique<TEventItem>(this);
-        item->ReadRecord(buffer.data() + position, end - position, oldest);
-        cache_.Add(std::move(item));
+        try {
+            item->ReadRecord(buffer.data() + position, end - position, oldest);
+            cache_.Add(std::move(item));
+        } catch (const ENTException&) {
+            const bool lengthIsSound = length >= sizeof(EVENTLOGRECORD) && length <= end - position;
+            if (!lengthIsSound)
+                throw; // nothing after it can be found
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
         position += length;
     }
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
 }
 
 TEventItem* TNTEventLog::GetEvent(int index)

@@ -140,6 +140,21 @@ TEST_F(ReaderTest, ReadErrorIsRaisedWithTheSystemText)
     EXPECT_NE(log.GetEvent(0), nullptr); // the next call reads again
 }
 
+TEST_F(ReaderTest, DamagedRecordDoesNotHideTheRecordsAfterIt)
+{
+    service.addRecords(5);
+    // The third record claims more strings than it holds.
+    const WORD tooMany = 500;
+    std::memcpy(service.records[2].data() + offsetof(EVENTLOGRECORD, NumStrings), &tooMany, sizeof tooMany);
+    open();
+    std::int32_t code = 0;
+    messageOf([&] { log.GetEvent(0); }, &code);
+    EXPECT_EQ(code, 1500);
+    for (int index : {0, 1, 3, 4})
+        EXPECT_NE(log.GetEvent(index), nullptr) << index;
+    EXPECT_EQ(log.GetEvent(2), nullptr);
+}
+
 TEST_F(ReaderTest, RandomModeSeeksAndNeverLoops)
 {
     service.addRecords(100);
