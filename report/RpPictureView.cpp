@@ -147,11 +147,11 @@ void TrpPictureView::Paint(QPainter& painter)
     ApplyScale();
     PaintFill(painter);
     const bool running = Running();
-    if (!Picture.IsEmpty()) {
-        // Metafiles have no player here: their area stays empty.
-        if (!Picture.Image().isNull())
-            painter.drawImage(TargetRect(), Picture.Image());
+    if (Picture.HasImage()) {
+        painter.drawImage(TargetRect(), Picture.Image());
     } else if (!running) {
+        // No picture, or one that does not decode here (a metafile, a
+        // damaged or oversized image): the empty-picture frame.
         TrpFont font;
         font.Size = 8;
         painter.save();
@@ -175,12 +175,8 @@ void TrpPictureView::ReadFromStream(TrpStream& stream)
     const std::size_t start = stream.Position();
     if (end < start || end > stream.Size())
         throw EReadError("picture data ends outside the stream");
-    std::string bytes = stream.ReadBytes(end - start);
-    if (kind == TrpPictureKind::Bitmap || kind == TrpPictureKind::Metafile || kind == TrpPictureKind::Icon ||
-        kind == TrpPictureKind::Jpeg)
-        Picture.Load(kind, std::move(bytes));
-    else
-        Picture.Clear();
+    // Kept whether or not it decodes, so the object writes back unchanged.
+    Picture.Load(kind, stream.ReadBytes(end - start));
 }
 
 void TrpPictureView::WriteToStream(TrpStream& stream)
