@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "ComputerList.h"
+#include "HelpContext.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
@@ -118,6 +119,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     reader_.Loaded();
 
     setWindowTitle(Caption());
+    SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);
@@ -423,6 +425,7 @@ void TfrmQORVMain::BuildPopupMenu()
 
 void TfrmQORVMain::BindHandlers()
 {
+    Bind(actOpenLog_, [this] { actOpenLogExecute(); });
     Bind(actAddComputer_, [this] { actAddComputerExecute(); });
     Bind(actRemoveComputer_, [this] { actRemoveComputerExecute(); });
     Bind(pmitOpen_, [this] { pmitOpenClick(); });

@@ -13,6 +13,7 @@
 #include "MainImages.h"
 
 #include "ntlib/EventLog.h"
+#include "ntlib/NTNetBrowser.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -31,6 +32,7 @@ class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TfrmCompBrowse;
 class TfrmLogView;
 class TSelectCompForm;
 
@@ -168,6 +170,13 @@ public:
     // Sets the popup menu's items for the tree's selection, as when it opens.
     void pmComputersPopup();
 
+    // --- File > Open Log (MainOpenLog.cpp)
+    // The Open Log dialog, made on first use.
+    TfrmCompBrowse& CompBrowseForm();
+    // Where the Open Log dialog was left by its last OK, or null.
+    const TNTNetResource* OpenLogLocation() const { return openLogLocation_.get(); }
+    void actOpenLogExecute();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -226,6 +235,8 @@ private:
     };
     std::vector<WindowEntry> windowEntries_;
     std::unique_ptr<TSelectCompForm> ownSelectCompForm_; // when the application has none
+    TfrmCompBrowse* compBrowse_ = nullptr;               // a child of the window, made on first use
+    std::unique_ptr<TNTNetResource> openLogLocation_;
     bool shown_ = false;
     bool expanding_ = false;
     bool askingQuit_ = false;
