@@ -1,6 +1,7 @@
 #include "Interpretator.h"
 
 #include "RpBand.h"
+#include "RpDialogPage.h"
 #include "RpGlobals.h"
 #include "RpReport.h"
 #include "RpRunState.h"
@@ -50,8 +51,9 @@ void TInterpretator::WriteVariable(const std::string& name, const Variant& value
     }
     const std::string upper = UpperName(name);
     if (upper == "MODALRESULT") {
-        // FIXME(values): set the dialog form's modal result once dialog pages
-        // have their form; on a report page the assignment has no effect.
+        TrpPage* page = state.Page;
+        if (page != nullptr && page->PageType == 1 && page->Form() != nullptr)
+            page->Form()->done(value.toInteger(Parser().Settings));
         return;
     }
     if (upper == "CURY") {

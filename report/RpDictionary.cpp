@@ -77,6 +77,7 @@ std::string ReadShortText(TrpStream& stream)
 class NoFieldLookup final : public TrpFieldLookup {
 public:
     TDataSet* FindDataSet(const std::vector<std::string>&) override { return nullptr; }
+    bool HasForm(const std::string&) override { return false; }
     std::string FieldNameIfPresent(TDataSet*, const std::string&) override { return {}; }
 };
 

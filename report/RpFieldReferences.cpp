@@ -107,6 +107,11 @@ TDataSet* TrpComponentFieldLookup::FindDataSet(const std::vector<std::string>& p
     return dynamic_cast<TDataSet*>(found);
 }
 
+bool TrpComponentFieldLookup::HasForm(const std::string& name)
+{
+    return FindFormOrDataModule(name) != nullptr;
+}
+
 std::string TrpComponentFieldLookup::FieldNameIfPresent(TDataSet* dataSet, const std::string& name)
 {
     // A data set that cannot open reports why: a run shows the driver's
@@ -122,16 +127,7 @@ TDataSet* CurrentBandDataSet()
     TrpDataset* dataset = state.Report != nullptr ? state.Report->Dataset.data() : nullptr;
     const TrpBand* band = state.Band;
     if (band != nullptr && band->Page != nullptr && band->Page->PageType == 0) {
-        int dataType = -1;
-        const int type = band->Type;
-        if (type <= 6 || type == 16 || type == 17)
-            dataType = static_cast<int>(TrpBandType::MasterData);
-        else if (type == 8 || type == 9)
-            dataType = static_cast<int>(TrpBandType::DetailData);
-        else if (type == 11 || type == 12)
-            dataType = static_cast<int>(TrpBandType::SubdetailData);
-        else if (type == 19 || type == 20)
-            dataType = static_cast<int>(TrpBandType::CrossData);
+        const int dataType = DataBandTypeFor(band->Type);
         if (dataType >= 0) {
             const TrpBand* first = band->Page->FirstBands[static_cast<std::size_t>(dataType)];
             dataset = first != nullptr ? first->DataSet : nullptr;

@@ -34,6 +34,7 @@ class TrpComponentFieldLookup final : public TrpFieldLookup {
 public:
     explicit TrpComponentFieldLookup(QObject* owner) : owner_(owner) {}
     TDataSet* FindDataSet(const std::vector<std::string>& path) override;
+    bool HasForm(const std::string& name) override;
     std::string FieldNameIfPresent(TDataSet* dataSet, const std::string& name) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "RpReport.h"
 
 #include "RpBand.h"
+#include "RpEngineUtils.h"
 #include "RpGlobals.h"
 #include "RpLocale.h"
 #include "RpRunState.h"
@@ -9,9 +10,6 @@ namespace report {
 
 namespace {
 
-constexpr int kErrorHeadingText = 55200;
-constexpr int kErrorReportText = 55201;
-constexpr int kErrorObjectText = 55202;
 constexpr int kUntitledText = 55209;
 
 // Makes a view the current object for as long as it is evaluated.
@@ -67,23 +65,19 @@ TrpFieldLookup& TrpReport::FieldLookup()
     return lookup_;
 }
 
-void TrpReport::CalculationError(const std::exception& error)
+void TrpReport::CalculationError(std::exception_ptr error)
 {
-    TrpRunState& state = RunState();
-    const TrpView* view = state.View;
-    std::string message = LoadEngineString(kErrorHeadingText);
-    if (view != nullptr) {
-        message += '\r';
-        for (const auto& line : view->Memo)
-            message += '\r' + line;
+    std::string message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown error";
     }
-    message += "\r\r" + LoadEngineString(kErrorReportText) + ' ' + Name() + '\r';
-    if (view != nullptr)
-        message += LoadEngineString(kErrorObjectText) + ' ' + view->Name + '\r';
-    message += '\r';
-    message += error.what();
+    TrpRunState& state = RunState();
+    state.ErrorMessage = CalculationErrorText(LoadEngineString, state.View, Name(), message);
     state.ErrorFlag = true;
-    state.ErrorMessage = message;
     Terminated = true;
 }
 

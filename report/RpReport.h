@@ -130,7 +130,7 @@ public:
 
     // Builds the run's error message from the current object and the
     // error, sets the error flag and ends the run.
-    void CalculationError(const std::exception& error);
+    void CalculationError(std::exception_ptr error) override;
 
     // The first object of that name on any template page, letter case
     // ignored; null when there is none.

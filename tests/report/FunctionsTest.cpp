@@ -1,5 +1,6 @@
 #include "ReportFixture.h"
 
+#include "report/RpDialogPage.h"
 #include "report/RpStdFunctions.h"
 #include "report/VariantRules.h"
 
@@ -230,6 +231,15 @@ TEST_F(FunctionsTest, ScriptCommandsAndAssignments)
     EXPECT_EQ(script.GetVariable("Arr_Names_x"), Variant("y"));
     EXPECT_EQ(memo->Memo, (TrpLines{"first"}));
     EXPECT_EQ(script.GetVariable("C"), Variant("first"));
+
+    // MODALRESULT closes a dialog page's form with that result.
+    TrpPage& dialog = report->Pages.Add();
+    dialog.PageType = 1;
+    ASSERT_TRUE(dialog.PrepareDialog());
+    RunState().Page = &dialog;
+    RunScript({"ModalResult := mrCancel"});
+    EXPECT_EQ(dialog.Form()->ModalResult(), 2);
+    dialog.UnprepareDialog();
 
     RunScript({"StopReport"});
     EXPECT_TRUE(report->Terminated);

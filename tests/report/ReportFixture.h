@@ -31,7 +31,6 @@ protected:
         report = new TrpReport(form.get());
         report->setObjectName("repTest");
         TrpPage& page = report->Pages.Add();
-        page.PageInfo = {794, 1123, 18, 18, 758, 1087};
         memo = static_cast<TrpMemoView*>(page.AddObject(std::make_unique<TrpMemoView>()));
         memo->Name = "Memo1";
         memo->Memo = {"Total: [Total]"};

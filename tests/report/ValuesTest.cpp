@@ -36,7 +36,7 @@ TEST_F(ValuesTest, NamesResolveInAFixedOrder)
     EXPECT_EQ(Value("Plain"), Variant(6.0));
     EXPECT_EQ(Value("TOTALPAGES"), Variant(std::int32_t{9}));
     EXPECT_EQ(Value("CURY"), Variant("from the script"));
-    EXPECT_EQ(Value("FREESPACE"), Variant(std::int32_t{1105 - 300}));
+    EXPECT_EQ(Value("FREESPACE"), Variant(page.BottomLimit() - 300));
     EXPECT_EQ(Value("clRed"), Variant(std::int32_t{0x0000FF}));
     EXPECT_EQ(Value("A + 1"), Variant(3.0));
 
@@ -96,7 +96,7 @@ TEST_F(ValuesTest, SpecialNamesAndEngineValues)
         {"REPORTDATE", Variant::dateTime(36000)},
         {"CURY", Variant(std::int32_t{100})},
         {"PAGEHEIGHT", Variant(std::int32_t{900})},
-        {"PAGEWIDTH", Variant(std::int32_t{776})},
+        {"PAGEWIDTH", Variant(page.RightLimit())},
         {"FINALPASS", Variant(true)},
         {"MEMO1.WIDTH", Variant(std::int32_t{120})},
         {"Memo1.Memo.Count", Variant(std::int32_t{1})},
@@ -226,8 +226,8 @@ TEST_F(ValuesTest, ADatabaseErrorBecomesTheRunsCalculationError)
     try {
         memo->ExpandMemo();
         FAIL() << "expanded";
-    } catch (const std::exception& error) {
-        report->CalculationError(error);
+    } catch (...) {
+        report->CalculationError(std::current_exception());
     }
     const std::string& message = RunState().ErrorMessage;
     EXPECT_TRUE(RunState().ErrorFlag);
