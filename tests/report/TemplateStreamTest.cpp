@@ -691,7 +691,7 @@ TEST(TemplateStream, RegisteredAddInLoadsAndTheRestOfItsRecordIsSkipped)
     prototype.WriteToStream(body);
 
     TrpAddInRegistry addIns;
-    addIns.Register("tmywidget", [] { return std::make_unique<Widget>(); });
+    addIns.Register("TMyWidget", [] { return std::make_unique<Widget>(); });
     FixedTemplate report;
     report.AddIns = &addIns;
     TrpStream stream(WithUnknownAddIn(&body));
