@@ -1,8 +1,9 @@
 #pragma once
-// The report model: objects, pages and the template stream.
+// The report model: objects, pages, the template stream and prepared pages.
 
 #include "RpBandView.h"
 #include "RpDictionary.h"
+#include "RpEMFPages.h"
 #include "RpLineView.h"
 #include "RpMemoView.h"
 #include "RpObject.h"
