@@ -194,7 +194,7 @@ void TrpEMFPages::DeletePage(std::size_t index)
 TrpPages& TrpEMFPages::RebuildOwner()
 {
     const TrpPages* templatePages = owner_->TemplatePages();
-    rebuildOwner_->ApplyPaper = templatePages != nullptr ? templatePages->ApplyPaper : nullptr;
+    rebuildOwner_->Printer = templatePages != nullptr ? templatePages->Printer : nullptr;
     return *rebuildOwner_;
 }
 

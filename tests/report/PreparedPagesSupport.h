@@ -44,6 +44,20 @@ inline void Place(TrpView& view, std::int32_t left, std::int32_t top, std::int32
     view.Height = height;
 }
 
+// A sheet with its printable area, in report pixels.
+inline TrpPageInfo Sheet(std::int32_t width, std::int32_t height, std::int32_t offsetX = 0, std::int32_t offsetY = 0,
+                         std::int32_t printableWidth = -1, std::int32_t printableHeight = -1)
+{
+    TrpPageInfo info;
+    info.SheetWidth = width;
+    info.SheetHeight = height;
+    info.OffsetX = offsetX;
+    info.OffsetY = offsetY;
+    info.PrintableWidth = printableWidth < 0 ? width : printableWidth;
+    info.PrintableHeight = printableHeight < 0 ? height : printableHeight;
+    return info;
+}
+
 // Writes the object into the page as the band engine does.
 inline void Emit(TrpEMFPage& page, TrpView& view)
 {

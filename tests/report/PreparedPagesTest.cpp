@@ -28,7 +28,7 @@ protected:
     TrpEMFPage& NewPage(std::int32_t sheetWidth, std::int32_t sheetHeight)
     {
         TrpEMFPage& page = pages.AddPage(templatePage);
-        page.PageInfo = TrpPageInfo{sheetWidth, sheetHeight, 0, 0, sheetWidth, sheetHeight};
+        page.PageInfo = Sheet(sheetWidth, sheetHeight);
         return page;
     }
 };
@@ -329,7 +329,7 @@ TEST_F(HitTests, PagesWithoutMarginsAreScaledIntoThePrintableArea)
 {
     TrpEMFPage& page = pages.PageRecord(0);
     page.UseMargins = 0;
-    page.PageInfo = TrpPageInfo{400, 400, 10, 10, 380, 380};
+    page.PageInfo = Sheet(400, 400, 10, 10, 380, 380);
     page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 40;
     // Scale (380 - 80) / 400 = 0.75, offset 40 + 10: "Plain" (10, 10, 100
     // x 20) covers 57.5 -> 58 to 132.5 -> 132 across, 58 to 72 down.
