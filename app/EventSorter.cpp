@@ -1,0 +1,90 @@
+#include "EventSorter.h"
+
+#include "EventFilter.h"
+#include "EventMatcher.h"
+
+#include "ntlib/EventItem.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+struct Entry {
+    std::int64_t key;
+    std::int32_t record;
+    TEventItem* event;
+};
+
+// The ranks of the distinct texts of a key in byte order: a log has few
+// distinct sources, users and computers, so the sort compares numbers.
+template <class Text>
+void rankTexts(std::vector<Entry>& entries, Text text)
+{
+    std::unordered_map<std::string_view, std::int64_t> ranks;
+    for (const Entry& entry : entries)
+        ranks.emplace(text(*entry.event), 0);
+    std::vector<std::string_view> distinct;
+    distinct.reserve(ranks.size());
+    for (const auto& [name, rank] : ranks)
+        distinct.push_back(name);
+    std::sort(distinct.begin(), distinct.end());
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        ranks[distinct[i]] = static_cast<std::int64_t>(i);
+    for (Entry& entry : entries)
+        entry.key = ranks[text(*entry.event)];
+}
+
+} // namespace
+
+void SortEvents(std::vector<TEventItem*>& events, int key, bool ascending, std::int64_t localOffset)
+{
+    std::vector<Entry> entries;
+    entries.reserve(events.size());
+    for (TEventItem* e : events)
+        entries.push_back({0, static_cast<std::int32_t>(e->RecordNumber), e});
+
+    switch (key) {
+    case 0:
+        // Type codes above times: times stay far below 2^48 milliseconds.
+        for (Entry& x : entries)
+            x.key = (std::int64_t{x.event->EventType} << 48) + LocalMillisecondsOf(*x.event, localOffset);
+        break;
+    case 1:
+        for (Entry& x : entries)
+            x.key = LocalMillisecondsOf(*x.event, localOffset);
+        break;
+    case 2:
+        for (Entry& x : entries)
+            x.key = TimeOfDayOf(LocalMillisecondsOf(*x.event, localOffset));
+        break;
+    case 3:
+        for (Entry& x : entries)
+            x.key = x.event->EventID & 0xFFFF;
+        break;
+    case 4:
+        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.Source); });
+        break;
+    case 5:
+        for (Entry& x : entries)
+            x.key = x.event->Category;
+        break;
+    case 6:
+        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.GetUserName()); });
+        break;
+    case 7:
+        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.Computer); });
+        break;
+    default:
+        break; // the record number alone
+    }
+
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.key != b.key ? a.key < b.key : a.record < b.record;
+    });
+    if (ascending)
+        std::transform(entries.begin(), entries.end(), events.begin(), [](const Entry& x) { return x.event; });
+    else
+        std::transform(entries.rbegin(), entries.rend(), events.begin(), [](const Entry& x) { return x.event; });
+}
