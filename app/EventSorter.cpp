@@ -22,18 +22,25 @@ struct Entry {
 template <class Text>
 void rankTexts(std::vector<Entry>& entries, Text text)
 {
-    std::unordered_map<std::string_view, std::int64_t> ranks;
-    for (const Entry& entry : entries)
-        ranks.emplace(text(*entry.event), 0);
+    std::unordered_map<std::string_view, std::int64_t> ids;
     std::vector<std::string_view> distinct;
-    distinct.reserve(ranks.size());
-    for (const auto& [name, rank] : ranks)
-        distinct.push_back(name);
-    std::sort(distinct.begin(), distinct.end());
-    for (std::size_t i = 0; i < distinct.size(); ++i)
-        ranks[distinct[i]] = static_cast<std::int64_t>(i);
+    for (Entry& entry : entries) {
+        const auto [at, added] = ids.try_emplace(text(*entry.event), static_cast<std::int64_t>(distinct.size()));
+        if (added)
+            distinct.push_back(at->first);
+        entry.key = at->second;
+    }
+    std::vector<std::int64_t> order(distinct.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::int64_t>(i);
+    std::sort(order.begin(), order.end(), [&](std::int64_t a, std::int64_t b) {
+        return distinct[static_cast<std::size_t>(a)] < distinct[static_cast<std::size_t>(b)];
+    });
+    std::vector<std::int64_t> rank(distinct.size());
+    for (std::size_t r = 0; r < order.size(); ++r)
+        rank[static_cast<std::size_t>(order[r])] = static_cast<std::int64_t>(r);
     for (Entry& entry : entries)
-        entry.key = ranks[text(*entry.event)];
+        entry.key = rank[static_cast<std::size_t>(entry.key)];
 }
 
 } // namespace
