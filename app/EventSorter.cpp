@@ -18,17 +18,31 @@ struct Entry {
 };
 
 // The ranks of the distinct texts of a key in byte order: a log has few
-// distinct sources, users and computers, so the sort compares numbers.
+// distinct sources, users and computers, so the sort compares numbers.  The
+// events of a reader share their texts, so most are told apart by address
+// before any text is compared.
 template <class Text>
 void rankTexts(std::vector<Entry>& entries, Text text)
 {
-    std::unordered_map<std::string_view, std::int64_t> ids;
+    std::unordered_map<const std::string*, std::int64_t> byAddress;
+    std::unordered_map<std::string_view, std::int64_t> byText;
     std::vector<std::string_view> distinct;
+    const std::string* last = nullptr;
+    std::int64_t lastId = 0;
     for (Entry& entry : entries) {
-        const auto [at, added] = ids.try_emplace(text(*entry.event), static_cast<std::int64_t>(distinct.size()));
-        if (added)
-            distinct.push_back(at->first);
-        entry.key = at->second;
+        const std::string* at = &text(*entry.event);
+        if (at != last) {
+            auto [known, added] = byAddress.try_emplace(at, 0);
+            if (added) {
+                const auto [same, fresh] = byText.try_emplace(*at, static_cast<std::int64_t>(distinct.size()));
+                if (fresh)
+                    distinct.push_back(same->first);
+                known->second = same->second;
+            }
+            last = at;
+            lastId = known->second;
+        }
+        entry.key = lastId;
     }
     std::vector<std::int64_t> order(distinct.size());
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -71,17 +85,17 @@ void SortEvents(std::vector<TEventItem*>& events, int key, bool ascending, std::
             x.key = x.event->EventID & 0xFFFF;
         break;
     case 4:
-        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.Source); });
+        rankTexts(entries, [](TEventItem& e) -> const std::string& { return e.Source.str(); });
         break;
     case 5:
         for (Entry& x : entries)
             x.key = x.event->Category;
         break;
     case 6:
-        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.GetUserName()); });
+        rankTexts(entries, [](TEventItem& e) -> const std::string& { return e.GetUserName(); });
         break;
     case 7:
-        rankTexts(entries, [](TEventItem& e) { return std::string_view(e.Computer); });
+        rankTexts(entries, [](TEventItem& e) -> const std::string& { return e.Computer.str(); });
         break;
     default:
         break; // the record number alone

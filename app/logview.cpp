@@ -30,6 +30,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -40,6 +42,23 @@ constexpr int kMemoMinimumHeight = 50;
 constexpr int kTitleHeight = 16;
 // Loading lets window messages through once every this many events.
 constexpr int kLoadPumpInterval = 1000;
+
+// The texts met so far in a load, by address.
+class TSeenTexts {
+public:
+    bool FirstTime(const TEventText& text)
+    {
+        const std::string* at = &text.str();
+        if (at == last_)
+            return false;
+        last_ = at;
+        return seen_.insert(at).second;
+    }
+
+private:
+    const std::string* last_ = nullptr;
+    std::unordered_set<const std::string*> seen_;
+};
 
 QFont windowFont(int pixelSize)
 {
@@ -341,15 +360,22 @@ void TfrmLogView::LoadEvents(const QString& name)
             const int n = reader_.GetEventCount();
             progressBar_->setMaximum(std::max(n, 1));
             totalCount_ = n;
+            events_.reserve(static_cast<std::size_t>(std::max(n, 0)));
+            // The events of a reader share their texts: each distinct text
+            // goes into the name lists once.
+            TSeenTexts seenCategories;
+            TSeenTexts seenSources;
             for (int i = 0; i < n; ++i) {
                 if (TEventItem* item = reader_.GetEvent(i)) {
                     events_.push_back(item);
-                    categories_.Add(TrimText(item->CategoryName));
-                    sources_.Add(item->Source);
+                    if (seenCategories.FirstTime(item->CategoryName))
+                        categories_.Add(TrimText(item->CategoryName));
+                    if (seenSources.FirstTime(item->Source))
+                        sources_.Add(item->Source);
                 }
                 if (i % kLoadPumpInterval == 0) {
+                    // The bar repaints itself when its shown value changes.
                     progressBar_->setValue(i);
-                    progressBar_->repaint();
                     QCoreApplication::processEvents();
                     if (!alive)
                         return; // freed from outside: touch nothing

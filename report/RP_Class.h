@@ -3,9 +3,11 @@
 
 #include "RpBandView.h"
 #include "RpDictionary.h"
+#include "RpEngineUtils.h"
 #include "RpLineView.h"
 #include "RpMemoView.h"
 #include "RpObject.h"
+#include "RP_Prntr.h"
 #include "RpPage.h"
 #include "RpPictureView.h"
 #include "RpTemplateStream.h"

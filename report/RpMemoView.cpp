@@ -240,9 +240,9 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
         x = rectRight - textHeight + GapX;
     const int step = Round(LineSpacing * PaintScaleX) + fontPixelHeight;
     LineStep = step;
+    // The clip rule stops horizontal lines only: rotated text draws every
+    // line, and the clip rectangle cuts what lies outside.
     for (const auto& line : ExpandedLines) {
-        if (Clip && rectRight < x + step)
-            break;
         const int textWidth = measurer.TextWidth(WithoutMarkers(line));
         int y = rectBottom - GapY;
         if (horizontal == MemoAlign::Right)

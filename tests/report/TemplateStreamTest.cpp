@@ -171,6 +171,44 @@ TEST(TemplateStream, EveryObjectKindRoundTripsByteForByte)
     EXPECT_EQ(second.Info.LastChange, kFixedNow);
 }
 
+TEST(TemplateStream, PicturesThatDoNotDecodeRoundTripByteForByte)
+{
+    // A bitmap whose header claims more pixels than are decoded, bytes that
+    // are no JPEG, and a kind byte this system does not know.
+    TrpPicture bitmap;
+    bitmap.SetImage(TestImage(2, 2));
+    std::string oversized = bitmap.Data();
+    oversized[18] = oversized[19] = oversized[22] = oversized[23] = '\xFF';
+    oversized[20] = oversized[21] = 0;
+    struct Stored {
+        TrpPictureKind kind;
+        std::string bytes;
+    };
+    const Stored stored[] = {{TrpPictureKind::Bitmap, oversized},
+                             {TrpPictureKind::Jpeg, std::string("\xFF\xD8\xFF\xEE cmyk that is cut", 22)},
+                             {static_cast<TrpPictureKind>(9), "future kind"}};
+
+    FixedTemplate first;
+    TrpPage& page = first.Pages.Add();
+    for (const Stored& picture : stored) {
+        EXPECT_FALSE(Add<TrpPictureView>(page).Picture.Load(picture.kind, picture.bytes));
+    }
+    const std::string written = Write(first);
+
+    FixedTemplate second;
+    TrpStream stream(written);
+    ASSERT_EQ(second.ReadTemplate(stream), TrpTemplateStatus::Loaded);
+    EXPECT_EQ(Write(second), written);
+    const TrpPage& back = second.Pages.Page(0);
+    ASSERT_EQ(back.Objects.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto& picture = dynamic_cast<const TrpPictureView&>(*back.Objects[i]).Picture;
+        EXPECT_EQ(picture.Kind(), stored[i].kind) << i;
+        EXPECT_EQ(picture.Data(), stored[i].bytes) << i;
+        EXPECT_FALSE(picture.HasImage()) << i;
+    }
+}
+
 TEST(TemplateStream, EveryNextRecordPositionIsWhereTheObjectDataEnds)
 {
     FixedTemplate report;
@@ -653,7 +691,7 @@ TEST(TemplateStream, RegisteredAddInLoadsAndTheRestOfItsRecordIsSkipped)
     prototype.WriteToStream(body);
 
     TrpAddInRegistry addIns;
-    addIns.Register("tmywidget", [] { return std::make_unique<Widget>(); });
+    addIns.Register("TMyWidget", [] { return std::make_unique<Widget>(); });
     FixedTemplate report;
     report.AddIns = &addIns;
     TrpStream stream(WithUnknownAddIn(&body));
