@@ -1,5 +1,6 @@
 #include "logview.h"
 
+#include "EventItemDelegate.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -180,6 +182,7 @@ void TfrmLogView::BuildLayout()
     lvLog_->setWordWrap(false);
     lvLog_->setTabKeyNavigation(false);
     lvLog_->setIconSize(QSize(TLogImageList::kSize, TLogImageList::kSize));
+    lvLog_->setItemDelegate(new TEventItemDelegate(lvLog_));
     lvLog_->setMinimumHeight(kListMinimumHeight);
     lvLog_->verticalHeader()->hide();
     lvLog_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -228,8 +231,16 @@ void TfrmLogView::BuildLayout()
     closeDescrButton_ = new QToolButton(title);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
-    closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    closeDescrButton_->setIconSize(QSize(10, 10));
+    // Marlett's "r" is the close cross of caption buttons; without that
+    // font the style's own close glyph stands in.
+    QFont marlett(QStringLiteral("Marlett"), 7);
+    if (QFontInfo(marlett).family() == marlett.family()) {
+        closeDescrButton_->setFont(marlett);
+        closeDescrButton_->setText(QStringLiteral("r"));
+    } else {
+        closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        closeDescrButton_->setIconSize(QSize(10, 10));
+    }
     connect(closeDescrButton_, &QToolButton::clicked, this, &TfrmLogView::CloseDescriptionClick);
     titleRow->addWidget(closeDescrButton_, 0, Qt::AlignRight | Qt::AlignVCenter);
     titleColumn->addLayout(titleRow, 1);
