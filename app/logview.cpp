@@ -5,6 +5,8 @@
 #include "common.h"
 #include "dwy_reg.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "platform/MessageBoxTypes.h"
 
 #include <QAction>
@@ -21,7 +23,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
-#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -204,13 +205,16 @@ void TfrmLogView::BuildLayout()
     auto* caption = new QLabel(QStringLiteral("  Event Description"), title);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleRow->addWidget(caption, 1);
-    // FIXME(logview): the themed caption button takes this place once the
-    // visual-style support exists.
-    closeDescrButton_ = new QToolButton(title);
+    // The pane's close button: a themed caption button, or the plain one
+    // whose caption "r" is the close glyph of the Marlett font.
+    closeDescrButton_ = new TXPSystemButton(title);
+    QFont marlett(QStringLiteral("Marlett"));
+    marlett.setPointSize(7);
+    closeDescrButton_->setFont(marlett);
+    closeDescrButton_->setText(QStringLiteral("r"));
+    closeDescrButton_->SetXPButtonType(xpMDIClose);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
-    closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    closeDescrButton_->setIconSize(QSize(10, 10));
     connect(closeDescrButton_, &QToolButton::clicked, this, &TfrmLogView::CloseDescriptionClick);
     titleRow->addWidget(closeDescrButton_, 0, Qt::AlignRight | Qt::AlignVCenter);
     titleColumn->addLayout(titleRow, 1);

@@ -33,6 +33,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TfrmLogView;
 class TSelectCompForm;
+class TThemeManager;
 
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
@@ -98,6 +99,7 @@ public:
 
     // --- components
     TNTEventLog& NTEventLog() { return reader_; }
+    TThemeManager* ThemeManager1() const { return themeManager1_; }
     QTreeWidget* tvComputers() const { return tvComputers_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
     QLabel* StatusPanel() const { return statusPanel_; }
@@ -230,6 +232,7 @@ private:
     bool expanding_ = false;
     bool askingQuit_ = false;
 
+    TThemeManager* themeManager1_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;

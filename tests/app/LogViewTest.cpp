@@ -1,6 +1,8 @@
 #include "AppFakes.h"
 #include "GeneratedLogService.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "app/EventListModel.h"
 #include "app/common.h"
 #include "app/dwy_reg.h"

@@ -19,12 +19,14 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -100,6 +102,8 @@ int main(int argc, char** argv)
     window->lvLog()->selectRow(0);
     window->lvLog()->setFocus();
     QTest::qWait(300);
+    // The look the platform set, for the test to check.
+    std::fprintf(stderr, "look: %s\n", qPrintable(QApplication::style()->name()));
 
     const QPixmap shot = main->grab();
     const QImage image = shot.toImage();
