@@ -5,6 +5,7 @@
 #include "platform/MessageBoxTypes.h"
 
 #include <QGuiApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -94,6 +95,21 @@ public:
     {
         return ::MessageBoxWithCheck(text, caption, flags, ticked, checkText);
     }
+
+    QString GetSaveFileName(QWidget* owner, const QString& title, const QString& filter,
+                            const QString& defaultSuffix) override
+    {
+        QFileDialog dialog(owner, title);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(filter);
+        dialog.setDefaultSuffix(defaultSuffix);
+        // A file that is there already is refused by the writer with its
+        // own message; asking to replace it first would only mislead.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
 };
 
 TUserPrompts*& currentPrompts()
@@ -103,6 +119,11 @@ TUserPrompts*& currentPrompts()
 }
 
 } // namespace
+
+QString TUserPrompts::GetSaveFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    return {};
+}
 
 TUserPrompts& UserPrompts()
 {

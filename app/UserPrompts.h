@@ -21,6 +21,13 @@ public:
     // in as the check box's state and comes back as the user left it.
     virtual int MessageBoxWithCheck(const QString& text, const QString& caption, UINT flags, bool& ticked,
                                     const QString& checkText) = 0;
+
+    // The save dialog: the chosen file's path, or empty when the user
+    // cancelled.  `filter` is a name filter ("Event log files (*.evt)");
+    // a name typed without an extension gets `defaultSuffix`.  Prompts
+    // without file dialogs cancel.
+    virtual QString GetSaveFileName(QWidget* owner, const QString& title, const QString& filter,
+                                    const QString& defaultSuffix);
 };
 
 // The prompts in force: the real dialogs unless a test replaced them.

@@ -1,5 +1,6 @@
 #include "logview.h"
 
+#include "EventItemDelegate.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,6 +31,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -39,6 +43,23 @@ constexpr int kMemoMinimumHeight = 50;
 constexpr int kTitleHeight = 16;
 // Loading lets window messages through once every this many events.
 constexpr int kLoadPumpInterval = 1000;
+
+// The texts met so far in a load, by address.
+class TSeenTexts {
+public:
+    bool FirstTime(const TEventText& text)
+    {
+        const std::string* at = &text.str();
+        if (at == last_)
+            return false;
+        last_ = at;
+        return seen_.insert(at).second;
+    }
+
+private:
+    const std::string* last_ = nullptr;
+    std::unordered_set<const std::string*> seen_;
+};
 
 QFont windowFont(int pixelSize)
 {
@@ -162,6 +183,7 @@ void TfrmLogView::BuildLayout()
     lvLog_->setWordWrap(false);
     lvLog_->setTabKeyNavigation(false);
     lvLog_->setIconSize(QSize(TLogImageList::kSize, TLogImageList::kSize));
+    lvLog_->setItemDelegate(new TEventItemDelegate(lvLog_));
     lvLog_->setMinimumHeight(kListMinimumHeight);
     lvLog_->verticalHeader()->hide();
     lvLog_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -205,16 +227,21 @@ void TfrmLogView::BuildLayout()
     auto* caption = new QLabel(QStringLiteral("  Event Description"), title);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleRow->addWidget(caption, 1);
-    // The pane's close button: a themed caption button, or the plain one
-    // whose caption "r" is the close glyph of the Marlett font.
+    // The pane's close button: a caption button in the visual style, else
+    // a plain speed button whose caption "r" is the close cross of the
+    // Marlett font; without that font the style's own close glyph stands in.
     closeDescrButton_ = new TXPSystemButton(title);
-    QFont marlett(QStringLiteral("Marlett"));
-    marlett.setPointSize(7);
-    closeDescrButton_->setFont(marlett);
-    closeDescrButton_->setText(QStringLiteral("r"));
     closeDescrButton_->SetXPButtonType(xpMDIClose);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
+    QFont marlett(QStringLiteral("Marlett"), 7);
+    if (QFontInfo(marlett).family() == marlett.family()) {
+        closeDescrButton_->setFont(marlett);
+        closeDescrButton_->setText(QStringLiteral("r"));
+    } else {
+        closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        closeDescrButton_->setIconSize(QSize(10, 10));
+    }
     connect(closeDescrButton_, &QToolButton::clicked, this, &TfrmLogView::CloseDescriptionClick);
     titleRow->addWidget(closeDescrButton_, 0, Qt::AlignRight | Qt::AlignVCenter);
     titleColumn->addLayout(titleRow, 1);
@@ -313,15 +340,22 @@ void TfrmLogView::LoadEvents(const QString& name)
             const int n = reader_.GetEventCount();
             progressBar_->setMaximum(std::max(n, 1));
             totalCount_ = n;
+            events_.reserve(static_cast<std::size_t>(std::max(n, 0)));
+            // The events of a reader share their texts: each distinct text
+            // goes into the name lists once.
+            TSeenTexts seenCategories;
+            TSeenTexts seenSources;
             for (int i = 0; i < n; ++i) {
                 if (TEventItem* item = reader_.GetEvent(i)) {
                     events_.push_back(item);
-                    categories_.Add(TrimText(item->CategoryName));
-                    sources_.Add(item->Source);
+                    if (seenCategories.FirstTime(item->CategoryName))
+                        categories_.Add(TrimText(item->CategoryName));
+                    if (seenSources.FirstTime(item->Source))
+                        sources_.Add(item->Source);
                 }
                 if (i % kLoadPumpInterval == 0) {
+                    // The bar repaints itself when its shown value changes.
                     progressBar_->setValue(i);
-                    progressBar_->repaint();
                     QCoreApplication::processEvents();
                     if (!alive)
                         return; // freed from outside: touch nothing

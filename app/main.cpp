@@ -2,9 +2,11 @@
 
 #include "Application.h"
 #include "ComputerList.h"
+#include "HelpContext.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "logprop.h"
 #include "logview.h"
 #include "sel_comp.h"
 
@@ -128,6 +130,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
                                 toSetTransparency});
 
     setWindowTitle(Caption());
+    SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);
@@ -434,6 +437,9 @@ void TfrmQORVMain::BuildPopupMenu()
 
 void TfrmQORVMain::BindHandlers()
 {
+    Bind(actOpenLog_, [this] { actOpenLogExecute(); });
+    Bind(actLogProperties_, [this] { actLogPropertiesExecute(); });
+    Bind(pmitLogProperties_, [this] { pmitLogPropertiesClick(); });
     Bind(actAddComputer_, [this] { actAddComputerExecute(); });
     Bind(actRemoveComputer_, [this] { actRemoveComputerExecute(); });
     Bind(pmitOpen_, [this] { pmitOpenClick(); });
@@ -674,12 +680,7 @@ QTreeWidgetItem* TfrmQORVMain::SelectedNode() const
 
 TSelectCompForm& TfrmQORVMain::SelectCompForm()
 {
-    if (const TApplication* app = TApplication::Instance())
-        if (TSelectCompForm* form = app->FindForm<TSelectCompForm>())
-            return *form;
-    if (!ownSelectCompForm_)
-        ownSelectCompForm_ = std::make_unique<TSelectCompForm>();
-    return *ownSelectCompForm_;
+    return ApplicationForm(ownSelectCompForm_);
 }
 
 void TfrmQORVMain::actAddComputerExecute()

@@ -9,10 +9,12 @@
 // and free themselves once closed; the main window closes them and never
 // deletes one.
 
+#include "Application.h"
 #include "LogWindowHost.h"
 #include "MainImages.h"
 
 #include "ntlib/EventLog.h"
+#include "ntlib/NTNetBrowser.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -31,6 +33,8 @@ class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TfrmCompBrowse;
+class TfrmLogProperties;
 class TfrmLogView;
 class TSelectCompForm;
 class TThemeManager;
@@ -170,6 +174,33 @@ public:
     // Sets the popup menu's items for the tree's selection, as when it opens.
     void pmComputersPopup();
 
+    // --- log commands (MainLogCommands.cpp)
+    // True for the local computer: an empty name, a name holding "(Local)"
+    // (a tree node's text) or the local name in any case.
+    bool IsLocalComputer(const QString& computer) const;
+    // A computer name as the log commands' questions show it: the local
+    // name for an empty one.
+    QString ShownComputerName(const QString& computer) const;
+    // Backs a log up ("$FILE": a backup file copied) into a file the user
+    // chooses; true when one was written.
+    bool SaveLogAs(const QString& computer, const QString& log);
+    // Clears a log and reloads the windows that show it.
+    void ClearLog(const QString& computer, const QString& log);
+    // Clear Log for a log: refused for a backup file; otherwise asks
+    // whether to save the log first, then clears it.
+    void ClearLogAsked(const QString& computer, const QString& log);
+    // The log properties dialog for a log; the computer as a log window or
+    // a tree node names it.
+    void ShowLogProperties(const QString& computer, const QString& log);
+    TfrmLogProperties& LogPropertiesForm();
+
+    // --- File > Open Log (MainOpenLog.cpp)
+    // The Open Log dialog, made on first use.
+    TfrmCompBrowse& CompBrowseForm();
+    // Where the Open Log dialog was left by its last OK, or null.
+    const TNTNetResource* OpenLogLocation() const { return openLogLocation_.get(); }
+    void actOpenLogExecute();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -216,6 +247,20 @@ private:
     TfrmLogView* FindLogWindow(const QString& computer, const QString& log) const;
     void BringToFront(TfrmLogView* window);
     TSelectCompForm& SelectCompForm();
+    // The application's form of a class, or a form of the window's own
+    // where the application has none.
+    template <class Form>
+    Form& ApplicationForm(std::unique_ptr<Form>& own)
+    {
+        if (const TApplication* app = TApplication::Instance())
+            if (Form* form = app->FindForm<Form>())
+                return *form;
+        if (!own)
+            own = std::make_unique<Form>();
+        return *own;
+    }
+    void actLogPropertiesExecute();
+    void pmitLogPropertiesClick();
 
     QString localName_;
     TNTEventLog reader_;
@@ -228,6 +273,9 @@ private:
     };
     std::vector<WindowEntry> windowEntries_;
     std::unique_ptr<TSelectCompForm> ownSelectCompForm_; // when the application has none
+    std::unique_ptr<TfrmLogProperties> ownLogPropertiesForm_;
+    TfrmCompBrowse* compBrowse_ = nullptr;               // a child of the window, made on first use
+    std::unique_ptr<TNTNetResource> openLogLocation_;
     bool shown_ = false;
     bool expanding_ = false;
     bool askingQuit_ = false;

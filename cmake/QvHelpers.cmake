@@ -1,18 +1,43 @@
 include(GoogleTest)
 
-# qv_add_gtest(<name> SOURCES ... LIBS ...)
+# qv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=value ...]
+#              [PROPERTIES name value ...])
 # One test executable; every TEST in it becomes a CTest test.  Tests never
 # see the user's own site or settings: the site variable is cleared and the
-# XDG data and configuration directories lie in the build tree.
+# XDG data and configuration directories lie in the build tree.  More
+# environment and test properties (fixtures, locks) may be given.
 function(qv_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   set(xdg ${CMAKE_BINARY_DIR}/test-home)
+  set(env QT_QPA_PLATFORM=offscreen TZ=UTC QUELLVANE_SITE= XDG_DATA_HOME=${xdg}/data XDG_CONFIG_HOME=${xdg}/config
+      ${ARG_ENVIRONMENT})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-                       PROPERTIES ENVIRONMENT
-                         "QT_QPA_PLATFORM=offscreen;TZ=UTC;QUELLVANE_SITE=;XDG_DATA_HOME=${xdg}/data;XDG_CONFIG_HOME=${xdg}/config")
+                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # The discovered tests get their properties from a file of their own that
+  # CTest reads after the list of tests: handed through the discovery, a
+  # list-valued property such as the environment would keep only its first
+  # item.
+  set(properties ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${properties}
+       "if(${name}_TESTS)\n"
+       "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\" ${ARG_PROPERTIES})\n"
+       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
+endfunction()
+
+# The private CUPS print server of the printing tests (tools/cups): started
+# before the first test that names the fixture private_cups, stopped after
+# the last; its configuration, spool and captured jobs lie in QV_CUPS_DIR.
+set(QV_CUPS_DIR ${CMAKE_BINARY_DIR}/cups)
+function(qv_add_private_cups_fixture)
+  add_test(NAME private_cups_start
+           COMMAND ${PROJECT_SOURCE_DIR}/tools/cups/private-cups.sh start ${QV_CUPS_DIR})
+  set_tests_properties(private_cups_start PROPERTIES FIXTURES_SETUP private_cups)
+  add_test(NAME private_cups_stop
+           COMMAND ${PROJECT_SOURCE_DIR}/tools/cups/private-cups.sh stop ${QV_CUPS_DIR})
+  set_tests_properties(private_cups_stop PROPERTIES FIXTURES_CLEANUP private_cups)
 endfunction()
 
 # qv_add_fuzzer(<name> SOURCES ... LIBS ... [SEEDS <dir>] [SECONDS <n>])

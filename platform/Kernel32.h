@@ -131,3 +131,37 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
 // Shifts a UTC file time by the local time zone's offset in force now,
 // daylight saving included, as the platform does.
 BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime);
+
+// --- finding files ---
+inline constexpr DWORD MAX_PATH = 260;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+};
+
+// Finds the files that a path names: an exact name, or a pattern with "*"
+// and "?" in its last component, matched without regard to case.  Paths
+// are those of LoadLibraryExA: drive C: of the local computer or a share of
+// a computer of the network (C$ and ADMIN$); a path that begins with "/" is
+// one of this machine, as the backup files chosen in file dialogs are.  The first match fills `data`
+// (times in UTC; the creation time is the host's birth time of the file
+// when it keeps one, else its last write); the handle gives the others to
+// FindNextFileA and is closed with FindClose.  INVALID_HANDLE_VALUE with
+// the last error set: ERROR_FILE_NOT_FOUND (nothing matches), the path
+// and network errors of the path, ERROR_INVALID_PARAMETER (no name).
+HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* data);
+// The next match; FALSE with ERROR_NO_MORE_FILES after the last one.
+BOOL FindNextFileA(HANDLE findFile, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE findFile);

@@ -26,6 +26,7 @@ constexpr Entry kMessages[] = {
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format.\r\n"},
     {ERROR_INVALID_DATA, "The data is invalid.\r\n"},
     {ERROR_OUTOFMEMORY, "Not enough storage is available to complete this operation.\r\n"},
+    {ERROR_NO_MORE_FILES, "There are no more files.\r\n"},
     {ERROR_WRITE_FAULT, "The system cannot write to the specified device.\r\n"},
     {ERROR_READ_FAULT, "The system cannot read from the specified device.\r\n"},
     {ERROR_HANDLE_EOF, "Reached the end of the file.\r\n"},

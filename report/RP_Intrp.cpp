@@ -75,7 +75,6 @@ private:
     struct Goto {
         std::size_t line;
         std::string digits;
-        std::size_t position;
     };
     struct LineInfo {
         std::size_t exprOffset;  // where the expression starts in the coded line, kNone for none
@@ -432,12 +431,11 @@ void ScriptCompiler::GotoStatement()
         Error(wordStart_, "\"goto\" label must be a number");
         return;
     }
-    const std::size_t at = wordStart_;
     Consume(digits);
     const std::string label = w.substr(0, digits);
     const std::size_t line = Emit(std::string(1, TrpInterpretator::kJump) + label, kNone, 0);
     if (!failed_)
-        gotos_.push_back({line, label, at});
+        gotos_.push_back({line, label});
 }
 
 void ScriptCompiler::LabelledStatement(std::size_t digits)
@@ -765,11 +763,10 @@ void ScriptCompiler::Finish()
         for (const Label& label : labels_)
             if (label.text == text)
                 found = &label;
-        if (found == nullptr) {
-            Error(g.position, "Undefined label \"" + g.digits + "\"");
-            return;
-        }
-        coded_[g.line] = std::string(1, TrpInterpretator::kJump) + TargetBytes(found->line);
+        // A label that is never defined is no compile error: the jump keeps
+        // the label's digits after an empty target, and running it fails.
+        coded_[g.line] = std::string(1, TrpInterpretator::kJump) + TargetBytes(found ? found->line : 0) +
+                         (found ? std::string() : g.digits);
     }
     for (std::size_t i = 0; i < coded_.size(); ++i) {
         const LineInfo& info = lineInfo_[i];
@@ -850,6 +847,8 @@ bool TrpInterpretator::Run(const std::vector<std::string>& coded)
         case kJump:
             if (line.size() < 3)
                 damaged(i);
+            if (line.size() > 3)
+                throw EParserError("Undefined label \"" + line.substr(3) + "\" in \"goto\"");
             next = Target(line);
             break;
         case kCall: {

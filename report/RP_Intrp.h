@@ -16,7 +16,9 @@
 //   1  conditional jump: bytes 1-2 the target line (little-endian 16 bits),
 //      from byte 3 the postfix condition; the jump is taken when the
 //      condition compares equal to integer 0;
-//   2  jump: bytes 1-2 the target line;
+//   2  jump: bytes 1-2 the target line; a GOTO whose label is never
+//      defined keeps the label's digits after them, and running that line
+//      raises EParserError naming the label;
 //   3  call: from byte 1 a postfix expression evaluated for its effects;
 //      EXIT(0) ends the run;
 //   anything else: an assignment: the variable's name, one blank, the
@@ -68,7 +70,8 @@ public:
                          std::vector<std::string>& errors);
     // Executes coded lines.  True when the lines ran to their end or to
     // EXIT(0); false when the stop flag ended the run.  Evaluation errors
-    // pass out to the caller; a damaged kind 1 or 2 line raises EParserError.
+    // pass out to the caller; a damaged kind 1 or 2 line and a GOTO to an
+    // undefined label raise EParserError.
     virtual bool Run(const std::vector<std::string>& coded);
 
     // Adds to found every call of the named functions in the expressions of

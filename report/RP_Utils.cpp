@@ -277,6 +277,10 @@ void SplitFieldReference(std::string_view reference, TDataSet*& dataSet, std::st
     case 2:
     case 3: {
         const std::size_t names = static_cast<std::size_t>(ref.points);
+        if (ref.points == 2 && !parts.empty() && !lookup.HasForm(parts[0])) {
+            fieldFrom(2);  // no such form: the data set passed in stays
+            break;
+        }
         if (parts.size() >= names) {
             dataSet = lookup.FindDataSet(std::vector<std::string>(parts.begin(), parts.begin() + names));
             fieldFrom(names);

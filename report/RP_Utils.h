@@ -104,6 +104,9 @@ public:
     // owner; two or three names start with an open form or data module.
     // Null when a step is missing or the component found is no data set.
     virtual TDataSet* FindDataSet(const std::vector<std::string>& path) = 0;
+    // Whether an open form or data module has that name (letter case
+    // ignored).
+    virtual bool HasForm(const std::string& name) = 0;
     // The name when the data set has a field of that name (letter case
     // ignored), else the empty text.
     virtual std::string FieldNameIfPresent(TDataSet* dataSet, const std::string& name) = 0;
@@ -111,7 +114,8 @@ public:
 
 // Resolves a field reference into its data set and field name.  The field
 // name is emptied first; with no point, the data set passed in is searched;
-// with more than three points nothing changes.
+// with two points and no form of the first name the data set passed in
+// stays and is searched; with more than three points nothing changes.
 void SplitFieldReference(std::string_view reference, TDataSet*& dataSet, std::string& fieldName,
                          TrpFieldLookup& lookup);
 

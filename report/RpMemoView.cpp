@@ -173,6 +173,15 @@ int TrpMemoView::AutoWidthValue()
     return Round(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
 }
 
+int TrpMemoView::WidestLineWidth() const
+{
+    const auto measurer = MeasuringMeasurer();
+    int widest = 0;
+    for (const auto& line : ExpandedLines.empty() ? Memo : ExpandedLines)
+        widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
+    return widest;
+}
+
 std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer, int fontPixelHeight)
 {
     std::vector<TrpDrawnLine> plan;
@@ -240,9 +249,9 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
         x = rectRight - textHeight + GapX;
     const int step = Round(LineSpacing * PaintScaleX) + fontPixelHeight;
     LineStep = step;
+    // The clip rule stops horizontal lines only: rotated text draws every
+    // line, and the clip rectangle cuts what lies outside.
     for (const auto& line : ExpandedLines) {
-        if (Clip && rectRight < x + step)
-            break;
         const int textWidth = measurer.TextWidth(WithoutMarkers(line));
         int y = rectBottom - GapY;
         if (horizontal == MemoAlign::Right)

@@ -128,6 +128,20 @@ std::string TrpViewHost::EngineText(int) const
     return {};
 }
 
+void TrpViewHost::RunPageScript(TrpPage&) {}
+
+void TrpViewHost::NonVisualControl(TrpNonVisualControl&) {}
+
+bool TrpViewHost::SetProgressVisible(bool)
+{
+    return false;
+}
+
+void TrpViewHost::CalculationError(std::exception_ptr error)
+{
+    std::rethrow_exception(error);
+}
+
 TrpViewHost& TrpViewHost::Default()
 {
     static TrpViewHost host;
@@ -785,6 +799,11 @@ void TrpControl::RegisterProperties()
 void TrpControl::PaintDesignImage(QPainter& painter, const QRect& rect)
 {
     painter.fillRect(rect, ColorFromValue(kBtnFaceColor));
+}
+
+QWidget* TrpControl::PlaceOnForm(QWidget&)
+{
+    return nullptr;
 }
 
 void TrpControl::Paint(QPainter& painter)

@@ -12,6 +12,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,10 +20,12 @@
 
 class QPainter;
 class QColor;
+class QWidget;
 
 namespace report {
 
 class TrpBandView;
+class TrpNonVisualControl;
 class TrpPage;
 class TrpPages;
 class TrpView;
@@ -105,6 +108,16 @@ public:
     virtual bool LoadFile(const std::string& path, std::string& bytes);
     // The engine's numbered texts.
     virtual std::string EngineText(int id) const;
+    // Runs a template page's script with no current object.
+    virtual void RunPageScript(TrpPage& page);
+    // The report's hook for the non-visual controls of a dialog page; none
+    // unless replaced.
+    virtual void NonVisualControl(TrpNonVisualControl& control);
+    // Shows or hides the run's progress window; gives whether it was shown.
+    virtual bool SetProgressVisible(bool visible);
+    // An error that a run collects as its calculation error; outside a run
+    // it is raised again.
+    virtual void CalculationError(std::exception_ptr error);
 
     // The host of objects that have none.
     static TrpViewHost& Default();
@@ -269,6 +282,12 @@ public:
     void Paint(QPainter& painter) override;
     std::string ClassName() const override { return "TrpControl"; }
     virtual void PaintDesignImage(QPainter& painter, const QRect& rect);
+    // Puts the control's widget on a dialog page's form (which owns it) and
+    // gives it; a subclass that wraps a real control makes it here.  Null:
+    // the control shows nothing on a form.
+    virtual QWidget* PlaceOnForm(QWidget& form);
+    // The form is about to be freed with the widget on it.
+    virtual void RemoveFromForm() {}
     // Called when VISIBLE changes, for a subclass that shows a control.
     std::function<void(bool)> OnVisibleChanged;
 };

@@ -1,5 +1,7 @@
 #include "RpPage.h"
 
+#include "RpBandView.h"
+#include "RpDialogPage.h"
 #include "ValueText.h"
 
 #include <QImage>
@@ -14,10 +16,25 @@ bool SameName(const std::string& a, const std::string& b)
     return UpperName(a) == UpperName(b);
 }
 
-// Tenths of a millimetre as report pixels (93 / 1.015 per inch).
-std::int32_t TenthsToPixels(std::int32_t tenths)
+std::int32_t RoundToInt(double value)
 {
-    return static_cast<std::int32_t>(RoundHalfEven(tenths / 254.0 * 93.0 / 1.015));
+    return static_cast<std::int32_t>(RoundHalfEven(value));
+}
+
+// Page setup's conversions: 18 report pixels make 5 millimetres.
+std::int32_t PixelsToTenths(std::int32_t pixels)
+{
+    return RoundToInt(pixels * 10.0 * 5.0 / 18.0);
+}
+
+std::int32_t TenthsToPagePixels(std::int32_t tenths)
+{
+    return RoundToInt(tenths / 10.0 * 18.0 / 5.0);
+}
+
+std::uint16_t WordBool(bool value)
+{
+    return value ? 0xFFFF : 0;
 }
 
 } // namespace
@@ -38,23 +55,51 @@ std::size_t TrpPage::Index() const
     return 0;
 }
 
+TrpPage::~TrpPage() = default;
+
+TrpPrinter& TrpPage::Printer() const
+{
+    return owner_ != nullptr && owner_->Printer != nullptr ? *owner_->Printer : EnginePrinter();
+}
+
+TrpViewHost& TrpPage::PageHost() const
+{
+    return owner_ != nullptr && owner_->Host != nullptr ? *owner_->Host : TrpViewHost::Default();
+}
+
 void TrpPage::ApplyPaper(std::int32_t paperSize, std::int32_t bin, std::int32_t width, std::int32_t height,
                          std::uint8_t orientation)
 {
-    if (owner_ != nullptr && owner_->ApplyPaper) {
-        owner_->ApplyPaper(*this, paperSize, bin, width, height, orientation);
-        return;
+    TrpPrinter& printer = Printer();
+    try {
+        printer.ApplyPageSettings(paperSize, width, height, false, orientation, bin);
+    } catch (const std::exception&) {
+        printer.ApplyPageSettings(kCustomPaper, width, height, false, orientation, -1);
     }
-    PaperSize = paperSize;
-    PaperWidth = width;
-    PaperHeight = height;
-    Orientation = orientation;
-    Bin = bin == -1 ? kDefaultBin : bin;
-    PageInfo.SheetWidth = TenthsToPixels(width);
-    PageInfo.SheetHeight = TenthsToPixels(height);
-    PageInfo.OffsetX = PageInfo.OffsetY = 18;
-    PageInfo.PrintableWidth = PageInfo.SheetWidth - 36;
-    PageInfo.PrintableHeight = PageInfo.SheetHeight - 36;
+    printer.GetPageMetrics(PageInfo);
+    PaperSize = printer.PaperSize;
+    PaperWidth = printer.PaperWidth;
+    PaperHeight = printer.PaperHeight;
+    Orientation = printer.Orientation;
+    // The printer's bin is a 16-bit code: its default, -1, is 0xFFFF here.
+    Bin = bin == -1 ? kDefaultBin : static_cast<std::uint16_t>(printer.Bin);
+}
+
+std::string TrpPage::PaperNamesText() const
+{
+    const std::vector<std::string>& names = Printer().PaperNames();
+    if (names.empty())
+        return "No data";
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : ";") + names[i];
+    return text;
+}
+
+std::vector<std::int32_t> TrpPage::PaperSizesArray() const
+{
+    const std::vector<std::int16_t>& codes = Printer().PaperCodes();
+    return {codes.begin(), codes.end()};
 }
 
 std::int32_t TrpPage::TopLimit() const
@@ -80,9 +125,165 @@ std::int32_t TrpPage::RightLimit() const
 
 std::int32_t TrpPage::BottomLimit() const
 {
-    if (UseMargins == 0)
-        return PageInfo.SheetHeight;
-    return MarginBottom != 0 ? PageInfo.SheetHeight - MarginBottom : PageInfo.OffsetY + PageInfo.PrintableHeight;
+    std::int32_t limit = PageInfo.SheetHeight;
+    if (UseMargins != 0)
+        limit = MarginBottom != 0 ? PageInfo.SheetHeight - MarginBottom : PageInfo.OffsetY + PageInfo.PrintableHeight;
+    if (PageHost().IsRunning())
+        for (const auto& view : Objects)
+            if (const auto* band = dynamic_cast<const TrpBandView*>(view.get());
+                band != nullptr && band->BandType() == static_cast<int>(TrpBandType::PageFooter))
+                return limit - band->Height;
+    return limit;
+}
+
+void TrpPage::RunScript()
+{
+    if (!Script.empty())
+        PageHost().RunPageScript(*this);
+}
+
+// Script properties of a page:
+//
+// | name                      | reads and writes                               |
+// |---------------------------|------------------------------------------------|
+// | LEFT, TOP                 | the dialog form's position                     |
+// | WIDTH, HEIGHT             | dialog page: the form's size; report page: the |
+// |                           | sheet, report pixels outside, tenths inside    |
+// | TYPE, BORDERSTYLE,        | as stored                                      |
+// | CAPTION, NAME, COLOR,     |                                                |
+// | POSITION, ORIENTATION,    |                                                |
+// | COLUMNS, COLUMNGAP,       |                                                |
+// | COLUMNWIDTH               |                                                |
+// | SIZE                      | the paper code, the paper not applied          |
+// | LEFTMARGIN ... BOTTOM-    | the stored margins; read during a run as the   |
+// | MARGIN                    | printable limits                               |
+// | PRINTTOPREVPAGE, VISIBLE  | Booleans                                       |
+// | STRETCHTOPRINTABLE        | not use margins                                |
+void TrpPage::AssignProperty(const std::string& name, const Variant& value)
+{
+    const std::string n = UpperName(name);
+    const bool dialog = PageType == 1;
+    if (n == "LEFT")
+        FormLeft = value.toInteger();
+    else if (n == "TOP")
+        FormTop = value.toInteger();
+    else if (n == "WIDTH")
+        (dialog ? FormWidth : PaperWidth) = dialog ? value.toInteger() : PixelsToTenths(value.toInteger());
+    else if (n == "HEIGHT")
+        (dialog ? FormHeight : PaperHeight) = dialog ? value.toInteger() : PixelsToTenths(value.toInteger());
+    else if (n == "TYPE")
+        PageType = static_cast<std::uint8_t>(value.toInteger());
+    else if (n == "BORDERSTYLE")
+        BorderStyle = static_cast<std::uint8_t>(value.toInteger());
+    else if (n == "CAPTION")
+        Caption = value.toText();
+    else if (n == "NAME")
+        Name = value.toText();
+    else if (n == "COLOR")
+        Color = value.toInteger();
+    else if (n == "POSITION")
+        Position = static_cast<std::uint8_t>(value.toInteger());
+    else if (n == "SIZE")
+        PaperSize = value.toInteger();
+    else if (n == "LEFTMARGIN")
+        MarginLeft = value.toInteger();
+    else if (n == "TOPMARGIN")
+        MarginTop = value.toInteger();
+    else if (n == "RIGHTMARGIN")
+        MarginRight = value.toInteger();
+    else if (n == "BOTTOMMARGIN")
+        MarginBottom = value.toInteger();
+    else if (n == "ORIENTATION")
+        Orientation = static_cast<std::uint8_t>(value.toInteger());
+    else if (n == "PRINTTOPREVPAGE")
+        PrintToPrevPage = WordBool(value.toBoolean());
+    else if (n == "STRETCHTOPRINTABLE")
+        UseMargins = WordBool(!value.toBoolean());
+    else if (n == "COLUMNS")
+        Columns = value.toInteger();
+    else if (n == "COLUMNGAP")
+        ColumnGap = value.toInteger();
+    else if (n == "COLUMNWIDTH")
+        ColumnWidth = value.toInteger();
+    else if (n == "VISIBLE")
+        Visible = value.toBoolean();
+}
+
+Variant TrpPage::ReadProperty(const std::string& name)
+{
+    const std::string n = UpperName(name);
+    const bool dialog = PageType == 1;
+    const bool running = PageHost().IsRunning();
+    if (n == "LEFT")
+        return FormLeft;
+    if (n == "TOP")
+        return FormTop;
+    if (n == "WIDTH")
+        return dialog ? FormWidth : TenthsToPagePixels(PaperWidth);
+    if (n == "HEIGHT")
+        return dialog ? FormHeight : TenthsToPagePixels(PaperHeight);
+    if (n == "TYPE")
+        return std::int32_t(PageType);
+    if (n == "BORDERSTYLE")
+        return std::int32_t(BorderStyle);
+    if (n == "CAPTION")
+        return Caption;
+    if (n == "NAME")
+        return Name;
+    if (n == "COLOR")
+        return Color;
+    if (n == "POSITION")
+        return std::int32_t(Position);
+    if (n == "SIZE")
+        return PaperSize;
+    if (n == "LEFTMARGIN")
+        return running ? LeftLimit() : MarginLeft;
+    if (n == "TOPMARGIN")
+        return running ? TopLimit() : MarginTop;
+    if (n == "RIGHTMARGIN")
+        return running ? RightLimit() : MarginRight;
+    if (n == "BOTTOMMARGIN")
+        return running ? BottomLimit() : MarginBottom;
+    if (n == "ORIENTATION")
+        return std::int32_t(Orientation);
+    if (n == "PRINTTOPREVPAGE")
+        return PrintToPrevPage != 0;
+    if (n == "STRETCHTOPRINTABLE")
+        return UseMargins == 0;
+    if (n == "COLUMNS")
+        return Columns;
+    if (n == "COLUMNGAP")
+        return ColumnGap;
+    if (n == "COLUMNWIDTH")
+        return ColumnWidth;
+    if (n == "VISIBLE")
+        return Visible;
+    return Variant::null();
+}
+
+void TrpPage::RegisterProperties()
+{
+    if (!properties_.empty())
+        return;
+    constexpr std::int16_t kPlain = 0, kBoolean = 8, kColor = 16, kEnum = 32, kText = 256, kEvent = 512;
+    AddProperty("Type", kEnum, "ptReport;ptDialog");
+    AddProperty("Visible", kBoolean);
+    AddProperty("BorderStyle", kEnum, "bsDialog;bsSizeable");
+    AddProperty("Caption", kText);
+    AddProperty("Color", kColor);
+    for (const char* geometry : {"Left", "Top", "Width", "Height"})
+        AddProperty(geometry, kPlain);
+    AddProperty("Position", kEnum, "poDesigned;poScreenCenter");
+    AddProperty("OnActivate", kEvent);
+    AddProperty("Size", kPlain);
+    for (const char* margin : {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"})
+        AddProperty(margin, kPlain);
+    AddProperty("Orientation", kEnum, "poPortrait;poLandscape");
+    AddProperty("PrintToPrevPage", kBoolean);
+    AddProperty("StretchToPrintable", kBoolean);
+    for (const char* columns : {"Columns", "ColumnWidth", "ColumnGap"})
+        AddProperty(columns, kPlain);
+    AddProperty("OnBeforePrint", kEvent);
 }
 
 TrpView* TrpPage::FindView(const std::string& name) const

@@ -2,8 +2,10 @@
 // The template pages of a report: paper, margins, columns, the dialog-page
 // settings and the objects each page owns.
 
+#include "RP_Prntr.h"
 #include "RpObject.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,15 +15,10 @@
 
 namespace report {
 
+class TrpBand;
 class TrpPages;
 
-// The page geometry that the printer model gives for a paper, in report
-// pixels.
-struct TrpPageInfo {
-    std::int32_t SheetWidth = 0, SheetHeight = 0;
-    std::int32_t OffsetX = 18, OffsetY = 18;
-    std::int32_t PrintableWidth = 0, PrintableHeight = 0;
-};
+class TrpDialogForm;
 
 class TrpPage : public TrpObject {
 public:
@@ -35,15 +32,46 @@ public:
     TrpPages* Owner() const { return owner_; }
     std::size_t Index() const;
 
-    // Takes the paper through the owner's printer model (or, without one,
-    // as given); a bin of -1 becomes the default bin.
+    ~TrpPage() override;
+
+    // Script properties (see the table in the .cpp).
+    void AssignProperty(const std::string& name, const Variant& value) override;
+    Variant ReadProperty(const std::string& name) override;
+    void RegisterProperties() override;
+
+    // The printer model that lays out this page: the owner's, else the
+    // engine's.
+    TrpPrinter& Printer() const;
+    // Sets the printer model to the paper and takes paper, orientation and
+    // page info from it; a paper the printer refuses is set again as a
+    // custom size in the default bin.  A bin of -1 becomes the default bin.
     void ApplyPaper(std::int32_t paperSize, std::int32_t bin, std::int32_t width, std::int32_t height,
                     std::uint8_t orientation);
+    // The printer model's paper names joined by ";" ("No data" without any)
+    // and their codes, for editors.
+    std::string PaperNamesText() const;
+    std::vector<std::int32_t> PaperSizesArray() const;
 
+    // The printable limits in report pixels.  During a run the bottom limit
+    // leaves room for the page footer.
     std::int32_t TopLimit() const;
     std::int32_t LeftLimit() const;
     std::int32_t RightLimit() const;
     std::int32_t BottomLimit() const;
+
+    // Runs a non-empty page script through the host, with no current
+    // object.
+    void RunScript();
+
+    // A dialog page before the report is built: its controls go onto a
+    // form that is shown modally when one of them is visible (and the page
+    // too); otherwise the page script just runs.  False when the user
+    // cancelled the form.
+    bool PrepareDialog();
+    // Frees the controls' widgets and the form.
+    void UnprepareDialog();
+    // The form while a dialog page is prepared; null otherwise.
+    TrpDialogForm* Form() const { return form_.get(); }
 
     // Letter case ignored; null when absent.
     TrpView* FindView(const std::string& name) const;
@@ -67,6 +95,7 @@ public:
     std::uint16_t PrintToPrevPage = 0;  // 16-bit Boolean: not 0 is true
     std::uint16_t UseMargins = 0xFFFF;
     std::int32_t Columns = 1, ColumnGap = 0;
+    std::int32_t ColumnWidth = 0;  // set when the page is built
     TrpPageInfo PageInfo;
     std::uint8_t PageType = 0;  // 0 report page, 1 dialog page
     std::string Name;
@@ -77,8 +106,20 @@ public:
     std::uint8_t Position = 4;
     bool Visible = true;
 
+    // Build state of a report run, kept by the band engine: the first band
+    // of each band type, where the next band starts (CurY) and the lowest y
+    // a band may reach (CurBottomY), COLUMN# and CURRENT#.
+    std::array<TrpBand*, 23> FirstBands{};
+    std::int32_t CurY = 0;
+    std::int32_t CurBottomY = 0;
+    std::int32_t ColumnNo = 1;
+    std::int32_t CurrentNo = 1;
+
 private:
+    TrpViewHost& PageHost() const;
+
     TrpPages* owner_;
+    std::unique_ptr<TrpDialogForm> form_;
 };
 
 class TrpPages {
@@ -112,11 +153,8 @@ public:
 
     // The engine the objects of these pages belong to; null for the default.
     TrpViewHost* Host = nullptr;
-    // The printer model: fills a page's paper and page info.  Without one a
-    // page keeps the paper it is given, with the virtual printer's geometry.
-    std::function<void(TrpPage& page, std::int32_t paperSize, std::int32_t bin, std::int32_t width,
-                       std::int32_t height, std::uint8_t orientation)>
-        ApplyPaper;
+    // The printer model of these pages; null for the engine's.
+    TrpPrinter* Printer = nullptr;
 
 private:
     std::string IndexedName(const std::string& base);

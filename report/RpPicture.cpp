@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -54,7 +55,23 @@ struct JpegDecodeState {
     JpegErrorManager error;
     jpeg_progress_mgr progress;
     QImage image;
+    std::vector<JSAMPLE> row;  // one scan line of CMYK samples
 };
+
+// Four ink samples per pixel to three colour samples per pixel.
+void CmykRowToRgb(const JSAMPLE* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const int c = inverted ? cmyk[0] : 255 - cmyk[0];
+        const int m = inverted ? cmyk[1] : 255 - cmyk[1];
+        const int y = inverted ? cmyk[2] : 255 - cmyk[2];
+        const int k = inverted ? cmyk[3] : 255 - cmyk[3];
+        // Each value is now the part of the light that the ink lets through.
+        rgb[0] = static_cast<uchar>((c * k + 127) / 255);
+        rgb[1] = static_cast<uchar>((m * k + 127) / 255);
+        rgb[2] = static_cast<uchar>((y * k + 127) / 255);
+    }
+}
 
 struct JpegEncodeState {
     jpeg_compress_struct info;
@@ -88,17 +105,27 @@ bool DecodeJpeg(std::string_view bytes, QImage& image)
         jpeg_destroy_decompress(info);
         return false;
     }
-    info->out_color_space = JCS_RGB;
+    // libjpeg converts only to CMYK from four-channel data; the conversion
+    // to RGB is ours.  Files that carry the Adobe marker store the inks
+    // inverted (255 = no ink), as those writers always did.
+    const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
+    const bool inverted = cmyk && info->saw_Adobe_marker;
+    info->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(info);
+    const int components = cmyk ? 4 : 3;
     state->image = QImage(static_cast<int>(info->output_width), static_cast<int>(info->output_height),
                           QImage::Format_RGB888);
-    if (state->image.isNull() || info->output_components != 3) {
+    if (state->image.isNull() || info->output_components != components) {
         jpeg_destroy_decompress(info);
         return false;
     }
+    state->row.resize(static_cast<std::size_t>(info->output_width) * static_cast<std::size_t>(components));
     while (info->output_scanline < info->output_height) {
-        JSAMPROW row = state->image.scanLine(static_cast<int>(info->output_scanline));
+        const int y = static_cast<int>(info->output_scanline);
+        JSAMPROW row = cmyk ? state->row.data() : state->image.scanLine(y);
         jpeg_read_scanlines(info, &row, 1);
+        if (cmyk)
+            CmykRowToRgb(state->row.data(), state->image.scanLine(y), info->output_width, inverted);
     }
     jpeg_finish_decompress(info);
     jpeg_destroy_decompress(info);
@@ -199,33 +226,27 @@ void TrpPicture::Clear()
 
 bool TrpPicture::Load(TrpPictureKind kind, std::string bytes)
 {
+    // The bytes and the kind stay whatever the decoder makes of them, so
+    // a template that holds a picture this system cannot show still writes
+    // it back unchanged.
     Clear();
-    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    kind_ = kind;
+    data_ = std::move(bytes);
+    if (data_.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return false;
-    QImage image;
-    bool ok = false;
     switch (kind) {
     case TrpPictureKind::None:
         return true;
     case TrpPictureKind::Bitmap:
-        ok = DecodeBmp(bytes, image);
-        break;
+        return DecodeBmp(data_, image_);
     case TrpPictureKind::Jpeg:
-        ok = DecodeJpeg(bytes, image);
-        break;
+        return DecodeJpeg(data_, image_);
     case TrpPictureKind::Icon:
-        ok = DecodeIcon(bytes, image);
-        break;
+        return DecodeIcon(data_, image_);
     case TrpPictureKind::Metafile:
-        ok = !bytes.empty();
-        break;
+        return !data_.empty();
     }
-    if (!ok)
-        return false;
-    kind_ = kind;
-    data_ = std::move(bytes);
-    image_ = std::move(image);
-    return true;
+    return false;  // a kind this system does not know
 }
 
 bool TrpPicture::LoadAnyKind(std::string bytes)

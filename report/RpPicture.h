@@ -1,8 +1,9 @@
 #pragma once
 // The image of a picture object: the bytes in the graphic's own file format
-// (BMP, JPEG, ICO or a metafile) and, for all but metafiles, the decoded
-// image.  Bytes are kept as loaded, so a picture writes back unchanged.
-// Images larger than kMaxImagePixels are refused before they are decoded.
+// (BMP, JPEG, ICO or a metafile) and, when they decode, the image.  Bytes
+// and kind are kept as loaded, even when they do not decode, so a picture
+// writes back unchanged.  Images larger than kMaxImagePixels are refused
+// before they are decoded.
 
 #include <QImage>
 
@@ -29,16 +30,19 @@ bool DecodeIcon(std::string_view bytes, QImage& image);
 class TrpPicture {
 public:
     TrpPictureKind Kind() const { return kind_; }
-    bool IsEmpty() const { return kind_ == TrpPictureKind::None; }
+    // Nothing stored at all.
+    bool IsEmpty() const { return kind_ == TrpPictureKind::None && data_.empty(); }
     const std::string& Data() const { return data_; }
-    // Null for metafiles, which this system cannot play.
+    // Null for metafiles, which this system cannot play, and for bytes
+    // that do not decode.
     const QImage& Image() const { return image_; }
-    // Pixel size of the image; 0 x 0 for metafiles.
+    bool HasImage() const { return !image_.isNull(); }
+    // Pixel size of the image; 0 x 0 when there is none.
     QSize Size() const { return image_.size(); }
 
     void Clear();
-    // Takes bytes of a given kind.  Bytes that do not decode leave the
-    // picture empty and give false.
+    // Takes bytes of a given kind (any value of the stored kind byte) and
+    // keeps both; gives whether the bytes decoded.
     bool Load(TrpPictureKind kind, std::string bytes);
     // Bytes of a file: the kind is told by their first bytes.
     bool LoadAnyKind(std::string bytes);

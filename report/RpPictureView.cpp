@@ -1,5 +1,6 @@
 #include "RpPictureView.h"
 
+#include "RpPage.h"
 #include "RpQtMeasure.h"
 #include "ValueText.h"
 
@@ -32,6 +33,11 @@ void TrpPictureView::AssignProperty(const std::string& name, const Variant& valu
         Flags = static_cast<std::uint16_t>(value.toBoolean() ? (Flags | bit) : (Flags & ~bit));
     } else if (n == "BLOBTYPE") {
         BlobType = static_cast<std::uint8_t>(value.toInteger());
+    } else if (n == "PICTURE") {
+        // A reference that finds no picture object changes nothing.
+        if (value.type() == VarType::Integer)
+            if (const TrpPictureView* source = FindPictureById(value.integerValue()))
+                AssignPicture(source->Picture);
     } else {
         TrpView::AssignProperty(name, value);
     }
@@ -46,6 +52,8 @@ Variant TrpPictureView::ReadProperty(const std::string& name)
         return Variant((Flags & PictureFlag::KeepAspect) != 0);
     if (n == "BLOBTYPE")
         return Variant(std::int32_t(BlobType));
+    if (n == "PICTURE")
+        return Variant(ID);
     return TrpView::ReadProperty(name);
 }
 
@@ -61,6 +69,27 @@ Variant TrpPictureView::CallMethod(const std::string& name, const Variant& p1, c
         return Variant::null();
     }
     return TrpView::CallMethod(name, p1, p2, p3);
+}
+
+void TrpPictureView::AssignPicture(const TrpPicture& picture)
+{
+    if (&picture != &Picture)
+        Picture = picture;
+}
+
+const TrpPictureView* TrpPictureView::FindPictureById(std::int32_t id) const
+{
+    if (id == ID)
+        return this;
+    const TrpPages* pages = ParentPage != nullptr ? ParentPage->Owner() : nullptr;
+    if (pages == nullptr)
+        return nullptr;
+    for (std::size_t i = 0; i < pages->Count(); ++i)
+        for (const auto& view : pages->Page(i).Objects)
+            if (view->ID == id)
+                if (const auto* picture = dynamic_cast<const TrpPictureView*>(view.get()))
+                    return picture;
+    return nullptr;
 }
 
 void TrpPictureView::RegisterProperties()
@@ -118,11 +147,11 @@ void TrpPictureView::Paint(QPainter& painter)
     ApplyScale();
     PaintFill(painter);
     const bool running = Running();
-    if (!Picture.IsEmpty()) {
-        // Metafiles have no player here: their area stays empty.
-        if (!Picture.Image().isNull())
-            painter.drawImage(TargetRect(), Picture.Image());
+    if (Picture.HasImage()) {
+        painter.drawImage(TargetRect(), Picture.Image());
     } else if (!running) {
+        // No picture, or one that does not decode here (a metafile, a
+        // damaged or oversized image): the empty-picture frame.
         TrpFont font;
         font.Size = 8;
         painter.save();
@@ -146,12 +175,8 @@ void TrpPictureView::ReadFromStream(TrpStream& stream)
     const std::size_t start = stream.Position();
     if (end < start || end > stream.Size())
         throw EReadError("picture data ends outside the stream");
-    std::string bytes = stream.ReadBytes(end - start);
-    if (kind == TrpPictureKind::Bitmap || kind == TrpPictureKind::Metafile || kind == TrpPictureKind::Icon ||
-        kind == TrpPictureKind::Jpeg)
-        Picture.Load(kind, std::move(bytes));
-    else
-        Picture.Clear();
+    // Kept whether or not it decodes, so the object writes back unchanged.
+    Picture.Load(kind, stream.ReadBytes(end - start));
 }
 
 void TrpPictureView::WriteToStream(TrpStream& stream)

@@ -32,11 +32,20 @@ public:
     void WriteToStream(TrpStream& stream) override;
     std::string ClassName() const override { return "TrpPictureView"; }
 
+    // Takes a copy of another picture.
+    void AssignPicture(const TrpPicture& picture);
+
     // Where the image is drawn at the current (scaled) geometry.
     QRect TargetRect() const;
 
     TrpPicture Picture;
     std::uint8_t BlobType = 0;
+
+private:
+    // Scripts pass a picture as a reference: reading PICTURE gives the
+    // object's serial number, and assigning one copies that object's
+    // picture.  Only picture objects of the same report are found.
+    const TrpPictureView* FindPictureById(std::int32_t id) const;
 };
 
 } // namespace report

@@ -9,9 +9,8 @@ namespace report {
 
 void TrpAddInRegistry::Register(const std::string& className, Factory factory)
 {
-    const std::string upper = UpperName(className);
     for (auto& entry : classes_) {
-        if (UpperName(entry.first) == upper) {
+        if (entry.first == className) {
             entry.second = std::move(factory);
             return;
         }
@@ -21,9 +20,8 @@ void TrpAddInRegistry::Register(const std::string& className, Factory factory)
 
 const TrpAddInRegistry::Factory* TrpAddInRegistry::Find(const std::string& className) const
 {
-    const std::string upper = UpperName(className);
     for (const auto& entry : classes_)
-        if (UpperName(entry.first) == upper)
+        if (entry.first == className)
             return &entry.second;
     return nullptr;
 }

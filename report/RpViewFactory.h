@@ -15,10 +15,9 @@ class TrpAddInRegistry {
 public:
     using Factory = std::function<std::unique_ptr<TrpView>()>;
 
-    // A later registration of the same name (letter case ignored) replaces
-    // the earlier one.
+    // A later registration of the same name replaces the earlier one.
     void Register(const std::string& className, Factory factory);
-    // Letter case ignored; null when absent.
+    // The class of exactly that name; null when absent.
     const Factory* Find(const std::string& className) const;
 
 private:

@@ -56,6 +56,9 @@ public:
     std::vector<Asked> asked;
     int answer = IDYES;
     bool tick = false;
+    // The save dialog's answer (empty: Cancel) and the titles it was shown with.
+    QString saveFileName;
+    std::vector<QString> saveTitles;
 
     int MessageBox(QWidget*, const QString& text, const QString& caption, UINT flags) override
     {
@@ -68,5 +71,11 @@ public:
         asked.push_back({text, caption, flags, true, checkText});
         ticked = tick;
         return answer;
+    }
+
+    QString GetSaveFileName(QWidget*, const QString& title, const QString&, const QString&) override
+    {
+        saveTitles.push_back(title);
+        return saveFileName;
     }
 };

@@ -546,10 +546,11 @@ TEST_F(MainWindowTest, PopupFollowsTheSelection)
         EXPECT_EQ(main->pmitOpenInNewWindow()->isEnabled(), c.newWindow);
         EXPECT_EQ(main->pmitRemoveComputer()->isEnabled(), c.remove);
         EXPECT_TRUE(main->pmitAddComputer()->isEnabled());
-        // Save, clear and properties come with their commands.
+        // Save and clear come with their commands; properties is there for
+        // a log.
         EXPECT_FALSE(main->pmitSaveLogAs()->isEnabled());
         EXPECT_FALSE(main->pmitClearLog()->isEnabled());
-        EXPECT_FALSE(main->pmitLogProperties()->isEnabled());
+        EXPECT_EQ(main->pmitLogProperties()->isEnabled(), c.newWindow);
     }
 
     // Open on a computer expands it.

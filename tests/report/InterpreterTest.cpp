@@ -109,6 +109,7 @@ TEST(Compile, WritesCodedLinesByteForByte)
         {"begin 10: x := 1; goto 10 end", {"x 1 ", "\x02\x00\x00"s}},
         {"begin goto 7; x := 1; 7: end", {"\x02\x02\x00"s, "x 1 "}},
         {"begin 5:x := 1; 5: goto 5 end", {"x 1 ", "\x02\x00\x00"s}},  // the first definition counts
+        {"begin goto 12; x := 1 end", {"\x02\x00\x00" "12"s, "x 1 "}},    // never defined: not reported
         {"exit", {"\x03" "exit(0)"}},
         {"f(1, 2)", {"\x03" "f(1, 2)"}},
         {"(a)", {"\x03" "a "}},
@@ -158,7 +159,6 @@ TEST(Compile, ReportsTheFirstErrorWithLineAndColumn)
         {{"x := a*-b"}, "Line 1/6: Missing operand for \"*\""},
         {{"x := f(1, 2, 3, 4)"}, "Line 1/6: Too many arguments for F: at most 3"},
         {{"x := f([ds.\"a(\"])"}, "Line 1/6: Need \")\" here"},
-        {{"begin", "goto 10", "end"}, "Line 2/6: Undefined label \"10\""},
         {{"begin 1234567890123456: x := 1 end"}, "Line 1/7: Label is longer than 15 digits"},
         {{"x := " + Repeat("(", 300) + "1" + Repeat(")", 300)}, "Line 1/"},
         {{Repeat("begin ", 300) + Repeat("end ", 300)}, "Line 1/"},
@@ -235,6 +235,24 @@ TEST(Run, WhileIfAndGoto)
                           "end"));
     EXPECT_EQ(s.Value("s"), Variant("oeoe"));
     EXPECT_EQ(s.Value("n"), Variant(5.0));
+}
+
+TEST(Run, GotoToAnUndefinedLabelEndsTheRunWithAnErrorNamingIt)
+{
+    Script s;
+    ASSERT_EQ(s.Build({"begin", "  x := 1;", "  if x = 1 then goto 10;", "  x := 2", "end"}), "");
+    try {
+        s.Run(s.coded);
+        FAIL() << "the run went on";
+    } catch (const EParserError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"10\""), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(s.Value("x"), Variant(1.0));
+
+    // Not reached, it does no harm.
+    Script t;
+    EXPECT_TRUE(t.Execute("begin x := 1; if x = 2 then goto 10; x := 3 end"));
+    EXPECT_EQ(t.Value("x"), Variant(3.0));
 }
 
 TEST(Run, ExitEndsTheRun)

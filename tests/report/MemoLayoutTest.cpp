@@ -235,6 +235,13 @@ TEST_F(MemoFixture, PlacementAndClipping)
     plan = Plan(*memo, {"1", "2", "3", "4" + M});
     EXPECT_EQ(plan.size(), 2u);
     EXPECT_EQ(memo->LinesDrawn, 2);
+
+    // Vertical lines are not stopped: the clip rectangle cuts them.
+    memo->Alignment = MemoAlign::Vertical;
+    memo->Width = 40;
+    plan = Plan(*memo, {"1", "2", "3", "4" + M});
+    EXPECT_EQ(plan.size(), 4u);
+    EXPECT_EQ(memo->LinesDrawn, 4);
 }
 
 TEST_F(MemoFixture, VerticalTextRunsUpward)

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
 namespace report {
 namespace {
 
@@ -49,9 +55,72 @@ TEST(Pictures, DamagedJpegIsRefused)
     EXPECT_FALSE(DecodeJpeg(bytes.substr(0, 20), image));
     EXPECT_FALSE(DecodeJpeg("", image));
     EXPECT_FALSE(DecodeJpeg("\xFF\xD8 not really", image));
+    // A picture keeps what it cannot decode, to write it back unchanged.
     TrpPicture picture;
     EXPECT_FALSE(picture.Load(TrpPictureKind::Jpeg, "garbage"));
-    EXPECT_TRUE(picture.IsEmpty());
+    EXPECT_FALSE(picture.IsEmpty());
+    EXPECT_FALSE(picture.HasImage());
+    EXPECT_EQ(picture.Kind(), TrpPictureKind::Jpeg);
+    EXPECT_EQ(picture.Data(), "garbage");
+}
+
+// A four-channel JPEG as print workflows write it; with the Adobe marker
+// the inks are stored inverted.
+std::string CmykJpeg(const QImage& rgb, bool adobeInverted)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(rgb.width());
+    info.image_height = static_cast<JDIMENSION>(rgb.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, JCS_CMYK);
+    info.write_Adobe_marker = adobeInverted ? TRUE : FALSE;
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(rgb.width()) * 4);
+    while (info.next_scanline < info.image_height) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QColor colour = rgb.pixelColor(x, static_cast<int>(info.next_scanline));
+            // No black ink: cyan, magenta and yellow are the missing light.
+            const int inks[4] = {255 - colour.red(), 255 - colour.green(), 255 - colour.blue(), 0};
+            for (int i = 0; i < 4; ++i)
+                row[static_cast<std::size_t>(x * 4 + i)] =
+                    static_cast<JSAMPLE>(adobeInverted ? 255 - inks[i] : inks[i]);
+        }
+        JSAMPROW pointer = row.data();
+        jpeg_write_scanlines(&info, &pointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+TEST(Pictures, CmykJpegsDecodeToTheirColours)
+{
+    const QImage source = Gradient(32, 16);
+    for (const bool inverted : {true, false}) {
+        const std::string bytes = CmykJpeg(source, inverted);
+        TrpPicture picture;
+        ASSERT_TRUE(picture.Load(TrpPictureKind::Jpeg, bytes)) << inverted;
+        ASSERT_EQ(picture.Size(), source.size());
+        for (int y = 1; y < 16; y += 5)
+            for (int x = 1; x < 32; x += 6) {
+                const QColor a = source.pixelColor(x, y);
+                const QColor b = picture.Image().pixelColor(x, y);
+                EXPECT_NEAR(a.red(), b.red(), 12) << inverted << " " << x << "," << y;
+                EXPECT_NEAR(a.green(), b.green(), 12) << inverted << " " << x << "," << y;
+                EXPECT_NEAR(a.blue(), b.blue(), 12) << inverted << " " << x << "," << y;
+            }
+    }
 }
 
 TEST(Pictures, BitmapsRoundTrip)

@@ -384,6 +384,28 @@ TEST(Painting, MetafilePictureIsAnEmptyFrame)
     EXPECT_EQ(canvas.pixelColor(20, 15), QColor(Qt::white));
 }
 
+TEST(Painting, PictureThatDoesNotDecodeIsDrawnAsTheEmptyPictureFrame)
+{
+    struct Host : TrpViewHost {
+        std::string EngineText(int id) const override
+        {
+            return id == TrpPictureView::kEmptyPictureText ? "Empty picture" : "";
+        }
+    } host;
+    TrpPages pages;
+    pages.Host = &host;
+    auto& empty = Add<TrpPictureView>(pages.Add());
+    auto& refused = Add<TrpPictureView>(pages.Page(0));
+    ASSERT_FALSE(refused.Picture.Load(TrpPictureKind::Jpeg, "\xFF\xD8 cut short"));
+    for (TrpPictureView* view : {&empty, &refused})
+        Place(*view, 5, 5, 120, 20);
+    const QImage expected = Painted(140, 40, Qt::white, {&empty});
+    QImage blank(140, 40, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    ASSERT_NE(expected, blank);
+    EXPECT_EQ(Painted(140, 40, Qt::white, {&refused}), expected);
+}
+
 TEST(Painting, SubReportAndControls)
 {
     TrpSubReportView sub;

@@ -215,8 +215,9 @@ public:
     TDataSet* FindDataSet(const std::vector<std::string>& path) override
     {
         asked.push_back(path);
-        return path.back() == "Missing" ? nullptr : reinterpret_cast<TDataSet*>(this);
+        return path.back() == "Missing" || path.front() == "NoForm" ? nullptr : reinterpret_cast<TDataSet*>(this);
     }
+    bool HasForm(const std::string& name) override { return name != "NoForm"; }
     std::string FieldNameIfPresent(TDataSet*, const std::string& name) override
     {
         return name == "Nope" ? std::string() : name;
@@ -250,7 +251,17 @@ TEST(FieldReferences, Cases)
     EXPECT_EQ(dataSet, nullptr);
     EXPECT_EQ(field, "");
 
+    // Two points and no form of that name: the data set passed in stays and
+    // is searched; with three points every missing step gives none.
     TDataSet* passed = reinterpret_cast<TDataSet*>(&lookup);
+    SplitFieldReference("NoForm.Orders.Total", passed, field, lookup);
+    EXPECT_EQ(passed, reinterpret_cast<TDataSet*>(&lookup));
+    EXPECT_EQ(field, "Total");
+    SplitFieldReference("NoForm.Orders.Table.Total", passed, field, lookup);
+    EXPECT_EQ(passed, nullptr);
+    EXPECT_EQ(field, "");
+
+    passed = reinterpret_cast<TDataSet*>(&lookup);
     SplitFieldReference("a.b.c.d.e", passed, field, lookup);
     EXPECT_EQ(passed, reinterpret_cast<TDataSet*>(&lookup));
     EXPECT_EQ(field, "");

@@ -171,6 +171,44 @@ TEST(TemplateStream, EveryObjectKindRoundTripsByteForByte)
     EXPECT_EQ(second.Info.LastChange, kFixedNow);
 }
 
+TEST(TemplateStream, PicturesThatDoNotDecodeRoundTripByteForByte)
+{
+    // A bitmap whose header claims more pixels than are decoded, bytes that
+    // are no JPEG, and a kind byte this system does not know.
+    TrpPicture bitmap;
+    bitmap.SetImage(TestImage(2, 2));
+    std::string oversized = bitmap.Data();
+    oversized[18] = oversized[19] = oversized[22] = oversized[23] = '\xFF';
+    oversized[20] = oversized[21] = 0;
+    struct Stored {
+        TrpPictureKind kind;
+        std::string bytes;
+    };
+    const Stored stored[] = {{TrpPictureKind::Bitmap, oversized},
+                             {TrpPictureKind::Jpeg, std::string("\xFF\xD8\xFF\xEE cmyk that is cut", 22)},
+                             {static_cast<TrpPictureKind>(9), "future kind"}};
+
+    FixedTemplate first;
+    TrpPage& page = first.Pages.Add();
+    for (const Stored& picture : stored) {
+        EXPECT_FALSE(Add<TrpPictureView>(page).Picture.Load(picture.kind, picture.bytes));
+    }
+    const std::string written = Write(first);
+
+    FixedTemplate second;
+    TrpStream stream(written);
+    ASSERT_EQ(second.ReadTemplate(stream), TrpTemplateStatus::Loaded);
+    EXPECT_EQ(Write(second), written);
+    const TrpPage& back = second.Pages.Page(0);
+    ASSERT_EQ(back.Objects.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto& picture = dynamic_cast<const TrpPictureView&>(*back.Objects[i]).Picture;
+        EXPECT_EQ(picture.Kind(), stored[i].kind) << i;
+        EXPECT_EQ(picture.Data(), stored[i].bytes) << i;
+        EXPECT_FALSE(picture.HasImage()) << i;
+    }
+}
+
 TEST(TemplateStream, EveryNextRecordPositionIsWhereTheObjectDataEnds)
 {
     FixedTemplate report;
@@ -653,7 +691,7 @@ TEST(TemplateStream, RegisteredAddInLoadsAndTheRestOfItsRecordIsSkipped)
     prototype.WriteToStream(body);
 
     TrpAddInRegistry addIns;
-    addIns.Register("tmywidget", [] { return std::make_unique<Widget>(); });
+    addIns.Register("TMyWidget", [] { return std::make_unique<Widget>(); });
     FixedTemplate report;
     report.AddIns = &addIns;
     TrpStream stream(WithUnknownAddIn(&body));
@@ -767,23 +805,34 @@ TEST(TemplateStream, EveryTruncationAndManyDamagedBytesReadSafely)
 
 TEST(TemplateStream, OldDictionaryLayout)
 {
+    // Field entries (kind, index, three short texts), then the variable
+    // names: headings plain, variables with a leading blank.
     TrpStream stream;
-    stream.WriteInt32(1);  // one field entry, not a -1/-2 marker
-    stream.WriteByte(3);
-    stream.WriteInt32(42);
-    for (const char* text : {"ds", "field", "alias"}) {
-        stream.WriteByte(static_cast<std::uint8_t>(std::strlen(text)));
-        stream.WriteBytes(text);
-    }
-    WriteLineList(stream, {"A", "B"});
+    stream.WriteInt32(3);  // three field entries, not a -1/-2 marker
+    const auto entry = [&](std::uint8_t kind, std::int32_t index, std::initializer_list<const char*> texts) {
+        stream.WriteByte(kind);
+        stream.WriteInt32(index);
+        for (const char* text : texts) {
+            stream.WriteByte(static_cast<std::uint8_t>(std::strlen(text)));
+            stream.WriteBytes(text);
+        }
+    };
+    entry(1, 0, {"Orders", "Amount", "Amount"});
+    entry(2, 2, {"", "", "Page"});
+    entry(2, 1, {"", "1 + 2", "Sum"});
+    WriteLineList(stream, {"Orders", " Amount", " Page", " Sum", " Other"});
     stream.Seek(0);
     TrpDataDictionary dictionary;
     dictionary.ReadDictionary(stream);
     EXPECT_TRUE(stream.AtEnd());
-    ASSERT_EQ(dictionary.LegacyFields.size(), 1u);
-    EXPECT_EQ(dictionary.LegacyFields[0].Index, 42);
-    EXPECT_EQ(dictionary.LegacyFields[0].Texts[2], "alias");
-    EXPECT_EQ(dictionary.Variables.GetCount(), 2);
+    ASSERT_EQ(dictionary.Variables.GetCount(), 5);
+    EXPECT_EQ(dictionary.Variables.GetName(0), " Orders");  // headings carry the blank
+    EXPECT_EQ(dictionary.Variables.GetVariable(" Orders"), Variant(""));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Amount"), Variant("Orders.\"Amount\""));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Page"), Variant("PAGE#"));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Sum"), Variant("1 + 2"));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Other"), Variant(""));
+    EXPECT_EQ(dictionary.FieldAliases.GetCount(), 0);
 
     TrpStream huge;
     huge.WriteInt16(-2);

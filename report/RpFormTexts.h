@@ -1,0 +1,11 @@
+#pragma once
+// The numbered engine texts that the engine's dialogs show.
+
+#include <QString>
+
+namespace report {
+
+// The engine text with that number, for a dialog.
+QString FormText(int id);
+
+} // namespace report

@@ -1,0 +1,78 @@
+#include "PrivateCups.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <cstdlib>
+
+namespace {
+
+QString Run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+PrivateCups::PrivateCups()
+{
+    dir_ = QString::fromLocal8Bit(qgetenv("QV_CUPS_DIR"));
+    if (dir_.isEmpty()) {
+        reason_ = "QV_CUPS_DIR is not set: run the test through CTest";
+        return;
+    }
+    QFile server(dir_ + "/server");
+    if (!server.open(QIODevice::ReadOnly)) {
+        QFile why(dir_ + "/unavailable");
+        reason_ = why.open(QIODevice::ReadOnly) ? QString::fromUtf8(why.readAll()).trimmed()
+                                                : "the private print server did not start";
+        return;
+    }
+    const QByteArray address = server.readAll().trimmed();
+    setenv("CUPS_SERVER", address.constData(), 1);
+    available_ = true;
+}
+
+QStringList PrivateCups::Jobs() const
+{
+    QStringList jobs;
+    const QDir out(dir_ + "/out");
+    for (const QFileInfo& file : out.entryInfoList({"job-*.pdf"}, QDir::Files, QDir::Time | QDir::Reversed))
+        jobs << file.absoluteFilePath();
+    return jobs;
+}
+
+QString PrivateCups::WaitForNewJob(const QStringList& before, int timeoutMs) const
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        for (const QString& job : Jobs())
+            if (!before.contains(job))
+                return job;
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+int PrivateCups::PdfPageCount(const QString& file)
+{
+    const QString info = Run("pdfinfo", {file});
+    const QRegularExpressionMatch match = QRegularExpression(R"(^Pages:\s+(\d+))",
+                                                             QRegularExpression::MultilineOption)
+                                              .match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QString PrivateCups::PdfText(const QString& file)
+{
+    return Run("pdftotext", {"-layout", file, "-"});
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The private CUPS print server that CTest starts for the printing tests
+// (fixture private_cups, tools/cups/private-cups.sh), and reading back the
+// jobs its capture queue keeps.
+
+#include <QString>
+#include <QStringList>
+
+class PrivateCups {
+public:
+    static constexpr const char* kQueue = "QvCapture";
+
+    // Reads QV_CUPS_DIR.  When the server runs, points this process at it
+    // (CUPS_SERVER): call before the first use of Qt's print support.
+    PrivateCups();
+
+    bool Available() const { return available_; }
+    // Why the server is not available (for the skip message).
+    const QString& Reason() const { return reason_; }
+
+    // The captured jobs' files, oldest first.
+    QStringList Jobs() const;
+    // Waits until a job that is not in `before` has been captured and the
+    // queue is idle; empty when none came within the time-out.
+    QString WaitForNewJob(const QStringList& before, int timeoutMs = 60000) const;
+
+    // pdfinfo's "Pages:" of a file; -1 when it cannot be read.
+    static int PdfPageCount(const QString& file);
+    // pdftotext's text of a file, the layout kept.
+    static QString PdfText(const QString& file);
+
+private:
+    QString dir_;
+    bool available_ = false;
+    QString reason_;
+};
