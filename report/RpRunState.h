@@ -11,6 +11,7 @@
 namespace report {
 
 class TrpBand;
+class TrpEMFPages;
 class TrpPage;
 class TrpReport;
 class TrpView;
@@ -60,6 +61,16 @@ struct TrpRunState {
     TrpBand* RegisteringBand = nullptr;
 
     TrpBandEngineHooks* BandEngine = nullptr;
+
+    // The prepared pages that the band engine fills; null outside a run.
+    TrpEMFPages* Prepared = nullptr;
+    // Print to the previous page: where the last template page ended (its
+    // current y and bottom y), whether the next one continues there, and
+    // whether the page footer was printed at that end.
+    std::int32_t SavedY = 0;
+    std::int32_t SavedBottomY = 0;
+    bool Append = false;
+    bool FooterPrinted = false;
 
     // Back to the state of no run.
     void Reset() { *this = TrpRunState(); }
