@@ -209,6 +209,13 @@ std::string TrpReport::ExpressionText(const std::string& expression, TrpView& vi
 
 bool TrpReport::BeforePrint(TrpLines& lines, TrpView& view)
 {
+    // An object whose text names a blob field loads itself from it.
+    if (Running && view.Build.FieldDataSet != nullptr) {
+        TDataSet& data = *view.Build.FieldDataSet;
+        if (data.Active())
+            if (const std::optional<TField> field = data.FindField(view.Build.FieldName); field && IsBlobField(*field))
+                view.LoadFromBlob(TrpBlob{field->IsNull(), field->AsBytes()});
+    }
     if (!OnBeforePrint)
         return false;
     OnBeforePrint(lines, view);
