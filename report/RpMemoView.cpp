@@ -173,6 +173,15 @@ int TrpMemoView::AutoWidthValue()
     return Round(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
 }
 
+int TrpMemoView::WidestLineWidth() const
+{
+    const auto measurer = MeasuringMeasurer();
+    int widest = 0;
+    for (const auto& line : ExpandedLines.empty() ? Memo : ExpandedLines)
+        widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
+    return widest;
+}
+
 std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer, int fontPixelHeight)
 {
     std::vector<TrpDrawnLine> plan;
