@@ -1,11 +1,12 @@
 #pragma once
 // The report model and engine: objects, pages, the template stream, the
-// bands of a run, the report component, the run-wide state and the
-// function-library registry.
+// bands of a run, the report component, the run-wide state, the
+// function-library registry and prepared pages.
 
 #include "RpBand.h"
 #include "RpBandView.h"
 #include "RpDictionary.h"
+#include "RpEMFPages.h"
 #include "RpFunctions.h"
 #include "RpEngineUtils.h"
 #include "RpLineView.h"

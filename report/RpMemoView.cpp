@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace report {
 
@@ -15,7 +16,12 @@ namespace {
 
 int Round(double value)
 {
-    return static_cast<int>(RoundHalfEven(value));
+    const double r = RoundHalfEven(value);
+    if (!(r > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (!(r < std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(r);
 }
 
 bool IsBreakChar(char32_t c)
