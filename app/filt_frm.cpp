@@ -2,6 +2,7 @@
 
 #include "CriteriaFile.h"
 #include "EventColumns.h"
+#include "HelpContext.h"
 #include "NameList.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -70,6 +71,7 @@ TfrmFilterDesign::TfrmFilterDesign(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Filter"));
+    SetHelpContext(this, kHelpContext);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     QFont tahoma(QStringLiteral("Tahoma"));
