@@ -1,10 +1,12 @@
 #include "logview.h"
 
+#include "Application.h"
 #include "EventItemDelegate.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "filt_frm.h"
 
 #include "platform/MessageBoxTypes.h"
 
@@ -195,9 +197,12 @@ void TfrmLogView::BuildLayout()
     ResetSortImages();
     lvLog_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvLog_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (pmLog_)
-            pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
+        if (!pmLog_)
+            return;
+        pmLogPopup(at);
+        pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
     });
+    connect(lvLog_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmLogView::lvLogColumnClick);
     connect(lvLog_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
                 const QModelIndexList rows = selected.indexes();
@@ -265,9 +270,8 @@ void TfrmLogView::BuildLayout()
 void TfrmLogView::BuildPopupMenu()
 {
     pmLog_ = new QMenu(this);
-    // FIXME(logview): the quick filter fills in this item and its command.
-    QAction* filterBy = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
-    filterBy->setEnabled(false);
+    pmitFilterBy_ = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
+    connect(pmitFilterBy_, &QAction::triggered, this, &TfrmLogView::pmitFilterByClick);
     auto addCommand = [this](TLogCommand command) {
         if (!host_)
             return;
@@ -283,9 +287,53 @@ void TfrmLogView::BuildPopupMenu()
     addCommand(TLogCommand::Refresh);
 }
 
-void TfrmLogView::ResetSortImages()
+TfrmFilterDesign& TfrmLogView::FilterForm()
 {
-    lvLog_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (const TApplication* app = TApplication::Instance())
+        if (TfrmFilterDesign* form = app->FindForm<TfrmFilterDesign>())
+            return *form;
+    if (!ownFilterForm_)
+        ownFilterForm_ = std::make_unique<TfrmFilterDesign>();
+    return *ownFilterForm_;
+}
+
+void TfrmLogView::EnableCommand(TLogCommand command, bool enabled)
+{
+    if (host_)
+        if (QAction* action = host_->LogCommand(command))
+            action->setEnabled(enabled);
+}
+
+int TfrmLogView::SelectedIndex() const
+{
+    const QModelIndexList rows = lvLog_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : model_->IndexOfRow(rows.first().row());
+}
+
+void TfrmLogView::SelectIndex(int index)
+{
+    const int row = model_->RowOfIndex(index);
+    if (row < 0)
+        return;
+    const QModelIndex cell = model_->index(row, 0);
+    lvLog_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvLog_->scrollTo(cell, QAbstractItemView::EnsureVisible);
+}
+
+void TfrmLogView::ShowProgress(const QString& label, int maximum)
+{
+    logSizePanel_->setText({});
+    progressBar_->setRange(0, std::max(maximum, 1));
+    progressBar_->setValue(0);
+    progressBar_->show();
+    loadingLabel_->setText(label);
+    loadingLabel_->show();
+}
+
+void TfrmLogView::HideProgress()
+{
+    progressBar_->hide();
+    loadingLabel_->hide();
 }
 
 bool TfrmLogView::DescriptionVisible() const
@@ -316,12 +364,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     stopRequested_ = false;
     stopButton_->show();
-    logSizePanel_->setText({});
-    progressBar_->setRange(0, 100);
-    progressBar_->setValue(0);
-    progressBar_->show();
-    loadingLabel_->setText(QStringLiteral("Loading events..."));
-    loadingLabel_->show();
+    ShowProgress(QStringLiteral("Loading events..."), 100);
     cbLogs_->setEnabled(false); // before the pump: no other log may start loading
     QCoreApplication::processEvents();
     if (!alive)
@@ -371,8 +414,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     model_->SetCount(static_cast<int>(events_.size()));
     logSizePanel_->setText(QString::asprintf("Showing %d event(s)", model_->Count()));
-    progressBar_->hide();
-    loadingLabel_->hide();
+    HideProgress();
     stopButton_->hide();
     loading_ = false;
     if (!isFile_)
@@ -381,12 +423,10 @@ void TfrmLogView::LoadEvents(const QString& name)
     findDone_ = false;
     canUndoLast_ = false;
     canUndoAll_ = false;
-    if (host_) {
+    if (host_)
         host_->CheckSortOrderItems(true, false);
-        for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
-            if (QAction* action = host_->LogCommand(command))
-                action->setEnabled(false);
-    }
+    for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
+        EnableCommand(command, false);
     ResetSortImages();
     --loopDepth_;
 
