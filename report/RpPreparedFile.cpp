@@ -63,13 +63,17 @@ std::int64_t ReadPageCount(TrpStream& stream)
 }
 
 // The fields that every layout begins a page with; gives the end position.
+// A sheet of more than 290 m is no paper but damage.
 std::uint32_t ReadPageStart(TrpStream& stream, TrpEMFPage& record)
 {
+    constexpr std::int32_t kMaxPaper = 2'900'000;  // tenths of a millimetre
     const auto end = static_cast<std::uint32_t>(stream.ReadInt32());
     record.PaperSize = static_cast<std::int16_t>(stream.ReadUInt16());
     record.Width = stream.ReadInt32();
     record.Height = stream.ReadInt32();
     record.Orientation = stream.ReadByte();
+    if (record.Width < 0 || record.Width > kMaxPaper || record.Height < 0 || record.Height > kMaxPaper)
+        throw EReadError("a page's paper is beyond any paper");
     return end;
 }
 
