@@ -69,7 +69,7 @@ void TrpReport::RunScriptLines(const TrpLines& lines, TrpView* current)
     const CurrentObjectScope scope(current);
     try {
         const CompiledScript* script = Compiled(lines);
-        MakeCurrent();
+        EnsureCurrent();
         EngineGlobals().Interpreter.Run(script->Coded);
     } catch (...) {
         CalculationError(std::current_exception());
