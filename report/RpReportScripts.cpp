@@ -11,18 +11,6 @@ namespace report {
 
 namespace {
 
-// Makes a view the current object while its script runs.
-class CurrentObjectScope {
-public:
-    explicit CurrentObjectScope(TrpView* view) : saved_(RunState().View) { RunState().View = view; }
-    ~CurrentObjectScope() { RunState().View = saved_; }
-    CurrentObjectScope(const CurrentObjectScope&) = delete;
-    CurrentObjectScope& operator=(const CurrentObjectScope&) = delete;
-
-private:
-    TrpView* saved_;
-};
-
 bool Blank(const TrpLines& lines)
 {
     for (const std::string& line : lines)
@@ -54,7 +42,7 @@ void TrpReport::CompileScript(const TrpLines& lines, TrpView* owner)
 {
     if (Blank(lines))
         return;
-    const CurrentObjectScope scope(owner);
+    const TrpCurrentViewScope scope(owner);
     try {
         Compiled(lines);
     } catch (...) {
@@ -66,7 +54,7 @@ void TrpReport::RunScriptLines(const TrpLines& lines, TrpView* current)
 {
     if (Blank(lines) || Terminated)
         return;
-    const CurrentObjectScope scope(current);
+    const TrpCurrentViewScope scope(current);
     try {
         const CompiledScript* script = Compiled(lines);
         EnsureCurrent();

@@ -78,4 +78,16 @@ struct TrpRunState {
 
 TrpRunState& RunState();
 
+// Makes a view the run's current object for as long as the scope lasts.
+class TrpCurrentViewScope {
+public:
+    explicit TrpCurrentViewScope(TrpView* view) : saved_(RunState().View) { RunState().View = view; }
+    ~TrpCurrentViewScope() { RunState().View = saved_; }
+    TrpCurrentViewScope(const TrpCurrentViewScope&) = delete;
+    TrpCurrentViewScope& operator=(const TrpCurrentViewScope&) = delete;
+
+private:
+    TrpView* saved_;
+};
+
 } // namespace report

@@ -3,6 +3,8 @@
 // loops that must end.
 #include "BandFixture.h"
 
+#include "report/RpPictureView.h"
+
 namespace report {
 namespace {
 
@@ -234,6 +236,16 @@ TEST_F(BandEngine, LoopsThatWouldNeverEndAreCalculationErrors)
          [](BandFixture& f) {
              TrpBandView& band = f.AddBand(T::MasterData, 80, 20, "MasterData1", kOnBoth, "Rows");
              band.Script = {"ShowBand('MasterData1')"};
+         }},
+        {"a band that splits but whose picture no page can take",
+         [](BandFixture& f) {
+             f.AddBand(T::MasterData, 80, 2100, "MasterData1", kOnBoth | BandFlag::Breaked, "Rows");
+             auto picture = std::make_unique<TrpPictureView>();
+             picture->Name = "Huge";
+             picture->Top = 80;
+             picture->Width = 100;
+             picture->Height = 2000;
+             f.page->AddObject(std::move(picture));
          }},
         {"a page header that asks for a new page",
          [](BandFixture& f) {

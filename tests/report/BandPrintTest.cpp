@@ -3,6 +3,7 @@
 #include "BandFixture.h"
 
 #include "report/RpLineView.h"
+#include "report/RpPictureView.h"
 
 namespace report {
 namespace {
@@ -40,8 +41,9 @@ TEST_F(BandPrint, AggregatesPerGroupAndPerPageWithNullValuesAndNoRecords)
 
 TEST_F(BandPrint, SubReportsRunSideBySideAndTheBandEndsBelowTheTallest)
 {
-    AddBand(T::MasterData, 80, 30, "MasterData1", kOnBoth, "2");
-    AddText("Master", "master [LINE#]", 20, 80, 150);
+    TrpBandView& master = AddBand(T::MasterData, 80, 30, "MasterData1", kOnBoth, "2");
+    master.Script = {"Seen := [LINE#]"};
+    AddText("Master", "master [Seen]", 20, 80, 150);
     const std::int32_t counts[] = {2, 5, 3};
     for (int i = 0; i < 3; ++i) {
         TrpPage& sub = report->Pages.Add();
@@ -75,6 +77,12 @@ TEST_F(BandPrint, SubReportsRunSideBySideAndTheBandEndsBelowTheTallest)
                           "master 2@20,125", "1.1@220,130", "1.2@220,150", "2.1@370,130", "2.2@370,150",
                           "2.3@370,170", "2.4@370,190", "2.5@370,210", "3.1@520,130", "3.2@520,150",
                           "3.3@520,170"}));
+
+    // A sub-report that goes on on the next page: the band's script still
+    // runs for the next record.
+    report->FindView("SubData2")->FormatString = "60";
+    ASSERT_EQ(Run(), 3u);
+    EXPECT_EQ(Find(1, "Master").Text, "master 2");
 
     // A sub-report of its own page would never end.
     TearDown();
