@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 
 #include "ntlib/NTException.h"
@@ -13,6 +14,7 @@ TApplication::TApplication(int& argc, char** argv)
 {
     setApplicationName(QString::fromLatin1(kApplicationTitle));
     setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    RegisterSystemFonts();
     SetErrorReporter([](const std::string& text, const std::string& caption) {
         UserPrompts().MessageBox(nullptr, QString::fromStdString(text), QString::fromStdString(caption),
                                  MB_OK | MB_ICONERROR);

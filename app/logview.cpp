@@ -1,9 +1,14 @@
 #include "logview.h"
 
+#include "Application.h"
+#include "EventItemDelegate.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "filt_frm.h"
+
+#include "ThemeManager/XPSystemButton.h"
 
 #include "platform/MessageBoxTypes.h"
 
@@ -11,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,7 +27,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
-#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -180,6 +185,7 @@ void TfrmLogView::BuildLayout()
     lvLog_->setWordWrap(false);
     lvLog_->setTabKeyNavigation(false);
     lvLog_->setIconSize(QSize(TLogImageList::kSize, TLogImageList::kSize));
+    lvLog_->setItemDelegate(new TEventItemDelegate(lvLog_));
     lvLog_->setMinimumHeight(kListMinimumHeight);
     lvLog_->verticalHeader()->hide();
     lvLog_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -192,9 +198,12 @@ void TfrmLogView::BuildLayout()
     ResetSortImages();
     lvLog_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvLog_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (pmLog_)
-            pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
+        if (!pmLog_)
+            return;
+        pmLogPopup(at);
+        pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
     });
+    connect(lvLog_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmLogView::lvLogColumnClick);
     connect(lvLog_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
                 const QModelIndexList rows = selected.indexes();
@@ -223,13 +232,21 @@ void TfrmLogView::BuildLayout()
     auto* caption = new QLabel(QStringLiteral("  Event Description"), title);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleRow->addWidget(caption, 1);
-    // FIXME(logview): the themed caption button takes this place once the
-    // visual-style support exists.
-    closeDescrButton_ = new QToolButton(title);
+    // The pane's close button: a caption button in the visual style, else
+    // a plain speed button whose caption "r" is the close cross of the
+    // Marlett font; without that font the style's own close glyph stands in.
+    closeDescrButton_ = new TXPSystemButton(title);
+    closeDescrButton_->SetXPButtonType(xpMDIClose);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
-    closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    closeDescrButton_->setIconSize(QSize(10, 10));
+    QFont marlett(QStringLiteral("Marlett"), 7);
+    if (QFontInfo(marlett).family() == marlett.family()) {
+        closeDescrButton_->setFont(marlett);
+        closeDescrButton_->setText(QStringLiteral("r"));
+    } else {
+        closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        closeDescrButton_->setIconSize(QSize(10, 10));
+    }
     connect(closeDescrButton_, &QToolButton::clicked, this, &TfrmLogView::CloseDescriptionClick);
     titleRow->addWidget(closeDescrButton_, 0, Qt::AlignRight | Qt::AlignVCenter);
     titleColumn->addLayout(titleRow, 1);
@@ -254,9 +271,8 @@ void TfrmLogView::BuildLayout()
 void TfrmLogView::BuildPopupMenu()
 {
     pmLog_ = new QMenu(this);
-    // FIXME(logview): the quick filter fills in this item and its command.
-    QAction* filterBy = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
-    filterBy->setEnabled(false);
+    pmitFilterBy_ = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
+    connect(pmitFilterBy_, &QAction::triggered, this, &TfrmLogView::pmitFilterByClick);
     auto addCommand = [this](TLogCommand command) {
         if (!host_)
             return;
@@ -272,9 +288,53 @@ void TfrmLogView::BuildPopupMenu()
     addCommand(TLogCommand::Refresh);
 }
 
-void TfrmLogView::ResetSortImages()
+TfrmFilterDesign& TfrmLogView::FilterForm()
 {
-    lvLog_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (const TApplication* app = TApplication::Instance())
+        if (TfrmFilterDesign* form = app->FindForm<TfrmFilterDesign>())
+            return *form;
+    if (!ownFilterForm_)
+        ownFilterForm_ = std::make_unique<TfrmFilterDesign>();
+    return *ownFilterForm_;
+}
+
+void TfrmLogView::EnableCommand(TLogCommand command, bool enabled)
+{
+    if (host_)
+        if (QAction* action = host_->LogCommand(command))
+            action->setEnabled(enabled);
+}
+
+int TfrmLogView::SelectedIndex() const
+{
+    const QModelIndexList rows = lvLog_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : model_->IndexOfRow(rows.first().row());
+}
+
+void TfrmLogView::SelectIndex(int index)
+{
+    const int row = model_->RowOfIndex(index);
+    if (row < 0)
+        return;
+    const QModelIndex cell = model_->index(row, 0);
+    lvLog_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvLog_->scrollTo(cell, QAbstractItemView::EnsureVisible);
+}
+
+void TfrmLogView::ShowProgress(const QString& label, int maximum)
+{
+    logSizePanel_->setText({});
+    progressBar_->setRange(0, std::max(maximum, 1));
+    progressBar_->setValue(0);
+    progressBar_->show();
+    loadingLabel_->setText(label);
+    loadingLabel_->show();
+}
+
+void TfrmLogView::HideProgress()
+{
+    progressBar_->hide();
+    loadingLabel_->hide();
 }
 
 bool TfrmLogView::DescriptionVisible() const
@@ -305,12 +365,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     stopRequested_ = false;
     stopButton_->show();
-    logSizePanel_->setText({});
-    progressBar_->setRange(0, 100);
-    progressBar_->setValue(0);
-    progressBar_->show();
-    loadingLabel_->setText(QStringLiteral("Loading events..."));
-    loadingLabel_->show();
+    ShowProgress(QStringLiteral("Loading events..."), 100);
     cbLogs_->setEnabled(false); // before the pump: no other log may start loading
     QCoreApplication::processEvents();
     if (!alive)
@@ -360,8 +415,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     model_->SetCount(static_cast<int>(events_.size()));
     logSizePanel_->setText(QString::asprintf("Showing %d event(s)", model_->Count()));
-    progressBar_->hide();
-    loadingLabel_->hide();
+    HideProgress();
     stopButton_->hide();
     loading_ = false;
     if (!isFile_)
@@ -370,12 +424,10 @@ void TfrmLogView::LoadEvents(const QString& name)
     findDone_ = false;
     canUndoLast_ = false;
     canUndoAll_ = false;
-    if (host_) {
+    if (host_)
         host_->CheckSortOrderItems(true, false);
-        for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
-            if (QAction* action = host_->LogCommand(command))
-                action->setEnabled(false);
-    }
+    for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
+        EnableCommand(command, false);
     ResetSortImages();
     --loopDepth_;
 

@@ -10,6 +10,8 @@
 #include "logview.h"
 #include "sel_comp.h"
 
+#include "ThemeManager/ThemeMgr.h"
+
 #include "ntlib/AdvApi32.h"
 
 #include "platform/Kernel32.h"
@@ -119,6 +121,14 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     reader_.SetActive(false);
     reader_.Loaded();
 
+    // The visual styles for the standard controls of every window.
+    themeManager1_ = new TThemeManager(this);
+    themeManager1_->SetOptions({toAllowNonClientArea, toAllowControls, toAllowWebContent, toSubclassButtons,
+                                toSubclassCheckListbox, toSubclassDBLookup, toSubclassFrame, toSubclassGroupBox,
+                                toSubclassListView, toSubclassTabSheet, toSubclassSpeedButtons, toSubclassSplitter,
+                                toSubclassStatusBar, toSubclassTrackBar, toSubclassWinControl, toResetMouseCapture,
+                                toSetTransparency});
+
     setWindowTitle(Caption());
     SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -150,6 +160,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
         SetCommandEnabled(a, false);
     SetCommandEnabled(actRemoveComputer_, false);
     pmComputersPopup();
+    themeManager1_->Loaded();
 }
 
 TfrmQORVMain::~TfrmQORVMain()
@@ -440,6 +451,7 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitTileVertically_, [this] { mmitTileClick(Qt::Vertical); });
     Bind(mmitTileHorizontally_, [this] { mmitTileClick(Qt::Horizontal); });
     Bind(mmitNext_, [this] { mmitNextClick(); });
+    BindViewCommands();
 }
 
 // ---------------------------------------------------------------------------

@@ -37,6 +37,7 @@ class TfrmCompBrowse;
 class TfrmLogProperties;
 class TfrmLogView;
 class TSelectCompForm;
+class TThemeManager;
 
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
@@ -102,6 +103,7 @@ public:
 
     // --- components
     TNTEventLog& NTEventLog() { return reader_; }
+    TThemeManager* ThemeManager1() const { return themeManager1_; }
     QTreeWidget* tvComputers() const { return tvComputers_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
     QLabel* StatusPanel() const { return statusPanel_; }
@@ -212,6 +214,11 @@ private:
     void BuildClient();
     void BuildPopupMenu();
     void BindHandlers();
+    // The view commands that the active log window carries out
+    // (MainViewCommands.cpp).
+    void BindViewCommands();
+    void mmitNewestFirstClick();
+    void mmitOldestFirstClick();
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);
@@ -278,6 +285,7 @@ private:
     bool expanding_ = false;
     bool askingQuit_ = false;
 
+    TThemeManager* themeManager1_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;

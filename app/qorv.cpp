@@ -3,6 +3,7 @@
 
 #include "Application.h"
 #include "browsent.h"
+#include "filt_frm.h"
 #include "main.h"
 #include "sel_comp.h"
 
@@ -21,10 +22,11 @@ int main(int argc, char** argv)
     ScopedSystemFunctions bound;
     TApplication application(argc, argv);
     // The forms in their order of creation; the main window comes first and
-    // so is the main form.  The filter dialog, the about box and the log
-    // properties dialog follow the browse dialog, in that order.
+    // so is the main form.  The about box and the log properties dialog
+    // follow the filter dialog, in that order.
     application.CreateForm<TfrmQORVMain>();
     application.CreateForm<TSelectCompForm>();
     application.CreateForm<TNTBrowseNetForm>();
+    application.CreateForm<TfrmFilterDesign>();
     return application.Run();
 }

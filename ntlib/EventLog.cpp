@@ -172,6 +172,8 @@ void TNTEventLog::SetActive(bool value)
         activeWhenLoaded_ = value;
         return;
     }
+    sourceFiles_.clear();
+    messageFiles_.Clear();
     if (value) {
         if (!ntlib::Trimmed(backupFileName_).empty())
             OpenBackupLog();
@@ -428,8 +430,9 @@ std::string TNTEventLog::GetDescription(int index)
         return {}; // the log ended before the event: nothing to describe
     std::string text;
     const std::vector<std::string> strings = item->Strings.ToVector();
-    const bool found = FormatEventDescription(item->EventID, item->Source, strings,
-                                              [&] { return GetSourceMessageFiles(item->Source); }, text);
+    const bool found = !item->Source.empty() &&
+                       FormatEventDescription(item->EventID, CachedSourceMessageFiles(item->Source), strings, text,
+                                              &messageFiles_);
     if (!found) {
         text = FormatMissingDescription(item->EventID, item->Source, strings);
         DoDescriptionNotFound(text);
@@ -472,6 +475,14 @@ std::string TNTEventLog::RemoteSystemRoot()
     }
     registry_.CloseKey();
     return root;
+}
+
+const TSourceMessageFiles& TNTEventLog::CachedSourceMessageFiles(const std::string& source)
+{
+    const auto known = sourceFiles_.find(source);
+    if (known != sourceFiles_.end())
+        return known->second;
+    return sourceFiles_.emplace(source, GetSourceMessageFiles(source)).first->second;
 }
 
 TSourceMessageFiles TNTEventLog::GetSourceMessageFiles(const std::string& source)

@@ -66,6 +66,8 @@ public:
     // The message-file values of a source's registry key on this reader's
     // computer, with their paths made usable from here.
     TSourceMessageFiles GetSourceMessageFiles(const std::string& source);
+    // The same, read once per source while the log is open.
+    const TSourceMessageFiles& CachedSourceMessageFiles(const std::string& source);
     void Backup();
     void Clear();
     void GetLogNames(std::vector<std::string>& names);
@@ -140,6 +142,10 @@ private:
     TEventCache cache_;
     TBrowseRegistry registry_;
     TCategoryCache categoryCache_;
+    // What descriptions read, kept from opening the log to closing it: a
+    // changed registry or message file is seen at the next opening.
+    std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
+    TMessageFileCache messageFiles_;
     std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
     std::int32_t cachedCount_ = -1;
     std::int32_t cachedOldest_ = -1;

@@ -59,6 +59,18 @@ QImage Masked(QImage image, QRgb key)
     return image;
 }
 
+// A one-pixel frame: one colour on the top and left edges, another on the
+// bottom and right ones.
+void DrawEdges(QPainter& painter, int width, int height, const QColor& topLeft, const QColor& bottomRight)
+{
+    painter.setPen(topLeft);
+    painter.drawLine(0, 0, width - 1, 0);
+    painter.drawLine(0, 0, 0, height - 1);
+    painter.setPen(bottomRight);
+    painter.drawLine(0, height - 1, width - 1, height - 1);
+    painter.drawLine(width - 1, 0, width - 1, height - 1);
+}
+
 int Div(int a, int b)
 {
     return a / b;  // C++ division truncates toward zero, as the layout wants
@@ -636,12 +648,8 @@ void TrpSpeedButton::PaintButton(QPainter& painter)
         // A raised face with a one-pixel bevel, pressed when down.
         const bool pressed = state_ == TrpButtonState::Down || state_ == TrpButtonState::Exclusive;
         painter.fillRect(whole, ButtonColors::Face());
-        painter.setPen(pressed ? ButtonColors::Shadow() : ButtonColors::Highlight());
-        painter.drawLine(0, 0, width() - 1, 0);
-        painter.drawLine(0, 0, 0, height() - 1);
-        painter.setPen(pressed ? ButtonColors::Highlight() : QColor(Qt::black));
-        painter.drawLine(0, height() - 1, width() - 1, height() - 1);
-        painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+        DrawEdges(painter, width(), height(), pressed ? ButtonColors::Shadow() : ButtonColors::Highlight(),
+                  pressed ? ButtonColors::Highlight() : QColor(Qt::black));
         content = whole.adjusted(1, 1, -1, -1);
         if (pressed)
             content.translate(1, 1);
@@ -676,14 +684,8 @@ void TrpSpeedButton::PaintButton(QPainter& painter)
 
     if (flat_ && isEnabled() && (mouseInControl_ || saved == TrpButtonState::Exclusive)) {
         const bool sunken = saved == TrpButtonState::Down || saved == TrpButtonState::Exclusive;
-        const QColor topLeft = sunken ? ButtonColors::Shadow() : ButtonColors::Highlight();
-        const QColor bottomRight = sunken ? ButtonColors::Highlight() : ButtonColors::Shadow();
-        painter.setPen(topLeft);
-        painter.drawLine(0, 0, width() - 1, 0);
-        painter.drawLine(0, 0, 0, height() - 1);
-        painter.setPen(bottomRight);
-        painter.drawLine(0, height() - 1, width() - 1, height() - 1);
-        painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+        DrawEdges(painter, width(), height(), sunken ? ButtonColors::Shadow() : ButtonColors::Highlight(),
+                  sunken ? ButtonColors::Highlight() : ButtonColors::Shadow());
     }
     state_ = saved;
 }

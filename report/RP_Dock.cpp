@@ -100,6 +100,15 @@ void PaintSeparator(QWidget& widget, bool bevel, TrpAlign align)
     }
 }
 
+// A toolbar control moved under a panel of a toolbar takes that toolbar's
+// direction.
+void FollowToolbar(const QEvent* event, const QWidget& control, TrpAlign& align)
+{
+    const QWidget* parent = control.parentWidget();
+    if (event->type() == QEvent::ParentChange && parent != nullptr && parent->parentWidget() != nullptr)
+        align = ToolbarAlign(parent);
+}
+
 } // namespace
 
 TrpAlign ToolbarAlign(const QWidget* newParent)
@@ -120,9 +129,7 @@ TrpTBButton::TrpTBButton(QWidget* parent) : TrpSpeedButton(parent)
 
 bool TrpTBButton::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentChange && parentWidget() != nullptr &&
-        parentWidget()->parentWidget() != nullptr)
-        Align = ToolbarAlign(parentWidget());
+    FollowToolbar(event, *this, Align);
     return TrpSpeedButton::event(event);
 }
 
@@ -146,9 +153,7 @@ void TrpTBSeparator::paintEvent(QPaintEvent*)
 
 bool TrpTBSeparator::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentChange && parentWidget() != nullptr &&
-        parentWidget()->parentWidget() != nullptr)
-        Align = ToolbarAlign(parentWidget());
+    FollowToolbar(event, *this, Align);
     return QWidget::event(event);
 }
 

@@ -7,5 +7,7 @@ namespace report {
 
 // The engine text with that number, for a dialog.
 QString FormText(int id);
+// The same, or the layout's own text where the engine has none.
+QString FormText(int id, const QString& layoutText);
 
 } // namespace report

@@ -1,6 +1,7 @@
 // qv_main_window_shot: starts the main window on a real display (the test
 // runs it under Xvfb), opens the Application log of the local computer,
-// selects its newest event and saves a picture of the whole window.
+// selects its newest event, saves a picture of the whole window and quits
+// through File > Quit; its exit code is the program's.
 //
 //   qv_main_window_shot OUTPUT.png
 //
@@ -19,14 +20,17 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -100,6 +104,8 @@ int main(int argc, char** argv)
     window->lvLog()->selectRow(0);
     window->lvLog()->setFocus();
     QTest::qWait(300);
+    // The look the platform set, for the test to check.
+    std::fprintf(stderr, "look: %s\n", qPrintable(QApplication::style()->name()));
 
     const QPixmap shot = main->grab();
     const QImage image = shot.toImage();
@@ -116,5 +122,13 @@ int main(int argc, char** argv)
                 qPrintable(window->windowTitle()), window->Model().rowCount());
     if (prompts.shown > 0)
         return fail("the program showed a message box");
-    return 0;
+
+    // Then File > Quit, answered Yes, as a user ends the program: the
+    // event loop ends, and so does the program, with 0.
+    QTimer::singleShot(0, main->mmitQuit(), &QAction::trigger);
+    const int code = application.exec();
+    if (main->isVisible())
+        return fail("File > Quit left the main window open");
+    std::fprintf(stderr, "File > Quit: the event loop ended with %d\n", code);
+    return code;
 }

@@ -1,8 +1,9 @@
-// The print dialog over the printer model, and the report password
-// dialog.
+// The print dialog over the printer model, the report password dialog and
+// the display-format dialog.
 
 #include "report/RP_Ctrls.h"
 #include "report/RP_PrDlg.h"
+#include "report/RpFmtForm.h"
 #include "report/RpPasswForm.h"
 
 #include "report/Exceptions.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -199,4 +201,96 @@ TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
     });
     EXPECT_EQ(form.exec(), QDialog::Accepted);
     EXPECT_EQ(form.Password(), "s3cret");
+}
+
+namespace {
+
+std::int32_t Word(int category, int type, int decimals, char separator)
+{
+    return (category << 24) | (type << 16) | (decimals << 8) | static_cast<unsigned char>(separator);
+}
+
+} // namespace
+
+TEST(FormatDialog, ShowsTheWord)
+{
+    TrpFmtForm form;
+    EXPECT_EQ(form.windowTitle(), "Variable formatting");
+    EXPECT_EQ(form.Label2->text(), "Frac delimiter");
+    form.Format = Word(1, 1, 2, ',');
+    form.FormActivate();
+    ASSERT_EQ(form.CatLB->count(), 5);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Number");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "1234,50");
+    EXPECT_EQ(form.DecEdit->text(), "2");
+    EXPECT_EQ(form.SplEdit->text(), ",");
+    EXPECT_TRUE(form.DecEdit->isEnabled());
+    EXPECT_FALSE(form.FormatEdit->isEnabled());
+
+    form.CatLB->setCurrentRow(0);
+    form.CatLBClick();
+    ASSERT_EQ(form.TypeLB->count(), 1) << "the absent texts are left out";
+    EXPECT_EQ(form.TypeLB->item(0)->text(), "[None]");
+}
+
+TEST(FormatDialog, DateEmptiesTheDecimalsAndCustomTakesTheFormat)
+{
+    TrpFmtForm form;
+    form.Format = Word(1, 1, 2, '.');
+    form.FormatStr = "dd/mm/yyyy";
+    form.FormActivate();
+    form.CatLB->setCurrentRow(2);
+    form.CatLBClick();
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "11.15.98");
+    EXPECT_FALSE(form.DecEdit->isEnabled());
+    EXPECT_TRUE(form.DecEdit->text().isEmpty());
+    EXPECT_TRUE(form.SplEdit->text().isEmpty());
+    form.TypeLB->setCurrentRow(4);
+    form.TypeLBClick();
+    EXPECT_TRUE(form.FormatEdit->isEnabled());
+    EXPECT_EQ(form.FormatEdit->text(), "dd/mm/yyyy");
+
+    form.FormatEdit->setText("yyyy-mm-dd");
+    form.Button1->click();
+    EXPECT_EQ(form.Format, Word(2, 4, 0, ','));
+    EXPECT_EQ(form.FormatStr, "yyyy-mm-dd");
+}
+
+TEST(FormatDialog, OkEncodesAndCancelLeavesTheWord)
+{
+    {
+        TrpFmtForm form;
+        form.Format = Word(4, 3, 0, ',');
+        form.FormatStr = "kept";
+        form.FormActivate();
+        form.CatLB->setCurrentRow(1);
+        form.CatLBClick();
+        form.TypeLB->setCurrentRow(3);
+        form.TypeLBClick();
+        form.DecEdit->setText("3");
+        form.SplEdit->setText(".");
+        form.Button2->click();
+        EXPECT_EQ(form.Format, Word(4, 3, 0, ','));
+        EXPECT_EQ(form.FormatStr, "kept");
+    }
+    {
+        TrpFmtForm form;
+        form.Format = Word(1, 0, 0, '.');
+        form.FormatStr = "kept";
+        form.FormActivate();
+        form.TypeLB->setCurrentRow(3);
+        form.TypeLBClick();
+        form.DecEdit->setText("3");
+        form.SplEdit->clear();
+        form.Button1->click();
+        EXPECT_EQ(form.Format, Word(1, 3, 3, ',')) << "an empty separator is a comma";
+        EXPECT_EQ(form.FormatStr, "kept") << "the format text changes only with a custom type";
+    }
+    {
+        TrpFmtForm form;
+        form.Format = Word(1, 0, 0, '.');
+        form.FormActivate();
+        form.DecEdit->setText("300");
+        EXPECT_FALSE(form.DecEdit->hasAcceptableInput()) << "decimal digits fit one byte";
+    }
 }
