@@ -86,6 +86,13 @@ void TrpReport::ReportProgress(int n)
         QCoreApplication::processEvents();
 }
 
+bool TrpReport::RunWithProgress(int phaseText, const std::function<void()>& step)
+{
+    (void)phaseText;
+    step();
+    return !Terminated;
+}
+
 // ---- preparation ------------------------------------------------------------------
 
 void TrpReport::SelectTemplatePrinter()
