@@ -344,10 +344,10 @@ void TrpEMFPages::PaintPage(std::size_t index, QPainter& painter, const QRect& r
     }
 }
 
-bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, TrpCursor& cursor, bool click)
+bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, Qt::CursorShape& cursor, bool click)
 {
     link.clear();
-    cursor = kDefaultCursor;
+    cursor = Qt::ArrowCursor;
     if (index >= pages_.size())
         return false;
     TrpEMFPage& record = *pages_[index];
@@ -384,7 +384,7 @@ bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, Tr
     if (!IsLinkObject(view))
         return answered;
     if (!click) {
-        cursor = kHandPointCursor;
+        cursor = Qt::PointingHandCursor;
         link = view.Tag;
     } else if (view.Tag.find('@') != std::string::npos) {
         link = view.Tag;  // a page of this report
