@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -310,6 +311,7 @@ void TrpPreviewForm::ReturnPages()
 void TrpPreviewForm::ReportGone()
 {
     // The pages serve their report: without it they cannot be drawn.
+    stopSearch_ = true;
     Pages.reset();
     markPage_ = -1;
     close();
@@ -444,7 +446,7 @@ void TrpPreviewForm::ApplyZoom(bool reset)
 
 void TrpPreviewForm::N3Click(QAction* item)
 {
-    if (!HasPages())
+    if (Busy() || !HasPages())
         return;
     XOffset = 0;
     const int tag = item->data().toInt();
@@ -612,6 +614,12 @@ bool TrpPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (!HasPages())
         return false;
+    if (searching_) {
+        // Esc stops the search; nothing else runs meanwhile.
+        if (key == Qt::Key_Escape)
+            stopSearch_ = true;
+        return true;
+    }
     const bool ctrl = modifiers & Qt::ControlModifier;
     switch (key) {
     case Qt::Key_Up:
@@ -708,7 +716,7 @@ bool TrpPreviewForm::event(QEvent* event)
 
 void TrpPreviewForm::FindBtnClick()
 {
-    if (Report == nullptr)
+    if (Busy() || Report == nullptr)
         return;
     TrpPreviewSearchForm dialog(this);
     if (!ExecSearchDialog(dialog))
@@ -730,11 +738,40 @@ void TrpPreviewForm::FindNext()
 
 bool TrpPreviewForm::FindTextInPages()
 {
-    if (!HasPages())
+    if (!HasPages() || searching_)
         return false;
     PaintEnabled = false;
     markPage_ = -1;
+    searching_ = true;
+    stopSearch_ = false;
+    bool busyCursor = false;
+    QElapsedTimer clock;
+    clock.start();
+    const QString pageText = FormText(kPageText, "Page");
+    const std::size_t count = Pages->Count();
+    Search.OnPage = [&](int page) {
+        if (clock.elapsed() < SearchStepMs)
+            return !stopSearch_;
+        clock.restart();
+        if (!busyCursor) {
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+            busyCursor = true;
+        }
+        Label2->setText(QStringLiteral("%1 %2/%3...").arg(pageText).arg(page + 1).arg(count));
+        QCoreApplication::processEvents();
+        return !stopSearch_;
+    };
     const bool found = Search.Search(*Pages);
+    Search.OnPage = nullptr;
+    searching_ = false;
+    if (busyCursor) {
+        QApplication::restoreOverrideCursor();
+        Label2->clear();
+    }
+    if (Pages == nullptr) {  // the report went while the search ran
+        PaintEnabled = true;
+        return false;
+    }
     if (found) {
         const int page = Search.FindPage + 1;
         CurrentPage = page;
@@ -751,6 +788,13 @@ bool TrpPreviewForm::FindTextInPages()
     }
     PaintEnabled = true;
     PBox->update();
+    if (closeAfterSearch_) {
+        closeAfterSearch_ = false;
+        if (isModal())
+            done(1);
+        else
+            close();
+    }
     return found;
 }
 
@@ -771,7 +815,7 @@ QRect TrpPreviewForm::FoundMark() const
 
 void TrpPreviewForm::LoadBtnClick()
 {
-    if (!HasPages() || Report == nullptr)
+    if (Busy() || !HasPages() || Report == nullptr)
         return;
     const QString fileName = OpenDialog(FormText(kReportFileText, "Report file") + " (*.rpp)|*.rpp");
     if (fileName.isEmpty())
@@ -801,7 +845,7 @@ void TrpPreviewForm::LoadBtnClick()
 
 void TrpPreviewForm::SaveBtnClick()
 {
-    if (!HasPages() || Report == nullptr)
+    if (Busy() || !HasPages() || Report == nullptr)
         return;
     const QString filter = FormText(kReportFileText, "Report file") + " (*.rpp)|*.rpp";
     int filterIndex = 1;
@@ -823,13 +867,13 @@ void TrpPreviewForm::SaveBtnClick()
 
 void TrpPreviewForm::PrintBtnClick()
 {
-    if (!HasPages() || Report == nullptr || !PrintersPresent())
+    if (Busy() || !HasPages() || Report == nullptr || !PrintersPresent())
         return;
 }
 
 void TrpPreviewForm::PageSetupBtnClick()
 {
-    if (!HasPages() || Report == nullptr)
+    if (Busy() || !HasPages() || Report == nullptr)
         return;
 }
 
@@ -879,6 +923,11 @@ void TrpPreviewForm::ExitBtnClick()
 {
     if (Report == nullptr)
         return;
+    if (searching_) {
+        stopSearch_ = true;
+        closeAfterSearch_ = true;
+        return;
+    }
     if (isModal())
         done(1);
     else
@@ -921,6 +970,13 @@ void TrpPreviewForm::showEvent(QShowEvent* event)
 
 void TrpPreviewForm::closeEvent(QCloseEvent* event)
 {
+    if (searching_) {
+        // The search ends first, then the window closes.
+        stopSearch_ = true;
+        closeAfterSearch_ = true;
+        event->ignore();
+        return;
+    }
     LeaveHelpMode();
     try {
         SaveFormPlacement(*this, kClassName);

@@ -99,7 +99,12 @@ public:
     void FormResize();
     void UpdatePageLabel();
     void ScrollToCurrentPage();
+    // Searches on from the search's page and run: a hit becomes the
+    // current page, scrolled into view and marked.  A long search shows
+    // its page and lets the window's messages through every
+    // SearchStepMs; Esc stops it.
     bool FindTextInPages();
+    bool Searching() const { return searching_; }
     // Find Next (F3): goes on after the last hit.
     void FindNext();
     // One key of the window; true when handled (the key is used up).
@@ -135,6 +140,7 @@ public:
     TrpZoomMode ZoomMode = zmFixed;
     bool PaintEnabled = true;
     TrpPreviewSearch Search;
+    int SearchStepMs = 100;
     QString SavedHelpFile;
     bool HelpMode = false;
     // Called with the window whenever the page label is updated.
@@ -233,6 +239,12 @@ private:
     void ReportGone();
     void LeaveHelpMode();
 
+    // Commands wait while a search lets messages through.
+    bool Busy() const { return searching_; }
+
+    bool searching_ = false;
+    bool stopSearch_ = false;
+    bool closeAfterSearch_ = false;
     bool placementRestored_ = false;
     bool pagesFromFile_ = false;
     int wheelRemainder_ = 0;

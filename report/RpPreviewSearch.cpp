@@ -45,13 +45,19 @@ std::vector<TrpTextRun> TrpPreviewSearch::PageText(TrpEMFPages& pages, std::size
 bool TrpPreviewSearch::Search(TrpEMFPages& pages)
 {
     Found = false;
+    Stopped = false;
     if (FindPage < 0) {
         FindPage = 0;
         FindRecord = 0;
     }
     if (FindText.isEmpty())
         return false;
+    const int first = FindPage;
     for (; std::size_t(FindPage) < pages.Count(); ++FindPage) {
+        if (FindPage != first && OnPage && !OnPage(FindPage)) {
+            Stopped = true;
+            return false;
+        }
         const std::vector<TrpTextRun> runs = PageText(pages, std::size_t(FindPage));
         for (std::size_t i = std::size_t(std::max(FindRecord, 0)); i < runs.size(); ++i) {
             const QString& text = runs[i].Text;

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace report {
@@ -34,6 +35,12 @@ public:
     // The next search starts at the current page (1-based), after the
     // last hit when that hit is on it.
     void FromCurrentPage(int currentPage);
+
+    // Asked before each page after the first of a search, with that page's
+    // index: false stops the search there (FindPage is that page, and
+    // Stopped is set).
+    std::function<bool(int page)> OnPage;
+    bool Stopped = false;
 
     // Searches on from FindPage and FindRecord.  On a hit: true, FindPage
     // is the hit's page, FoundRect the hit and FindRecord the run after it.

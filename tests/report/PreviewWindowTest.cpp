@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,38 @@ TEST_F(PreviewWindow, FindWithF3Continuing)
     p.ExecSearchDialog = [](TrpPreviewSearchForm&) { return false; };
     QTest::keyClick(p.PBox, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(p.Search.FindText, "APPLE");
+}
+
+TEST_F(PreviewWindow, ALongSearchShowsItsPageAndStopsOnEsc)
+{
+    for (int i = 0; i < 4; ++i)
+        AddPage(600, 800, {"plain"});
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    p.SearchStepMs = -1;  // let messages through before every page
+    QString shown;
+    p.Search.SetText("nowhere", false);
+    p.Search.FromFirstPage();
+    p.Search.FindPage = 0;
+    QTimer::singleShot(0, &p, [&] {
+        shown = p.Label2->text();
+        QTest::keyClick(p.PBox, Qt::Key_F3);  // no search within the search
+        QTest::keyClick(p.PBox, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(p.FindTextInPages());
+    EXPECT_EQ(shown, "Page 2/4...");
+    EXPECT_TRUE(p.Search.Stopped);
+    EXPECT_EQ(p.Search.FindPage, 1) << "stopped before the second page";
+    EXPECT_TRUE(p.isVisible()) << "Esc stopped the search, not the window";
+    EXPECT_TRUE(p.Label2->text().isEmpty());
+    EXPECT_FALSE(p.Searching());
+
+    // Closing the window while a search runs stops it, then closes.
+    QPointer<TrpPreviewForm> guard(&p);
+    QTimer::singleShot(0, &p, [&] { p.close(); });
+    p.Search.FromFirstPage();
+    EXPECT_FALSE(p.FindTextInPages());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(guard, nullptr);
 }
 
 TEST_F(PreviewWindow, SaveAndOpenWithTheKeysAlthoughTheirButtonsAreHidden)
