@@ -18,9 +18,17 @@ DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::stri
 // into `text`; false when the file cannot be opened or holds fewer bytes.
 bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
 
+// The file a path names once every symbolic link on its last component is
+// followed (relative links from the link's own folder); the path itself
+// when it is no link.  A chain longer than 40 links is ELOOP, as the system
+// counts.  Writers replace this file, so a link stays a link and its target
+// gets the new contents.
+bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
+
 // Writes a file through a temporary file beside it and a rename, so a crash
-// never leaves half a file.  Without replaceExisting an existing file is
-// ERROR_ALREADY_EXISTS and stays as it was.
+// never leaves half a file; a symbolic link is written through to its
+// target.  Without replaceExisting an existing file is ERROR_ALREADY_EXISTS
+// and stays as it was.
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why);
 
@@ -35,9 +43,15 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     DWORD openForWriting(const std::string& path);
+    // Opens a regular file for reading and gives its size; why says what
+    // is wrong when it fails.
+    DWORD openForReading(const std::string& path, std::uint64_t& size, std::string& why);
     bool isOpen() const { return fd_ >= 0; }
     void close();
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
+    // Reads up to `size` bytes at offset; `done` is fewer only at the end of
+    // the file.
+    DWORD readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const;
     DWORD resize(std::uint64_t size);
 
 private:

@@ -17,15 +17,6 @@ namespace report {
 
 namespace {
 
-int Round(double value)
-{
-    const double r = RoundHalfEven(value);
-    if (!(r > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (!(r < std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
 
 // The object's rectangle on the device: left, top, right and bottom, each
 // rounded on its own.
@@ -37,8 +28,8 @@ DeviceRect Place(const TrpView& view, double scaleX, double scaleY, double offse
 {
     const double x = view.Left;
     const double y = view.Top;
-    return {Round(x * scaleX + offsetX), Round(y * scaleY + offsetY), Round((x + view.Width) * scaleX + offsetX),
-            Round((y + view.Height) * scaleY + offsetY)};
+    return {RoundToInt(x * scaleX + offsetX), RoundToInt(y * scaleY + offsetY), RoundToInt((x + view.Width) * scaleX + offsetX),
+            RoundToInt((y + view.Height) * scaleY + offsetY)};
 }
 
 // Limits of what a page can hold.  Objects come from files, and drawing

@@ -164,6 +164,9 @@ private:
     // stream is damaged (the objects read before stay).
     bool ReadObjects(TrpStream& content, TrpPage& page, bool measure);
     TrpPageInfo PageInfoFor(const TrpEMFPage& record);
+    // Appends a page read from a file once its objects read whole; raises
+    // otherwise.
+    void KeepReadPage(std::unique_ptr<TrpEMFPage> record);
     // Raise on damage; declared is the page count once it is read.
     void ReadCurrentLayout(TrpStream& stream, int version, std::int64_t& declared);
     void ReadOldLayout(TrpStream& stream, std::int64_t& declared);

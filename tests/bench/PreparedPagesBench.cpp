@@ -7,6 +7,7 @@
 // The pages are laid out as the stored template prints them (see
 // EventListPages.h), on A4 on the virtual printer.
 
+#include "BenchMemory.h"
 #include "EventListPages.h"
 #include "OffscreenQt.h"
 
@@ -18,30 +19,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 using namespace report;
 
 constexpr int kEvents = 100'000;
-double currentRssMiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Emission during a run: no expression in these texts, so none is asked for.
 struct RunHost : TrpViewHost {
