@@ -865,6 +865,8 @@ void TrpPreviewForm::SaveBtnClick()
 
 // ---- print and page set-up ----------------------------------------------------
 
+// FIXME(preview): printing and the page set-up's rebuild call the report
+// run, which is not on main yet; until then both do nothing.
 void TrpPreviewForm::PrintBtnClick()
 {
     if (Busy() || !HasPages() || Report == nullptr || !PrintersPresent())
