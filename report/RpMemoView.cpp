@@ -308,16 +308,29 @@ void TrpMemoView::DrawLines(QPainter& painter)
         return;
     }
     painter.save();
-    painter.setClipRect(clip);
-    QFont font = MakeQFont(Font, pixelHeight);
+    QFont font = painter.device() != nullptr ? MakeQFont(Font, pixelHeight, *painter.device()) : MakeQFont(Font, pixelHeight);
     if (charExtra != 0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
+    const int ascent = FontAscent(Font, pixelHeight);
+    const int lineHeight = FontHeight(Font, pixelHeight);
+    // Lines that lie inside the clip rectangle need no clipping: printers
+    // and PDF files then get plain text, not a clip path for every object.
+    const bool plain = !IsVertical() && std::all_of(plan.begin(), plan.end(), [&](const TrpDrawnLine& line) {
+        return line.JustifyExtra == 0 && line.X >= clip.left() && line.Y >= clip.top() &&
+               line.X + measurer->TextWidth(line.Text) <= clip.right() + 1 &&
+               line.Y + lineHeight <= clip.bottom() + 1;
+    });
+    if (!plain)
+        painter.setClipRect(clip);
     painter.setFont(font);
     painter.setPen(ColorFromValue(static_cast<std::uint32_t>(Font.Color)));
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setLayoutDirection((Flags & MemoFlag::RTLReading) ? Qt::RightToLeft : Qt::LeftToRight);
-    const int ascent = QFontMetrics(font).ascent();
     for (const auto& line : plan) {
+        if (plain) {
+            painter.drawText(QPoint(line.X, line.Y + ascent), ToQString(line.Text, Font.Charset));
+            continue;
+        }
         painter.save();
         painter.translate(line.X, line.Y);
         if (IsVertical())

@@ -33,6 +33,8 @@ class QPrinter;
 namespace report {
 
 class TrpBand;
+class TrpPreview;
+class TrpPreviewForm;
 class TrpPrintForm;
 
 enum TrpPreviewZoom : std::uint8_t { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
@@ -72,6 +74,8 @@ public:
     bool MDIPreview = false;
     bool ModalPreview = true;
     bool ModifyPrepared = true;
+    // A preview panel to show the report in, instead of a window.
+    QPointer<TrpPreview> Preview;
     std::uint8_t PreviewButtons = 0x7F;
     bool PrintIfEmpty = true;
     TrpReportType ReportType = rtSimple;
@@ -189,6 +193,15 @@ public:
     // default printer is kept.
     void SelectTemplatePrinter();
 
+    // ---- preview (RpReportPreview.cpp) ----
+    // Prepares the report, then shows its pages (whatever the preparation
+    // gave: no pages, no window).
+    void PreviewReport();
+    // Shows the prepared pages in the embedded Preview, or else in a
+    // preview window of their own (modal when ModalPreview).  Nothing
+    // without pages.
+    void OpenPreview();
+
     // ---- printing (RpReportPrint.cpp) and export (RpReportExport.cpp) ----
     // The print dialog, then the prepared pages printed with its choices;
     // nothing without a system printer.  False when nothing was printed
@@ -277,7 +290,10 @@ private:
     // "Preparing report", its label the phase's text and the page number;
     // directly when the report shows no progress window (OnProgress
     // assigned, ShowProgress off).  False when the window ended with Cancel.
-    bool RunWithProgress(int phaseText, const std::function<void()>& step);
+    bool RunWithProgress(int phaseText, bool numbered, const std::function<void()>& step);
+    // Long work shows the engine's progress window: no OnProgress, and
+    // ShowProgress on, in a program with windows.
+    bool ShowsProgress() const;
 
     bool RunPasses();
     void PassStep();
@@ -285,6 +301,8 @@ private:
 
     TrpComponentFieldLookup lookup_{nullptr};
     std::unique_ptr<PreparedOwner> preparedOwner_;
+    // A preview window that is not modal, while it is open.
+    QPointer<QObject> previewWindow_;
 
     struct CompiledScript {
         TrpLines Source;

@@ -43,7 +43,7 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
 
     std::exception_ptr failure;
     filter.OnBeginDoc();
-    RunWithProgress(kProcessingPageText, [&] {
+    RunWithProgress(kProcessingPageText, false, [&] {
         try {
             for (std::size_t i = 0; i < EMFPages->Count() && !Terminated; ++i) {
                 filter.OnBeginPage();

@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -113,7 +114,7 @@ void TrpReport::PrintPrepared(const std::string& pageRange, int copies, bool col
     Terminated = false;
     PrintParams = {pageRange, copies, collate, printMode};
     std::exception_ptr failure;
-    RunWithProgress(kPrintingPageText, [&] {
+    RunWithProgress(kPrintingPageText, false, [&] {
         try {
             PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);
         } catch (...) {
@@ -129,7 +130,9 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
     const TrpPageRange range = TrpPageRange::Parse(pageRange);
     if (copies <= 0)
         copies = 1;
-    if (EMFPages->Count() == 0)
+    const TrpPrintMode mode = static_cast<TrpPrintMode>(std::clamp(printMode, 0, 2));
+    // A range that admits no page prints nothing: no empty job is begun.
+    if (range.CountAdmitted(static_cast<std::int64_t>(EMFPages->Count()), mode) == 0)
         return;
     TrpPrinter& model = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
     QPrinter* device = PrintDevice;
@@ -170,7 +173,6 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
         }
     } jobEnd{painter, *device};
 
-    const TrpPrintMode mode = static_cast<TrpPrintMode>(std::clamp(printMode, 0, 2));
     bool firstPage = true;
     const auto print = [&](std::size_t index) {
         if (!range.Admits(static_cast<std::int64_t>(index) + 1, mode))
@@ -238,7 +240,11 @@ bool TrpReport::SelectPrinter(int oldIndex, int newIndex)
         }
     };
     try {
+        // A printer that cannot be selected gives way to the virtual one:
+        // that is a refusal too.
         printer.SelectByIndex(newIndex);
+        if (printer.PrinterIndex() != newIndex)
+            throw Exception("printer " + std::to_string(newIndex) + " cannot be selected");
         PrinterName = printer.PrinterName();
         layOut();
         return true;

@@ -9,7 +9,10 @@
 #include "RpPage.h"
 #include "RpRunState.h"
 
-#include <QCoreApplication>
+#include "RpProgressForm.h"
+
+#include <QApplication>
+#include <QLabel>
 
 #include <cmath>
 
@@ -82,15 +85,57 @@ void TrpReport::ReportProgress(int n)
         OnProgress(n);
         return;
     }
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents();
+    if (!ShowProgress)
+        return;
+    if (ShowsProgress()) {
+        TrpProgressForm& form = EngineProgressForm();
+        QString label = form.FirstCaption + QStringLiteral("  ") + QString::number(n);
+        if ((FinalPass && SavedDoublePass) || ExportFilter != nullptr)
+            label += QStringLiteral(" ") + QString::fromStdString(LoadEngineString(kFromText)) + QStringLiteral(" ") +
+                     QString::number(RunState().TotalPages);
+        form.Label1->setText(label);
+    }
+    // Lets the window's Cancel through.
+    QCoreApplication::processEvents();
 }
 
-bool TrpReport::RunWithProgress(int phaseText, const std::function<void()>& step)
+bool TrpReport::ShowsProgress() const
 {
-    (void)phaseText;
-    step();
-    return !Terminated;
+    return !OnProgress && ShowProgress && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+bool TrpReport::RunWithProgress(int phaseText, bool numbered, const std::function<void()>& step)
+{
+    if (!ShowsProgress()) {
+        step();
+        return true;
+    }
+    TrpProgressForm& form = EngineProgressForm();
+    form.FirstCaption = QString::fromStdString(LoadEngineString(phaseText));
+    form.Label1->setText(numbered ? form.FirstCaption + QStringLiteral("  1") : form.FirstCaption);
+    if (form.Running()) {
+        // A second pass runs inside the window of the first.
+        step();
+        return true;
+    }
+    const std::string preparing = LoadEngineString(kPreparingReportText);
+    form.setWindowTitle(QString::fromStdString(Title.empty() ? preparing : Title + " - " + preparing));
+    // The step runs inside the window's modal loop: nothing may leave it
+    // by an exception.
+    std::exception_ptr failure;
+    form.OnBeforeModal = [&](TrpProgressForm& window) {
+        try {
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        window.SetModalResult(Terminated || failure ? TrpProgressForm::kCancel : TrpProgressForm::kOk);
+    };
+    const int result = form.RunModal(*this);
+    form.OnBeforeModal = nullptr;
+    if (failure)
+        std::rethrow_exception(failure);
+    return result == TrpProgressForm::kOk;
 }
 
 // ---- preparation ------------------------------------------------------------------
@@ -171,13 +216,20 @@ bool TrpReport::RunPasses()
     state.PageNo = 0;
     EMFPages->Clear();
     if (DoublePassReport != 0) {
+        // The first of two passes; the second starts from its end.
         FinalPass = false;
-        PassStep();
-        return true;
+        return RunWithProgress(kFirstPassText, true, [this] { PassStep(); });
     }
-    DoublePassReport = SavedDoublePass ? -1 : 0;
-    PassStep();
-    return true;
+    if (SavedDoublePass) {
+        DoublePassReport = -1;
+        if (!ShowsProgress()) {
+            PassStep();
+            return true;
+        }
+    } else if (ShowsProgress()) {
+        state.TotalPages = 0;
+    }
+    return RunWithProgress(kProcessingPageText, true, [this] { PassStep(); });
 }
 
 void TrpReport::PassStep()
