@@ -243,6 +243,10 @@ public:
     void ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
                     TrpView& view) override;
 
+    // A composite report keeps its members' templates around a run.
+    virtual void BeginDocument() {}
+    virtual void EndDocument() {}
+
     // ---- scripts (RpReportScripts.cpp) ----
     // Compiles a script once for the run; a script that does not compile
     // is the run's calculation error.
@@ -310,6 +314,28 @@ private:
     };
     const CompiledScript* Compiled(const TrpLines& lines);
     std::unordered_map<const TrpLines*, CompiledScript> scripts_;
+};
+
+// A report that runs other reports one after another into its own prepared
+// pages, for each record of its Dataset (or once); page numbers run on
+// across the members, and a member whose first page prints to the
+// previous page continues on the last page of the one before it (when the
+// paper is the same).
+class TrpCompositeReport : public TrpReport {
+public:
+    using TrpReport::TrpReport;
+
+    // The members, in order (not owned).
+    std::vector<QPointer<TrpReport>> Reports;
+
+    void BuildPages() override;
+
+protected:
+    void BeginDocument() override;
+    void EndDocument() override;
+
+private:
+    std::vector<std::unique_ptr<TrpStream>> saved_;
 };
 
 } // namespace report

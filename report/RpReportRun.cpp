@@ -181,6 +181,7 @@ bool TrpReport::Prepare()
     bool result = false;
     {
         const RunScope scope(*this);
+        BeginDocument();
         if (OnBeginDoc)
             OnBeginDoc();
         result = RunPasses();
@@ -192,6 +193,7 @@ bool TrpReport::Prepare()
     ClearScripts();
     saved.Seek(0);
     ReadTemplate(saved);
+    EndDocument();
     FinalPass = false;
     if (state.DialogCancelled)
         result = false;
@@ -256,7 +258,9 @@ void TrpReport::BuildPages()
         QCoreApplication::processEvents();
     Running = true;
     state.Running = true;
-    state.Prepared = EMFPages.get();
+    // A composite report's members fill the composite's pages.
+    TrpReport& owner = state.PagesReport != nullptr ? *state.PagesReport : *this;
+    state.Prepared = owner.EMFPages.get();
     state.BandEngine = this;
     Dictionary.ClearCache();
     MakeCurrent();
@@ -320,7 +324,7 @@ void TrpReport::BuildPages()
                 if (state.ContinueOnPage) {
                     --state.PageNo;
                 } else {
-                    state.PageNo = static_cast<std::int32_t>(EMFPages->Count());
+                    state.PageNo = static_cast<std::int32_t>(state.Prepared->Count());
                     ReportProgress(state.PageNo);
                 }
             }

@@ -87,3 +87,68 @@ TEST_F(ReportRunPages, AnApplicationTakesTheProgressInsteadOfTheWindow)
 
 } // namespace
 } // namespace report
+
+namespace report {
+namespace {
+
+// A report of one page with a title band saying who it is.
+TrpReport& Member(QWidget& owner, const std::string& name, int rows, bool toPrevious)
+{
+    auto* member = new TrpReport(&owner);
+    member->setObjectName(QString::fromStdString(name));
+    member->ShowProgress = false;
+    TrpPage& page = member->Pages.Add();
+    page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 20;
+    page.PrintToPrevPage = toPrevious ? 0xFFFF : 0;
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::MasterData));
+    band->Name = "MasterData1";
+    band->Top = 40;
+    band->Height = 20;
+    band->FormatString = std::to_string(rows);
+    page.AddObject(std::move(band));
+    auto memo = std::make_unique<TrpMemoView>();
+    memo->Name = "Text";
+    memo->Memo = {name + " [LINE#] on [PAGE#]"};
+    memo->Top = 40;
+    memo->Width = 300;
+    memo->Height = 16;
+    memo->DisplayFormat = 0;
+    page.AddObject(std::move(memo));
+    return *member;
+}
+
+TEST_F(ReportRun, ACompositeRunsItsMembersIntoItsPages)
+{
+    auto* composite = new TrpCompositeReport(form.get());
+    composite->setObjectName("repAll");
+    composite->ShowProgress = false;
+    composite->MeasurerFactory = &measurers;
+    TrpReport& first = Member(*form, "first", 2, false);
+    TrpReport& second = Member(*form, "second", 2, true);
+    TrpReport& third = Member(*form, "third", 60, false);
+    composite->Reports = {&first, &second, &third};
+    std::vector<std::string> docs;
+    first.OnBeginDoc = [&] { docs.push_back("begin first"); };
+    third.OnEndDoc = [&] { docs.push_back("end third"); };
+    ASSERT_TRUE(composite->Prepare());
+    EXPECT_EQ(docs, (std::vector<std::string>{"begin first", "end third"}));
+    // The second continues on the first's page; the third starts a page
+    // of its own and runs over two; the page numbers run on.
+    ASSERT_EQ(composite->EMFPages->Count(), 3u);
+    const auto texts = [&](std::size_t index) {
+        std::vector<std::string> result;
+        composite->EMFPages->RebuildPage(index);
+        for (const auto& view : composite->EMFPages->PageRecord(index).Rebuilt->Objects)
+            result.push_back(view->Memo.front());
+        composite->EMFPages->ReleasePage(index);
+        return result;
+    };
+    EXPECT_EQ(texts(0), (std::vector<std::string>{"first 1 on 1", "first 2 on 1", "second 1 on 1", "second 2 on 1"}));
+    EXPECT_EQ(texts(1).front(), "third 1 on 2");
+    EXPECT_EQ(texts(2).back(), "third 60 on 3");
+    EXPECT_EQ(first.EMFPages->Count(), 0u);  // members keep no pages of their own
+}
+
+} // namespace
+} // namespace report
