@@ -335,6 +335,54 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
     EXPECT_FALSE(p.PBox->Dragging);
 }
 
+TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
+{
+    // A template of one title band with a text.
+    TrpPage& page = report->Pages.Page(0);
+    page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 20;
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
+    band->Name = "Title";
+    band->Top = 10;
+    band->Width = 700;
+    band->Height = 30;
+    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
+    page.AddObject(std::move(band));
+    page.AddObject(MakeText("Heading", "Events", 10, 12));
+    report->ShowProgress = false;
+    ASSERT_TRUE(report->Prepare());
+    ASSERT_EQ(report->EMFPages->Count(), 1u);
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+
+    std::vector<TrpPageSetupMargins> asked;
+    p.PageSetupDialog = [&](TrpPageSetupMargins& margins) {
+        asked.push_back(margins);
+        margins = {1000, 2000, 500, 0};  // hundredths of a millimetre
+        return true;
+    };
+    p.VScrollBar->setValue(100);
+    p.PageSetupBtnClick();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Left, 20 * 500 / 18) << "the first page's margins, in hundredths of a millimetre";
+    EXPECT_EQ(asked[0].Bottom, 555);
+    const TrpPage& changed = report->Pages.Page(0);
+    EXPECT_EQ(changed.MarginLeft, 36);
+    EXPECT_EQ(changed.MarginTop, 72);
+    EXPECT_EQ(changed.MarginRight, 18);
+    EXPECT_EQ(changed.MarginBottom, 0);
+    ASSERT_NE(p.Pages, nullptr);
+    ASSERT_EQ(p.Pages->Count(), 1u);
+    EXPECT_EQ(p.Pages->PageRecord(0).MarginLeft, 36) << "the report was prepared again";
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    EXPECT_EQ(p.VScrollBar->value(), 0);
+
+    // A cancelled page set-up changes nothing.
+    p.PageSetupDialog = [](TrpPageSetupMargins&) { return false; };
+    p.PageSetupBtnClick();
+    EXPECT_EQ(report->Pages.Page(0).MarginLeft, 36);
+    EXPECT_EQ(p.Pages->Count(), 1u);
+}
+
 TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
 {
     AddPage(600, 800, {"one"});
