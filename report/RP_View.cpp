@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -391,7 +392,7 @@ void TrpPreviewForm::ShowForReport(TrpReport& report)
     SetHorzPosition(0);
     SetVertPosition(0);
     SavedHelpFile = ApplicationHelpFile();
-    if (report.ModalPreview)
+    if (report.ModalPreview && !MdiChild)
         exec();
     else
         show();
@@ -1009,6 +1010,8 @@ void TrpPreviewForm::ExitBtnClick()
     }
     if (isModal())
         done(1);
+    else if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        child->close();
     else
         close();
 }
@@ -1040,7 +1043,7 @@ void TrpPreviewForm::DelPageBtnClick()
 void TrpPreviewForm::showEvent(QShowEvent* event)
 {
     SetTexts();
-    if (!placementRestored_) {
+    if (!placementRestored_ && !MdiChild) {
         placementRestored_ = true;
         RestoreFormPlacement(*this, kClassName);
     }
@@ -1058,7 +1061,8 @@ void TrpPreviewForm::closeEvent(QCloseEvent* event)
     }
     LeaveHelpMode();
     try {
-        SaveFormPlacement(*this, kClassName);
+        if (!MdiChild)
+            SaveFormPlacement(*this, kClassName);
     } catch (const std::exception&) {
         // A placement that cannot be kept does not keep the window open.
     }

@@ -142,6 +142,9 @@ public:
     bool PaintEnabled = true;
     TrpPreviewSearch Search;
     int SearchStepMs = 100;
+    // The window is a child of an MDI area: it keeps no placement of its
+    // own and is never modal.
+    bool MdiChild = false;
     QString SavedHelpFile;
     bool HelpMode = false;
     // Called with the window whenever the page label is updated.

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -381,6 +382,88 @@ TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
     p.PageSetupBtnClick();
     EXPECT_EQ(report->Pages.Page(0).MarginLeft, 36);
     EXPECT_EQ(p.Pages->Count(), 1u);
+}
+
+// The preview windows among the children of a widget.
+std::vector<TrpPreviewForm*> PreviewsOf(const QObject& parent)
+{
+    std::vector<TrpPreviewForm*> found;
+    for (QObject* child : parent.findChildren<QObject*>())
+        if (auto* preview = dynamic_cast<TrpPreviewForm*>(child))
+            found.push_back(preview);
+    return found;
+}
+
+TEST_F(PreviewWindow, TheReportOpensItsPreviewInAWindowOfItsOwner)
+{
+    report->OpenPreview();
+    EXPECT_TRUE(PreviewsOf(*owner).empty()) << "no pages, no window";
+
+    // In an MDI area the preview is a child window that keeps no placement.
+    AddPage(600, 800, {"one"});
+    auto* area = new QMdiArea(owner.get());
+    report->MDIPreview = true;
+    report->ModalPreview = true;  // an MDI child is never modal
+    report->OpenPreview();
+    ASSERT_EQ(area->subWindowList().size(), 1);
+    std::vector<TrpPreviewForm*> shown = PreviewsOf(*owner);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0]->MdiChild);
+    EXPECT_FALSE(shown[0]->isModal());
+    shown[0]->ReturnPages();
+    shown[0]->ExitBtnClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area->subWindowList().empty());
+    EXPECT_EQ(PlacementValue("Width"), "(no key)");
+    delete area;
+
+    // Else a window of the report's owner.
+    report->MDIPreview = false;
+    report->ModalPreview = false;
+    report->Title = "Orders";
+    report->OpenPreview();
+    shown = PreviewsOf(*owner);
+    ASSERT_EQ(shown.size(), 1u);
+    TrpPreviewForm& p = *shown[0];
+    EXPECT_EQ(p.windowTitle(), "Orders - Preview");
+    EXPECT_TRUE(p.isVisible());
+    EXPECT_TRUE(p.isWindow());
+    EXPECT_FALSE(p.isModal());
+    EXPECT_EQ(p.Pages->Count(), 1u);
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    p.ExitBtnClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(PreviewsOf(*owner).empty());
+    EXPECT_NE(PlacementValue("Width"), "(no key)");
+}
+
+TEST_F(PreviewWindow, AReportWhoseRunFailsShowsNoPreview)
+{
+    struct Answer : TrpQuestions {
+        std::vector<std::string> messages;
+        std::string InputBox(const std::string&, const std::string&, const std::string& text) override { return text; }
+        int MessageBox(const std::string& text, const std::string&, int) override
+        {
+            messages.push_back(text);
+            return MessageBoxAnswer::Ok;
+        }
+    } answer;
+    TrpQuestions* saved = EngineGlobals().Questions;
+    EngineGlobals().Questions = &answer;
+    TrpPage& page = report->Pages.Page(0);
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
+    band->Top = 10;
+    band->Width = 700;
+    band->Height = 30;
+    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
+    page.AddObject(std::move(band));
+    page.AddObject(MakeText("Broken", "[NoSuchValue]", 10, 12));
+    report->ShowProgress = false;
+    report->PreviewReport();
+    EngineGlobals().Questions = saved;
+    EXPECT_EQ(answer.messages.size(), 1u);
+    EXPECT_TRUE(PreviewsOf(*owner).empty());
 }
 
 TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
