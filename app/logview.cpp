@@ -1,5 +1,6 @@
 #include "logview.h"
 
+#include "HelpContext.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -80,6 +81,7 @@ TfrmLogView::TfrmLogView(TLogWindowHost* host, QWidget* parent)
     reader_.Loaded();
 
     setWindowTitle(QStringLiteral("frmLogView"));
+    SetHelpContext(this, kHelpContext);
     setFont(windowFont(11));
     setMinimumWidth(150);
     BuildLayout();

@@ -6,6 +6,7 @@
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "about.h"
 #include "logprop.h"
 #include "logview.h"
 #include "sel_comp.h"
@@ -130,6 +131,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     BuildToolBar();
     BuildClient();
     BuildPopupMenu();
+    InstallHelp();
     BindHandlers();
 
     statusPanel_ = new QLabel(QString::fromLatin1(kReady));
@@ -154,6 +156,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
 
 TfrmQORVMain::~TfrmQORVMain()
 {
+    UninstallHelp();
     CloseAllLogWindows();
     try {
         SaveComputerList();
@@ -440,6 +443,7 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitTileVertically_, [this] { mmitTileClick(Qt::Vertical); });
     Bind(mmitTileHorizontally_, [this] { mmitTileClick(Qt::Horizontal); });
     Bind(mmitNext_, [this] { mmitNextClick(); });
+    BindHelpCommands();
 }
 
 // ---------------------------------------------------------------------------

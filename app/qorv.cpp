@@ -2,7 +2,9 @@
 // everything it keeps lives in the current user's registry.
 
 #include "Application.h"
+#include "about.h"
 #include "browsent.h"
+#include "logprop.h"
 #include "main.h"
 #include "sel_comp.h"
 
@@ -21,10 +23,11 @@ int main(int argc, char** argv)
     ScopedSystemFunctions bound;
     TApplication application(argc, argv);
     // The forms in their order of creation; the main window comes first and
-    // so is the main form.  The filter dialog, the about box and the log
-    // properties dialog follow the browse dialog, in that order.
+    // so is the main form.  The filter dialog follows the browse dialog.
     application.CreateForm<TfrmQORVMain>();
     application.CreateForm<TSelectCompForm>();
     application.CreateForm<TNTBrowseNetForm>();
+    application.CreateForm<TAboutForm>();
+    application.CreateForm<TfrmLogProperties>();
     return application.Run();
 }
