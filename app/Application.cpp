@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "HelpContext.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 
 #include "ntlib/NTException.h"
@@ -19,6 +20,7 @@ TApplication::TApplication(int& argc, char** argv)
 {
     setApplicationName(QString::fromLatin1(kApplicationTitle));
     setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    RegisterSystemFonts();
     SetErrorReporter([](const std::string& text, const std::string& caption) {
         UserPrompts().MessageBox(nullptr, QString::fromStdString(text), QString::fromStdString(caption),
                                  MB_OK | MB_ICONERROR);

@@ -88,6 +88,14 @@ TEventColumnFormatter::TEventColumnFormatter(const QLocale& locale)
 {
 }
 
+QString TEventColumnFormatter::LocalTimeText(TDateTime local, TLogColumn column) const
+{
+    QDate date;
+    QTime time;
+    DecodeDateTime(local, date, time);
+    return column == lcDate ? locale_.toString(date, dateFormat_) : locale_.toString(time, timeFormat_);
+}
+
 QString TEventColumnFormatter::Text(TEventItem& e, TLogColumn column) const
 {
     switch (column) {
@@ -98,14 +106,13 @@ QString TEventColumnFormatter::Text(TEventItem& e, TLogColumn column) const
     }
     case lcDate:
     case lcTime: {
-        QDate date;
-        QTime time;
+        TDateTime local = 0;
         try {
-            DecodeDateTime(e.GetLocalTimeGenerated(), date, time);
+            local = e.GetLocalTimeGenerated();
         } catch (const std::exception&) {
             return {}; // a time the platform cannot convert shows nothing
         }
-        return column == lcDate ? locale_.toString(date, dateFormat_) : locale_.toString(time, timeFormat_);
+        return LocalTimeText(local, column);
     }
     case lcEvent:
         return QString::number(e.EventID & 0xFFFFu);

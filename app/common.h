@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 class QDate;
@@ -32,3 +33,14 @@ QString EventCategoryText(const TEventItem& e);
 // The calendar date and the time of day (to the millisecond) of a
 // TDateTime, without any time-zone conversion.
 void DecodeDateTime(TDateTime t, QDate& date, QTime& time);
+
+// A number in the platform's integer syntax: an optional sign, then
+// decimal digits or "$" and hexadecimal digits, nothing else; it must fit
+// 32 bits (a hexadecimal one gives the bits of a signed number).  False,
+// and `value` untouched, for anything else.
+bool TryStrToInt(const QString& text, std::int32_t& value);
+
+// A date as whole days since 1899-12-30, and a time of day as the fraction
+// of a day: the two parts of a TDateTime.
+double EncodeDate(const QDate& date);
+double EncodeTime(const QTime& time);

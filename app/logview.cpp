@@ -1,10 +1,13 @@
 #include "logview.h"
 
+#include "Application.h"
+#include "EventItemDelegate.h"
 #include "HelpContext.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "filt_frm.h"
 
 #include "platform/MessageBoxTypes.h"
 
@@ -12,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,6 +33,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -39,6 +45,23 @@ constexpr int kMemoMinimumHeight = 50;
 constexpr int kTitleHeight = 16;
 // Loading lets window messages through once every this many events.
 constexpr int kLoadPumpInterval = 1000;
+
+// The texts met so far in a load, by address.
+class TSeenTexts {
+public:
+    bool FirstTime(const TEventText& text)
+    {
+        const std::string* at = &text.str();
+        if (at == last_)
+            return false;
+        last_ = at;
+        return seen_.insert(at).second;
+    }
+
+private:
+    const std::string* last_ = nullptr;
+    std::unordered_set<const std::string*> seen_;
+};
 
 QFont windowFont(int pixelSize)
 {
@@ -163,6 +186,7 @@ void TfrmLogView::BuildLayout()
     lvLog_->setWordWrap(false);
     lvLog_->setTabKeyNavigation(false);
     lvLog_->setIconSize(QSize(TLogImageList::kSize, TLogImageList::kSize));
+    lvLog_->setItemDelegate(new TEventItemDelegate(lvLog_));
     lvLog_->setMinimumHeight(kListMinimumHeight);
     lvLog_->verticalHeader()->hide();
     lvLog_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -175,9 +199,12 @@ void TfrmLogView::BuildLayout()
     ResetSortImages();
     lvLog_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvLog_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (pmLog_)
-            pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
+        if (!pmLog_)
+            return;
+        pmLogPopup(at);
+        pmLog_->popup(lvLog_->viewport()->mapToGlobal(at));
     });
+    connect(lvLog_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmLogView::lvLogColumnClick);
     connect(lvLog_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) {
                 const QModelIndexList rows = selected.indexes();
@@ -211,8 +238,16 @@ void TfrmLogView::BuildLayout()
     closeDescrButton_ = new QToolButton(title);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
-    closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    closeDescrButton_->setIconSize(QSize(10, 10));
+    // Marlett's "r" is the close cross of caption buttons; without that
+    // font the style's own close glyph stands in.
+    QFont marlett(QStringLiteral("Marlett"), 7);
+    if (QFontInfo(marlett).family() == marlett.family()) {
+        closeDescrButton_->setFont(marlett);
+        closeDescrButton_->setText(QStringLiteral("r"));
+    } else {
+        closeDescrButton_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+        closeDescrButton_->setIconSize(QSize(10, 10));
+    }
     connect(closeDescrButton_, &QToolButton::clicked, this, &TfrmLogView::CloseDescriptionClick);
     titleRow->addWidget(closeDescrButton_, 0, Qt::AlignRight | Qt::AlignVCenter);
     titleColumn->addLayout(titleRow, 1);
@@ -237,9 +272,8 @@ void TfrmLogView::BuildLayout()
 void TfrmLogView::BuildPopupMenu()
 {
     pmLog_ = new QMenu(this);
-    // FIXME(logview): the quick filter fills in this item and its command.
-    QAction* filterBy = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
-    filterBy->setEnabled(false);
+    pmitFilterBy_ = pmLog_->addAction(QStringLiteral("Quick filter by: <no filter>"));
+    connect(pmitFilterBy_, &QAction::triggered, this, &TfrmLogView::pmitFilterByClick);
     auto addCommand = [this](TLogCommand command) {
         if (!host_)
             return;
@@ -255,9 +289,37 @@ void TfrmLogView::BuildPopupMenu()
     addCommand(TLogCommand::Refresh);
 }
 
-void TfrmLogView::ResetSortImages()
+TfrmFilterDesign& TfrmLogView::FilterForm()
 {
-    lvLog_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (const TApplication* app = TApplication::Instance())
+        if (TfrmFilterDesign* form = app->FindForm<TfrmFilterDesign>())
+            return *form;
+    if (!ownFilterForm_)
+        ownFilterForm_ = std::make_unique<TfrmFilterDesign>();
+    return *ownFilterForm_;
+}
+
+void TfrmLogView::EnableCommand(TLogCommand command, bool enabled)
+{
+    if (host_)
+        if (QAction* action = host_->LogCommand(command))
+            action->setEnabled(enabled);
+}
+
+int TfrmLogView::SelectedIndex() const
+{
+    const QModelIndexList rows = lvLog_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : model_->IndexOfRow(rows.first().row());
+}
+
+void TfrmLogView::SelectIndex(int index)
+{
+    const int row = model_->RowOfIndex(index);
+    if (row < 0)
+        return;
+    const QModelIndex cell = model_->index(row, 0);
+    lvLog_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvLog_->scrollTo(cell, QAbstractItemView::EnsureVisible);
 }
 
 bool TfrmLogView::DescriptionVisible() const
@@ -311,15 +373,22 @@ void TfrmLogView::LoadEvents(const QString& name)
             const int n = reader_.GetEventCount();
             progressBar_->setMaximum(std::max(n, 1));
             totalCount_ = n;
+            events_.reserve(static_cast<std::size_t>(std::max(n, 0)));
+            // The events of a reader share their texts: each distinct text
+            // goes into the name lists once.
+            TSeenTexts seenCategories;
+            TSeenTexts seenSources;
             for (int i = 0; i < n; ++i) {
                 if (TEventItem* item = reader_.GetEvent(i)) {
                     events_.push_back(item);
-                    categories_.Add(TrimText(item->CategoryName));
-                    sources_.Add(item->Source);
+                    if (seenCategories.FirstTime(item->CategoryName))
+                        categories_.Add(TrimText(item->CategoryName));
+                    if (seenSources.FirstTime(item->Source))
+                        sources_.Add(item->Source);
                 }
                 if (i % kLoadPumpInterval == 0) {
+                    // The bar repaints itself when its shown value changes.
                     progressBar_->setValue(i);
-                    progressBar_->repaint();
                     QCoreApplication::processEvents();
                     if (!alive)
                         return; // freed from outside: touch nothing
@@ -346,12 +415,10 @@ void TfrmLogView::LoadEvents(const QString& name)
     findDone_ = false;
     canUndoLast_ = false;
     canUndoAll_ = false;
-    if (host_) {
+    if (host_)
         host_->CheckSortOrderItems(true, false);
-        for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
-            if (QAction* action = host_->LogCommand(command))
-                action->setEnabled(false);
-    }
+    for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
+        EnableCommand(command, false);
     ResetSortImages();
     --loopDepth_;
 

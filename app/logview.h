@@ -11,8 +11,11 @@
 // A window frees itself once it has closed (deleteLater), so it is always
 // made with new; its owner closes it and never deletes it.
 
+#include "EventFilter.h"
 #include "EventListModel.h"
+#include "EventSorter.h"
 #include "LogImages.h"
+#include "LogWindowHost.h"
 #include "NameList.h"
 
 #include "ntlib/EventLog.h"
@@ -25,19 +28,19 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QPoint;
 class QProgressBar;
 class QSplitter;
 class QTableView;
 class QToolButton;
 class TLogWindowHost;
+class TfrmFilterDesign;
 
-// The sort keys: the eight columns, then 8 = record number.
-inline constexpr int kSortKeyCount = 9;
-inline constexpr int kRecordNumberSortKey = 8;
 // The direction flags a new window starts with.
 inline constexpr std::array<bool, kSortKeyCount> DefaultSortDirections{false, false, false, false, true,
                                                                        false, false, false, true};
@@ -79,6 +82,44 @@ public:
     // The main window closes log windows this way, never by deleting them.
     void CloseWithoutQuestion();
     void ShowDescription(bool visible);
+
+    // --- sorting (LogSorting.cpp)
+    // Flips the key's direction and sorts by it; the selected event stays
+    // selected and in view.  Does nothing on an empty list.
+    void SortByColumn(int key);
+    void SetSortDirection(int key, bool value) { sortDirection_.at(static_cast<std::size_t>(key)) = value; }
+
+    // --- filtering, quick filter and undo (LogFiltering.cpp)
+    // Asks for criteria and keeps the events that meet them.
+    void ApplyFilter();
+    void UndoLastFilter();
+    // Reads the whole log again, in natural order.
+    void UndoAllFilters();
+    // Chooses the quick filter's column and value from the cell at `at`
+    // (viewport coordinates) of the selected row, as the popup does when
+    // it opens.
+    void pmLogPopup(const QPoint& at);
+    // Keeps the events whose text in the quick filter's column is its value.
+    void pmitFilterByClick();
+    int QuickColumn() const { return quickColumn_; }
+    const QString& QuickValue() const { return quickValue_; }
+    QAction* pmitFilterBy() const { return pmitFilterBy_; }
+
+    // --- Find (LogFind.cpp)
+    // Asks for criteria and selects the next event below the selected row
+    // that meets them.
+    void Find();
+    // The same with the last Find's criteria.
+    void FindNext();
+    // Searches from the list index `start` - 1 downward in the view; at
+    // the bottom asks whether to go on from the top.  True when found.
+    bool FindWithWrap(int start);
+    // Searches from the list index `from` downward; true when found (or
+    // stopped), and then that event is selected.
+    bool FindFrom(int from);
+    const TEventFilter& FindFilter() const { return findFilter_; }
+    // The list index of the selected row, or -1.
+    int SelectedIndex() const;
 
     // --- state
     const std::vector<TEventItem*>& Events() const { return events_; }
@@ -124,6 +165,22 @@ private:
     // Frees the window now, or when its running loop has ended.
     void DisposeWhenIdle();
     void ResetSortImages();
+    // The header's sort image on a column (-1: none), by its direction.
+    void ShowSortImage(int column);
+    // Selects the row of a list index, makes it current and scrolls it
+    // into view.
+    void SelectIndex(int index);
+    // The filter dialog of the application (or the window's own).
+    TfrmFilterDesign& FilterForm();
+    // How a description reads for the matching of criteria.
+    std::string DescriptionOf(TEventItem& e);
+    // The undo level: `previous` is the list before a filter.
+    void SaveForUndo(std::vector<TEventItem*> previous);
+    void RestoreEvents(std::vector<TEventItem*> saved);
+    void EnableCommand(TLogCommand command, bool enabled);
+    // Shows the filtered list and its status.
+    void ShowFiltered();
+    void lvLogColumnClick(int column);
 
     void sbtnStopProcessClick();
     void cbLogsChange(int index);
@@ -148,6 +205,15 @@ private:
     TNameList sources_;
     TNameList categories_;
     bool findDone_ = false;
+    TEventFilter findFilter_;
+    CriteriaFlags findFlags_;
+    std::unique_ptr<TEventIdSet> findIds_; // made by the first Find
+    int findPosition_ = 0;
+    int sortImageColumn_ = -1;
+    int quickColumn_ = -1; // none
+    QString quickValue_;
+    int quickType_ = 0;
+    std::unique_ptr<TfrmFilterDesign> ownFilterForm_; // when the application has none
     bool canUndoLast_ = false;
     bool canUndoAll_ = false;
 
@@ -174,4 +240,5 @@ private:
     QToolButton* closeDescrButton_ = nullptr;
     QPlainTextEdit* meEventText_ = nullptr;
     QMenu* pmLog_ = nullptr;
+    QAction* pmitFilterBy_ = nullptr;
 };

@@ -224,6 +224,11 @@ private:
     void BuildClient();
     void BuildPopupMenu();
     void BindHandlers();
+    // The view commands that the active log window carries out
+    // (MainViewCommands.cpp).
+    void BindViewCommands();
+    void mmitNewestFirstClick();
+    void mmitOldestFirstClick();
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);

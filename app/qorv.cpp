@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "about.h"
 #include "browsent.h"
+#include "filt_frm.h"
 #include "logprop.h"
 #include "main.h"
 #include "sel_comp.h"
@@ -23,10 +24,11 @@ int main(int argc, char** argv)
     ScopedSystemFunctions bound;
     TApplication application(argc, argv);
     // The forms in their order of creation; the main window comes first and
-    // so is the main form.  The filter dialog follows the browse dialog.
+    // so is the main form.
     application.CreateForm<TfrmQORVMain>();
     application.CreateForm<TSelectCompForm>();
     application.CreateForm<TNTBrowseNetForm>();
+    application.CreateForm<TfrmFilterDesign>();
     application.CreateForm<TAboutForm>();
     application.CreateForm<TfrmLogProperties>();
     return application.Run();

@@ -9,6 +9,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -18,17 +21,22 @@ namespace {
                        static_cast<std::int32_t>(ERROR_EVENTLOG_FILE_CORRUPT));
 }
 
-// The NUL-terminated text at `offset`, never reading at or past `end`.
-std::string textAt(const BYTE* record, std::size_t offset, std::size_t end, std::size_t& next, DWORD recordNumber)
+// The length of the NUL-terminated text at `offset`, never reading at or
+// past `end`.
+std::size_t textLength(const BYTE* record, std::size_t offset, std::size_t end, DWORD recordNumber)
 {
     if (offset > end)
         raiseDamaged(recordNumber, "text outside the record");
     const void* nul = std::memchr(record + offset, 0, end - offset);
     if (!nul)
         raiseDamaged(recordNumber, "unterminated text");
-    const auto length = static_cast<std::size_t>(static_cast<const BYTE*>(nul) - (record + offset));
-    next = offset + length + 1;
-    return std::string(reinterpret_cast<const char*>(record + offset), length);
+    return static_cast<std::size_t>(static_cast<const BYTE*>(nul) - (record + offset));
+}
+
+const std::string& notAvailable()
+{
+    static const std::string text = "N/A";
+    return text;
 }
 
 constexpr double kUnixEpochDay = 25569.0; // 1970-01-01 as a TDateTime
@@ -86,6 +94,11 @@ TEventItem::TEventItem(TNTEventLog* owner)
 
 void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRecord)
 {
+    Decode(record, size, oldestRecord, nullptr);
+}
+
+void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage)
+{
     Clear();
     if (size < sizeof(EVENTLOGRECORD))
         raiseDamaged(0, "shorter than its fixed part");
@@ -100,19 +113,40 @@ void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRe
     EventID = r.EventID;
     EventType = EventTypeFromWin32(r.EventType);
 
-    std::size_t next = 0;
     if (r.NumStrings > 0) {
-        Strings.reserve(r.NumStrings);
+        // The strings lie end to end: one copy takes them all.
+        std::uint32_t few[64];
+        std::vector<std::uint32_t> many;
+        std::uint32_t* ends = few;
+        if (r.NumStrings > std::size(few)) {
+            many.resize(r.NumStrings);
+            ends = many.data();
+        }
         std::size_t offset = r.StringOffset;
-        for (WORD i = 0; i < r.NumStrings; ++i)
-            Strings.push_back(textAt(record, offset, end, offset, r.RecordNumber));
+        for (WORD i = 0; i < r.NumStrings; ++i) {
+            offset += textLength(record, offset, end, r.RecordNumber);
+            ends[i] = static_cast<std::uint32_t>(offset - r.StringOffset);
+            ++offset;
+        }
+        Strings = TEventStrings::Pack(reinterpret_cast<const char*>(record + r.StringOffset), offset - r.StringOffset,
+                                      ends, r.NumStrings, storage);
     }
     Category = r.EventCategory;
-    Source = textAt(record, sizeof r, end, next, r.RecordNumber);
-    Computer = textAt(record, next, end, next, r.RecordNumber);
-
-    if (owner_)
-        CategoryName = owner_->GetCategoryName(Source, Category);
+    const std::size_t sourceLength = textLength(record, sizeof r, end, r.RecordNumber);
+    const std::size_t computerAt = sizeof r + sourceLength + 1;
+    const std::size_t computerLength = textLength(record, computerAt, end, r.RecordNumber);
+    const std::string_view source(reinterpret_cast<const char*>(record + sizeof r), sourceLength);
+    const std::string_view computer(reinterpret_cast<const char*>(record + computerAt), computerLength);
+    if (storage && owner_) {
+        Source = TEventText::Shared(owner_->InternText(source));
+        Computer = TEventText::Shared(owner_->InternText(computer));
+        CategoryName = owner_->CachedCategoryName(Source.str(), Category);
+    } else {
+        Source = source;
+        Computer = computer;
+        if (owner_)
+            CategoryName = owner_->GetCategoryName(Source, Category);
+    }
 
     Index = static_cast<std::int32_t>(r.RecordNumber - oldestRecord);
     RecordNumber = r.RecordNumber;
@@ -120,27 +154,30 @@ void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRe
     if (r.UserSidLength != 0) {
         if (r.UserSidOffset > end || r.UserSidLength > end - r.UserSidOffset)
             raiseDamaged(r.RecordNumber, "SID outside the record");
-        SetSid(record + r.UserSidOffset, r.UserSidLength);
+        Sid = TEventBytes::Pack(record + r.UserSidOffset, r.UserSidLength, storage);
     }
     if (r.DataLength != 0) {
         if (r.DataOffset > end || r.DataLength > end - r.DataOffset)
             raiseDamaged(r.RecordNumber, "data outside the record");
-        SetData(record + r.DataOffset, r.DataLength);
+        Data = TEventBytes::Pack(record + r.DataOffset, r.DataLength, storage);
     }
 }
 
 const std::string& TEventItem::GetUserName()
 {
     if (Sid.empty()) {
-        userText_ = "N/A";
+        userText_ = TEventText::Shared(notAvailable());
     } else if (userText_.empty()) {
         std::string domain, name;
-        if (owner_ && owner_->LookupAccount(Sid, domain, name))
-            userText_ = domain + "\\" + name;
+        std::string text = "N/A";
+        if (owner_ && owner_->LookupAccount(Sid.data(), Sid.size(), domain, name))
+            text = domain + "\\" + name;
+        if (cached_ && owner_)
+            userText_ = TEventText::Shared(owner_->InternText(text));
         else
-            userText_ = "N/A";
+            userText_ = text;
     }
-    return userText_;
+    return userText_.str();
 }
 
 TDateTime TEventItem::GetLocalTimeGenerated() const
@@ -150,12 +187,12 @@ TDateTime TEventItem::GetLocalTimeGenerated() const
 
 void TEventItem::SetSid(const BYTE* bytes, std::size_t length)
 {
-    Sid.assign(bytes, bytes + length);
+    Sid = TEventBytes::Pack(bytes, length, nullptr);
 }
 
 void TEventItem::SetData(const BYTE* bytes, std::size_t length)
 {
-    Data.assign(bytes, bytes + length);
+    Data = TEventBytes::Pack(bytes, length, nullptr);
 }
 
 void TEventItem::Assign(const TEventItem& source)

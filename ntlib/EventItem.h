@@ -1,6 +1,8 @@
 #pragma once
 // One decoded event record of a reader, and the conversions it needs.
 
+#include "EventText.h"
+
 #include "platform/Win32Types.h"
 
 #include <cstddef>
@@ -29,9 +31,15 @@ TDateTime UnixTimeToDateTime(std::uint32_t seconds);
 // A UTC time in local time, shifted by the UTC offset in force now.
 TDateTime UTCToLocalDateTime(TDateTime utc);
 
+// One decoded event.  An item that a reader's cache holds shares its texts
+// with the reader's other events and keeps its strings, data and SID in the
+// cache's storage; it stays valid until that cache is cleared.  An item
+// made on its own (or a copy) owns all of its parts.
 class TEventItem {
 public:
     explicit TEventItem(TNTEventLog* owner);
+    TEventItem(const TEventItem&) = delete;
+    TEventItem& operator=(const TEventItem&) = delete;
 
     // Decodes one record in its ANSI form.  `size` is the number of bytes
     // that belong to the record; every offset in it is checked against it and
@@ -49,25 +57,42 @@ public:
     void Clear();
 
     TNTEventLog* Owner() const { return owner_; }
+    // True while the item lives in its reader's cache.
+    bool IsCached() const { return cached_; }
 
+private:
+    TNTEventLog* owner_;
+
+public:
     std::int32_t Index = 0;
     DWORD RecordNumber = 0;
     TDateTime TimeGenerated = 0;
     TDateTime TimeWritten = 0;
     DWORD EventID = 0;
     TEventType EventType = etUnknown;
+
+private:
+    bool cached_ = false;
+
+public:
     std::uint16_t Category = 0;
-    std::vector<std::string> Strings;
-    std::string CategoryName;
-    std::string Source;
-    std::string Computer;
-    std::vector<BYTE> Data;
-    std::vector<BYTE> Sid;
+    TEventStrings Strings;
+    TEventText CategoryName;
+    TEventText Source;
+    TEventText Computer;
+    TEventBytes Data;
+    TEventBytes Sid;
 
     std::size_t DataLength() const { return Data.size(); }
     std::size_t SidLength() const { return Sid.size(); }
 
 private:
-    TNTEventLog* owner_;
-    std::string userText_;
+    friend class TEventCache;
+    friend class TNTEventLog;
+
+    // Decodes a record into the cache (storage) or into parts of its own
+    // (null).
+    void Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage);
+
+    TEventText userText_;
 };

@@ -36,26 +36,6 @@ std::string formatted(const char* format, int value)
 
 } // namespace
 
-// ---------------------------------------------------------------- TEventCache
-
-TEventItem* TEventCache::Add(std::unique_ptr<TEventItem> item)
-{
-    const DWORD key = item->RecordNumber;
-    auto [it, inserted] = items_.try_emplace(key, std::move(item));
-    return it->second.get();
-}
-
-TEventItem* TEventCache::Find(DWORD recordNumber) const
-{
-    auto it = items_.find(recordNumber);
-    return it == items_.end() ? nullptr : it->second.get();
-}
-
-void TEventCache::Clear()
-{
-    items_.clear();
-}
-
 // ---------------------------------------------------------------- wait thread
 
 // What the wait thread shares with its reader.  The thread never touches the
@@ -192,6 +172,8 @@ void TNTEventLog::SetActive(bool value)
         activeWhenLoaded_ = value;
         return;
     }
+    sourceFiles_.clear();
+    messageFiles_.Clear();
     if (value) {
         if (!ntlib::Trimmed(backupFileName_).empty())
             OpenBackupLog();
@@ -251,9 +233,31 @@ void TNTEventLog::OpenBackupLog()
     }
 }
 
-void TNTEventLog::CloseLog()
+void TNTEventLog::ClearCache()
 {
     cache_.Clear();
+    categoryTexts_.clear();
+    texts_.Clear();
+}
+
+std::size_t TNTEventLog::CategoryKeyHash::operator()(const CategoryKey& key) const noexcept
+{
+    return std::hash<const void*>()(key.source) ^ (std::size_t{key.category} * 0x9E3779B97F4A7C15ull);
+}
+
+TEventText TNTEventLog::CachedCategoryName(const std::string& pooledSource, std::uint16_t category)
+{
+    const CategoryKey key{&pooledSource, category};
+    if (const auto it = categoryTexts_.find(key); it != categoryTexts_.end())
+        return TEventText::Shared(*it->second);
+    const std::string& text = texts_.Intern(GetCategoryName(pooledSource, category));
+    categoryTexts_.emplace(key, &text);
+    return TEventText::Shared(text);
+}
+
+void TNTEventLog::CloseLog()
+{
+    ClearCache();
     readDirection_ = 0;
     if (!handle_)
         return;
@@ -272,8 +276,10 @@ void TNTEventLog::SetLogReadMode(TLogReadMode value)
 
 void TNTEventLog::SetMachineName(const std::string& value)
 {
-    if (value != MachineName())
+    if (value != MachineName()) {
         categoryCache_.Clear();
+        categoryTexts_.clear();
+    }
     TNTPersistent::SetMachineName(value);
     registry_.RegistryConnect(value);
 }
@@ -287,12 +293,12 @@ int TNTEventLog::GetEventCount()
     if (!GetNumberOfEventLogRecords(handle_, &count))
         RaiseLastNTError();
     cachedCount_ = static_cast<std::int32_t>(count);
-    cache_.Reserve(count);
     DWORD oldest = 0;
     SetLastError(0);
     if (!GetOldestEventLogRecord(handle_, &oldest))
         RaiseLastNTError();
     cachedOldest_ = static_cast<std::int32_t>(oldest);
+    cache_.Reserve(oldest, count);
     return cachedCount_;
 }
 
@@ -324,11 +330,12 @@ void TNTEventLog::DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead)
         std::memcpy(&length, buffer.data() + position, sizeof length);
         if (length == 0)
             break;
-        auto item = std::make_unique<TEventItem>(this);
+        TEventItem& item = cache_.NewItem(this);
         try {
-            item->ReadRecord(buffer.data() + position, end - position, oldest);
-            cache_.Add(std::move(item));
+            item.Decode(buffer.data() + position, end - position, oldest, &cache_);
+            cache_.KeepNewest();
         } catch (const ENTException&) {
+            cache_.DropNewest();
             const bool lengthIsSound = length >= sizeof(EVENTLOGRECORD) && length <= end - position;
             if (!lengthIsSound)
                 throw; // nothing after it can be found
@@ -360,7 +367,7 @@ TEventItem* TNTEventLog::GetEvent(int index)
                                     : (EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ);
     } else {
         readDirection_ = 1;
-        cache_.Clear();
+        cache_.Clear(); // the items go; the texts they shared stay for the next ones
         flags = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
         offset = record;
     }
@@ -409,10 +416,12 @@ std::string TNTEventLog::GetDescription(int index)
     if (!item)
         return {}; // the log ended before the event: nothing to describe
     std::string text;
-    const bool found = FormatEventDescription(item->EventID, item->Source, item->Strings,
-                                              [&] { return GetSourceMessageFiles(item->Source); }, text);
+    const std::vector<std::string> strings = item->Strings.ToVector();
+    const bool found = !item->Source.empty() &&
+                       FormatEventDescription(item->EventID, CachedSourceMessageFiles(item->Source), strings, text,
+                                              &messageFiles_);
     if (!found) {
-        text = FormatMissingDescription(item->EventID, item->Source, item->Strings);
+        text = FormatMissingDescription(item->EventID, item->Source, strings);
         DoDescriptionNotFound(text);
     }
     return text;
@@ -455,6 +464,14 @@ std::string TNTEventLog::RemoteSystemRoot()
     return root;
 }
 
+const TSourceMessageFiles& TNTEventLog::CachedSourceMessageFiles(const std::string& source)
+{
+    const auto known = sourceFiles_.find(source);
+    if (known != sourceFiles_.end())
+        return known->second;
+    return sourceFiles_.emplace(source, GetSourceMessageFiles(source)).first->second;
+}
+
 TSourceMessageFiles TNTEventLog::GetSourceMessageFiles(const std::string& source)
 {
     TSourceMessageFiles files;
@@ -481,9 +498,9 @@ TSourceMessageFiles TNTEventLog::GetSourceMessageFiles(const std::string& source
     return files;
 }
 
-bool TNTEventLog::LookupAccount(const std::vector<BYTE>& sid, std::string& domain, std::string& name)
+bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string& domain, std::string& name)
 {
-    return LookupAccountBySid(MachineName(), sid.data(), sid.size(), name, domain);
+    return LookupAccountBySid(MachineName(), sid, length, name, domain);
 }
 
 void TNTEventLog::Backup()

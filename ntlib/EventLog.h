@@ -5,7 +5,9 @@
 
 #include "BrowsReg.h"
 #include "CategoryCache.h"
+#include "EventCache.h"
 #include "EventItem.h"
+#include "EventTextPool.h"
 #include "MessageFiles.h"
 #include "NTCommon.h"
 
@@ -15,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,21 +30,6 @@ enum TLogReadMode : std::uint8_t {
 
 using TNotifyEvent = std::function<void(TNTEventLog* sender)>;
 using TDescriptionNotFound = std::function<void(TNTEventLog* sender, std::string& AMessage)>;
-
-// The decoded items of one reader, by record number.  It owns them: an item
-// handed out stays valid until the cache is cleared.
-class TEventCache {
-public:
-    // Keeps the item unless one with its record number is cached already.
-    TEventItem* Add(std::unique_ptr<TEventItem> item);
-    TEventItem* Find(DWORD recordNumber) const;
-    void Clear();
-    std::size_t Count() const { return items_.size(); }
-    void Reserve(std::size_t count) { items_.reserve(count); }
-
-private:
-    std::unordered_map<DWORD, std::unique_ptr<TEventItem>> items_;
-};
 
 class TNTEventLog : public TNTPersistent {
 public:
@@ -77,6 +65,8 @@ public:
     // The message-file values of a source's registry key on this reader's
     // computer, with their paths made usable from here.
     TSourceMessageFiles GetSourceMessageFiles(const std::string& source);
+    // The same, read once per source while the log is open.
+    const TSourceMessageFiles& CachedSourceMessageFiles(const std::string& source);
     void Backup();
     void Clear();
     void GetLogNames(std::vector<std::string>& names);
@@ -85,13 +75,35 @@ public:
     int GetOldestRecord();
 
     // The account of a SID on this reader's computer; false when unknown.
-    bool LookupAccount(const std::vector<BYTE>& sid, std::string& domain, std::string& name);
+    bool LookupAccount(const BYTE* sid, std::size_t length, std::string& domain, std::string& name);
+
+    // The number of items the event cache holds.
+    std::size_t CachedEventCount() const { return cache_.Count(); }
 
     // The work size of the read buffer (grows when one record is larger).
     std::size_t ReadBufferSize() const { return bufferSize_; }
 
 private:
     struct WaitState;
+    friend class TEventItem;
+
+    // The category texts of the cached items, by pooled source text and
+    // category number: a hit costs no allocation and no case folding.
+    struct CategoryKey {
+        const std::string* source;
+        std::uint16_t category;
+        bool operator==(const CategoryKey&) const = default;
+    };
+    struct CategoryKeyHash {
+        std::size_t operator()(const CategoryKey& key) const noexcept;
+    };
+
+    // The pool's copy of a text of a cached item.
+    const std::string& InternText(std::string_view text) { return texts_.Intern(text); }
+    // The category text of a cached item whose source text is pooled.
+    TEventText CachedCategoryName(const std::string& pooledSource, std::uint16_t category);
+    // Lets the cached items and the texts they share go.
+    void ClearCache();
 
     void OpenLog();
     void OpenBackupLog();
@@ -116,9 +128,16 @@ private:
     HANDLE changeEvent_ = nullptr;
     HANDLE stopEvent_ = nullptr;
     std::shared_ptr<WaitState> wait_;
+    // The texts outlive the items that share them.
+    TEventTextPool texts_;
+    std::unordered_map<CategoryKey, const std::string*, CategoryKeyHash> categoryTexts_;
     TEventCache cache_;
     TBrowseRegistry registry_;
     TCategoryCache categoryCache_;
+    // What descriptions read, kept from opening the log to closing it: a
+    // changed registry or message file is seen at the next opening.
+    std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
+    TMessageFileCache messageFiles_;
     std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
     std::int32_t cachedCount_ = -1;
     std::int32_t cachedOldest_ = -1;

@@ -49,12 +49,16 @@ std::string hostOf(const std::string& machineName)
 }
 
 // Formats one message of a module, in a buffer that grows when the message
-// does not fit.  Empty when the module does not give the message.
+// does not fit (`scratch` when given, kept for the next call).  Empty when
+// the module does not give the message.
 std::optional<std::string> formatFromModule(DWORD flags, HMODULE module, DWORD messageId, void* arguments,
-                                            std::size_t initialSize)
+                                            std::size_t initialSize, std::vector<char>* scratch = nullptr)
 {
+    std::vector<char> own;
+    std::vector<char>& buffer = scratch ? *scratch : own;
     for (std::size_t size = initialSize;; size *= 4) {
-        std::vector<char> buffer(size);
+        if (buffer.size() < size)
+            buffer.resize(size);
         SetLastError(0);
         const DWORD length = FormatMessageA(flags, module, messageId, 0, buffer.data(), static_cast<DWORD>(size),
                                             arguments);
@@ -218,24 +222,70 @@ TMessageModule LoadMessageModule(const std::string& pathList)
     return TMessageModule();
 }
 
-bool FormatMessageFromFiles(const std::string& pathList, DWORD messageId, const std::vector<std::string>* strings,
-                            std::string& text)
+const std::vector<HMODULE>& TMessageFileCache::Modules(const std::string& pathList)
 {
-    std::vector<std::uintptr_t> arguments(kInsertionArguments, 0);
-    if (strings) {
-        const std::size_t count = std::min(strings->size(), arguments.size());
-        for (std::size_t k = 0; k < count; ++k)
-            arguments[k] = reinterpret_cast<std::uintptr_t>((*strings)[k].c_str());
+    const auto known = lists_.find(pathList);
+    if (known != lists_.end())
+        return known->second;
+    std::vector<HMODULE> modules;
+    for (const std::string& path : SplitPathList(pathList)) {
+        auto loaded = modules_.find(path);
+        if (loaded == modules_.end())
+            loaded = modules_.emplace(path, TMessageModule(LoadLibraryExA(path.c_str(), nullptr,
+                                                                          LOAD_LIBRARY_AS_DATAFILE))).first;
+        modules.push_back(loaded->second.Handle());
+    }
+    return lists_.emplace(pathList, std::move(modules)).first->second;
+}
+
+void TMessageFileCache::Clear()
+{
+    lists_.clear();
+    modules_.clear();
+    arguments_.clear();
+    buffer_.clear();
+}
+
+bool FormatMessageFromFiles(const std::string& pathList, DWORD messageId, const std::vector<std::string>* strings,
+                            std::string& text, TMessageFileCache* cache)
+{
+    std::vector<std::uintptr_t> own;
+    std::vector<std::uintptr_t>& arguments = cache ? cache->Arguments() : own;
+    if (arguments.size() != kInsertionArguments)
+        arguments.assign(kInsertionArguments, 0);
+    const std::size_t count = strings ? std::min(strings->size(), arguments.size()) : 0;
+    for (std::size_t k = 0; k < count; ++k)
+        arguments[k] = reinterpret_cast<std::uintptr_t>((*strings)[k].c_str());
+    // The array is all zeros again for the next call that shares it.
+    struct Cleared {
+        std::vector<std::uintptr_t>& arguments;
+        std::size_t count;
+        ~Cleared() { std::fill_n(arguments.begin(), count, 0); }
+    } cleared{arguments, count};
+    // Insertion strings are texts also where the message gives an insert a
+    // numeric format.
+    auto formatFrom = [&](HMODULE module) {
+        return formatFromModule(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY |
+                                    FORMAT_MESSAGE_STRING_ARGUMENTS,
+                                module, messageId, arguments.data(), kMessageBuffer,
+                                cache ? &cache->Buffer() : nullptr);
+    };
+    if (cache) {
+        for (HMODULE module : cache->Modules(pathList)) {
+            if (!module)
+                continue;
+            if (auto formatted = formatFrom(module)) {
+                text = std::move(*formatted);
+                return true;
+            }
+        }
+        return false;
     }
     for (const std::string& path : SplitPathList(pathList)) {
         const TMessageModule module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!module)
             continue;
-        // Insertion strings are texts also where the message gives an insert
-        // a numeric format.
-        if (auto formatted = formatFromModule(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY |
-                                                  FORMAT_MESSAGE_STRING_ARGUMENTS,
-                                              module.Handle(), messageId, arguments.data(), kMessageBuffer)) {
+        if (auto formatted = formatFrom(module.Handle())) {
             text = std::move(*formatted);
             return true;
         }
@@ -244,12 +294,21 @@ bool FormatMessageFromFiles(const std::string& pathList, DWORD messageId, const 
 }
 
 std::string ExpandParameterStrings(const std::string& text, const std::string* parameterPaths,
-                                   std::vector<std::string>& parameters)
+                                   std::vector<std::string>& parameters, TMessageFileCache* cache)
 {
     parameters.clear();
     if (text.find("%%") == std::string::npos)
         return text;
-    const TMessageModule module = parameterPaths ? LoadMessageModule(*parameterPaths) : TMessageModule();
+    TMessageModule loaded;
+    HMODULE parameterModule = nullptr;
+    if (parameterPaths && cache) {
+        for (HMODULE m : cache->Modules(*parameterPaths))
+            if (m && !parameterModule)
+                parameterModule = m;
+    } else if (parameterPaths) {
+        loaded = LoadMessageModule(*parameterPaths);
+        parameterModule = loaded.Handle();
+    }
 
     // The text is rewritten into `result` from left to right; what has been
     // written is never scanned again, so neither a parameter's text nor a
@@ -270,7 +329,7 @@ std::string ExpandParameterStrings(const std::string& text, const std::string* p
         }
         std::optional<std::string> found;
         if (valid && number <= 0xFFFFFFFF)
-            found = parameterText(module.Handle(), static_cast<DWORD>(number));
+            found = parameterText(parameterModule, static_cast<DWORD>(number));
         if (found) {
             parameters.push_back(*found);
             result += *found;
@@ -295,18 +354,24 @@ std::string FormatMissingDescription(DWORD eventId, const std::string& source, c
 }
 
 bool FormatEventDescription(DWORD eventId, const std::string& source, const std::vector<std::string>& strings,
-                            const TMessageFilesReader& readFiles, std::string& text)
+                            const TMessageFilesReader& readFiles, std::string& text, TMessageFileCache* cache)
 {
     if (source.empty())
         return false;
-    const TSourceMessageFiles files = readFiles();
+    return FormatEventDescription(eventId, readFiles(), strings, text, cache);
+}
+
+bool FormatEventDescription(DWORD eventId, const TSourceMessageFiles& files, const std::vector<std::string>& strings,
+                            std::string& text, TMessageFileCache* cache)
+{
     const std::string* eventFiles = FindMessageFileValue(files, kEventMessageFile);
     std::string formatted;
-    if (!eventFiles || !FormatMessageFromFiles(*eventFiles, eventId, &strings, formatted))
+    if (!eventFiles || !FormatMessageFromFiles(*eventFiles, eventId, &strings, formatted, cache))
         return false;
     if (formatted.find("%%") != std::string::npos) {
         std::vector<std::string> parameters;
-        formatted = ExpandParameterStrings(formatted, FindMessageFileValue(files, kParameterMessageFile), parameters);
+        formatted =
+            ExpandParameterStrings(formatted, FindMessageFileValue(files, kParameterMessageFile), parameters, cache);
     }
     text = std::move(formatted);
     return true;

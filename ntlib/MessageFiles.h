@@ -23,6 +23,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // One value of an event source's registry key, with its text as the
@@ -123,13 +124,36 @@ private:
 // The first file of a path list that loads as a data file, or none.
 TMessageModule LoadMessageModule(const std::string& pathList);
 
+// The message files in use, each loaded once and kept loaded until the
+// cache is cleared: the descriptions of a log's events read the same few
+// files again and again.  After Clear every file loads anew on its next
+// use, so a file changed since is read as it is now.
+class TMessageFileCache {
+public:
+    // The modules of a path list, in its order; null for a path that does
+    // not load.
+    const std::vector<HMODULE>& Modules(const std::string& pathList);
+    void Clear();
+
+    // Scratch space of the formatting, kept between calls.
+    std::vector<std::uintptr_t>& Arguments() { return arguments_; }
+    std::vector<char>& Buffer() { return buffer_; }
+
+private:
+    std::unordered_map<std::string, TMessageModule> modules_;
+    std::unordered_map<std::string, std::vector<HMODULE>> lists_;
+    std::vector<std::uintptr_t> arguments_;
+    std::vector<char> buffer_;
+};
+
 // Formats message `messageId` from the first file of the list that has it,
 // with the insertion strings (none: every insert stays as written).  An
 // insert beyond the strings stays as written; an insert with a numeric
 // format ("%2!lu!") shows its string, never a number made of its address.
-// False, and `text` untouched, when no file gives it.
+// False, and `text` untouched, when no file gives it.  With a cache the
+// files come from it; without one they are loaded for this call only.
 bool FormatMessageFromFiles(const std::string& pathList, DWORD messageId, const std::vector<std::string>* strings,
-                            std::string& text);
+                            std::string& text, TMessageFileCache* cache = nullptr);
 
 // Replaces the parameter references of a text by their texts.  Scanning
 // from the left, each "%%" followed by decimal digits names a message of
@@ -141,7 +165,7 @@ bool FormatMessageFromFiles(const std::string& pathList, DWORD messageId, const 
 // is interpreted: insertion strings and message texts keep every other
 // "%" sequence as they are.
 std::string ExpandParameterStrings(const std::string& text, const std::string* parameterPaths,
-                                   std::vector<std::string>& parameters);
+                                   std::vector<std::string>& parameters, TMessageFileCache* cache = nullptr);
 
 // "The description for Event ID ( <low 16 bits of the id> ) in Source
 // ( <source> ) could not be found. ...", then each insertion string after a
@@ -161,7 +185,11 @@ using TMessageFilesReader = std::function<TSourceMessageFiles()>;
 // FormatMissingDescription.  The source's files are read only when the
 // source is not empty.  Errors of `readFiles` propagate.
 bool FormatEventDescription(DWORD eventId, const std::string& source, const std::vector<std::string>& strings,
-                            const TMessageFilesReader& readFiles, std::string& text);
+                            const TMessageFilesReader& readFiles, std::string& text,
+                            TMessageFileCache* cache = nullptr);
+// The same with the source's files read already.
+bool FormatEventDescription(DWORD eventId, const TSourceMessageFiles& files, const std::vector<std::string>& strings,
+                            std::string& text, TMessageFileCache* cache = nullptr);
 
 // The category text of (source, category): "None" for category 0 (not
 // cached); else the cached text, or the message of that number from the

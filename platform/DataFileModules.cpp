@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <span>
 
 namespace fs = std::filesystem;
@@ -41,9 +42,22 @@ struct CachedImage {
     std::shared_ptr<const PeImage> image;
 };
 
+// The messages of one loaded module as FindModuleMessage gave them, result
+// codes included: the descriptions of a log look up the same few messages
+// again and again.
+struct ModuleMessages {
+    std::mutex mutex;
+    std::unordered_map<std::uint64_t, std::pair<DWORD, std::string>> found;
+};
+
+struct LoadedModule {
+    std::shared_ptr<const PeImage> image;
+    std::shared_ptr<ModuleMessages> messages;
+};
+
 struct Registry {
     std::mutex mutex;
-    std::map<std::uintptr_t, std::shared_ptr<const PeImage>> modules;
+    std::map<std::uintptr_t, LoadedModule> modules;
     std::uintptr_t next = kDataFileHandleBase;
     std::list<CachedImage> cache; // most recently used first
 };
@@ -54,12 +68,12 @@ Registry& registry()
     return r;
 }
 
-std::shared_ptr<const PeImage> moduleImage(HMODULE module)
+LoadedModule loadedModule(HMODULE module)
 {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     auto it = r.modules.find(reinterpret_cast<std::uintptr_t>(module));
-    return it == r.modules.end() ? nullptr : it->second;
+    return it == r.modules.end() ? LoadedModule{} : it->second;
 }
 
 HMODULE addModule(std::shared_ptr<const PeImage> image)
@@ -68,7 +82,7 @@ HMODULE addModule(std::shared_ptr<const PeImage> image)
     std::lock_guard lock(r.mutex);
     const std::uintptr_t value = r.next;
     r.next += kDataFileHandleStep;
-    r.modules.emplace(value, std::move(image));
+    r.modules.emplace(value, LoadedModule{std::move(image), std::make_shared<ModuleMessages>()});
     return reinterpret_cast<HMODULE>(value);
 }
 
@@ -203,12 +217,12 @@ DWORD LoadDataFileImage(std::vector<BYTE> bytes, HMODULE& module)
 
 bool IsDataFileModule(HMODULE module)
 {
-    return moduleImage(module) != nullptr;
+    return loadedModule(module).image != nullptr;
 }
 
 bool FreeDataFileModule(HMODULE module)
 {
-    std::shared_ptr<const PeImage> released; // freed outside the lock
+    LoadedModule released; // freed outside the lock
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     auto it = r.modules.find(reinterpret_cast<std::uintptr_t>(module));
@@ -219,24 +233,50 @@ bool FreeDataFileModule(HMODULE module)
     return true;
 }
 
-DWORD FindModuleMessage(HMODULE module, DWORD messageId, DWORD languageId, std::string& text)
+namespace {
+
+DWORD findMessage(const PeImage& image, DWORD messageId, DWORD languageId, std::string& text)
 {
-    const std::shared_ptr<const PeImage> image = moduleImage(module);
-    if (!image)
-        return ERROR_INVALID_HANDLE;
     if (languageId > 0xFFFF)
         return ERROR_RESOURCE_LANG_NOT_FOUND;
     WORD language = static_cast<WORD>(languageId);
     if (language == 0) {
         std::vector<WORD> available;
-        if (DWORD e = image->ResourceLanguages(kResourceTypeMessageTable, 1, available))
+        if (DWORD e = image.ResourceLanguages(kResourceTypeMessageTable, 1, available))
             return e;
         language = chooseLanguage(available);
     }
     std::span<const BYTE> data;
-    if (DWORD e = image->FindResource(kResourceTypeMessageTable, 1, language, data))
+    if (DWORD e = image.FindResource(kResourceTypeMessageTable, 1, language, data))
         return e;
     return MessageTable(data).Find(messageId, text);
+}
+
+} // namespace
+
+DWORD FindModuleMessage(HMODULE module, DWORD messageId, DWORD languageId, std::string& text)
+{
+    const LoadedModule loaded = loadedModule(module);
+    if (!loaded.image)
+        return ERROR_INVALID_HANDLE;
+    const std::uint64_t key = (std::uint64_t{languageId} << 32) | messageId;
+    ModuleMessages& messages = *loaded.messages;
+    {
+        std::lock_guard lock(messages.mutex);
+        const auto known = messages.found.find(key);
+        if (known != messages.found.end()) {
+            if (known->second.first == ERROR_SUCCESS)
+                text = known->second.second;
+            return known->second.first;
+        }
+    }
+    std::string found;
+    const DWORD e = findMessage(*loaded.image, messageId, languageId, found);
+    std::lock_guard lock(messages.mutex);
+    messages.found.emplace(key, std::make_pair(e, found));
+    if (e == ERROR_SUCCESS)
+        text = std::move(found);
+    return e;
 }
 
 } // namespace platform

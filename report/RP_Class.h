@@ -1,8 +1,13 @@
 #pragma once
-// The report model: objects, pages and the template stream.
+// The report model and engine: objects, pages, the template stream, the
+// bands of a run, the report component, the run-wide state, the
+// function-library registry and prepared pages.
 
+#include "RpBand.h"
 #include "RpBandView.h"
 #include "RpDictionary.h"
+#include "RpEMFPages.h"
+#include "RpFunctions.h"
 #include "RpEngineUtils.h"
 #include "RpLineView.h"
 #include "RpMemoView.h"
@@ -10,5 +15,7 @@
 #include "RP_Prntr.h"
 #include "RpPage.h"
 #include "RpPictureView.h"
+#include "RpReport.h"
+#include "RpRunState.h"
 #include "RpTemplateStream.h"
 #include "RpViewFactory.h"

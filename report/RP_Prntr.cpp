@@ -177,7 +177,9 @@ bool TrpPrinter::SameSettings(std::int32_t size, std::int32_t width, std::int32_
         return false;
     if (size == kPaperCustom)
         return std::abs(width - PaperWidth) <= 1 && std::abs(height - PaperHeight) <= 1 && orientation == Orientation;
-    return orientation == Orientation && (bin == Bin || bin == -1);
+    // Bins are 16-bit codes: 0xFFFF is the default bin, -1.
+    const auto code = static_cast<std::int16_t>(bin);
+    return orientation == Orientation && (code == Bin || code == kDefaultBin);
 }
 
 void TrpPrinter::ApplyPageSettings(std::int32_t size, std::int32_t width, std::int32_t height, bool force,

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace report {
 
@@ -15,7 +16,12 @@ namespace {
 
 int Round(double value)
 {
-    return static_cast<int>(RoundHalfEven(value));
+    const double r = RoundHalfEven(value);
+    if (!(r > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (!(r < std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(r);
 }
 
 bool IsBreakChar(char32_t c)
@@ -171,6 +177,15 @@ int TrpMemoView::AutoWidthValue()
     for (const auto& line : Memo)
         widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
     return Round(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
+}
+
+int TrpMemoView::WidestLineWidth() const
+{
+    const auto measurer = MeasuringMeasurer();
+    int widest = 0;
+    for (const auto& line : ExpandedLines.empty() ? Memo : ExpandedLines)
+        widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
+    return widest;
 }
 
 std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer, int fontPixelHeight)

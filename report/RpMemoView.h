@@ -84,6 +84,9 @@ public:
     std::vector<TrpDrawnLine> PlanLines(const TrpTextMeasurer& measurer, int fontPixelHeight);
     // The width AutoWidth gives the object.
     int AutoWidthValue();
+    // The width of the widest line as laid out (CALCWIDTH): the expanded
+    // lines, or the memo before the object has been expanded.
+    int WidestLineWidth() const;
 
     // The pixel height of the drawing font at the current scale.
     int DrawPixelHeight() const { return FontPixelHeight(Font.Size, PaintScaleY); }

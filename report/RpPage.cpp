@@ -81,8 +81,9 @@ void TrpPage::ApplyPaper(std::int32_t paperSize, std::int32_t bin, std::int32_t 
     PaperWidth = printer.PaperWidth;
     PaperHeight = printer.PaperHeight;
     Orientation = printer.Orientation;
-    // The printer's bin is a 16-bit code: its default, -1, is 0xFFFF here.
-    Bin = bin == -1 ? kDefaultBin : static_cast<std::uint16_t>(printer.Bin);
+    // Bins are 16-bit codes: the default bin, -1, is 0xFFFF in a page and
+    // in the templates it is read from.
+    Bin = static_cast<std::int16_t>(bin) == -1 ? kDefaultBin : static_cast<std::uint16_t>(printer.Bin);
 }
 
 std::string TrpPage::PaperNamesText() const

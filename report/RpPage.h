@@ -5,6 +5,7 @@
 #include "RP_Prntr.h"
 #include "RpObject.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 namespace report {
 
+class TrpBand;
 class TrpPages;
 
 class TrpDialogForm;
@@ -103,6 +105,15 @@ public:
     std::int32_t FormLeft = 220, FormTop = 120, FormWidth = 380, FormHeight = 300;
     std::uint8_t Position = 4;
     bool Visible = true;
+
+    // Build state of a report run, kept by the band engine: the first band
+    // of each band type, where the next band starts (CurY) and the lowest y
+    // a band may reach (CurBottomY), COLUMN# and CURRENT#.
+    std::array<TrpBand*, 23> FirstBands{};
+    std::int32_t CurY = 0;
+    std::int32_t CurBottomY = 0;
+    std::int32_t ColumnNo = 1;
+    std::int32_t CurrentNo = 1;
 
 private:
     TrpViewHost& PageHost() const;

@@ -2,7 +2,9 @@
 
 #include "RpText.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace report {
 
@@ -36,7 +38,9 @@ int TrpQtMeasurer::TextWidth(std::string_view text) const
 {
     const TrpTextCodec codec(text, charset_);
     const double advance = metrics_.horizontalAdvance(ToQString(text, charset_));
-    return static_cast<int>(std::ceil(advance - 1e-6)) + static_cast<int>(codec.CharCount(text)) * charExtra_;
+    const double width = std::ceil(advance - 1e-6) + double(codec.CharCount(text)) * charExtra_;
+    return static_cast<int>(std::clamp(width, double(std::numeric_limits<int>::min()),
+                                       double(std::numeric_limits<int>::max())));
 }
 
 std::unique_ptr<TrpTextMeasurer> TrpQtMeasurerFactory::Create(const TrpFont& font, int pixelHeight,

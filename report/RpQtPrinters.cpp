@@ -109,6 +109,19 @@ std::vector<TrpPaperChoice> TrpQtPrinters::Papers()
     return papers;
 }
 
+void AttachSystemPrinters()
+{
+    static std::unique_ptr<TrpQtPrinters> system;
+    if (system != nullptr)
+        return;
+    try {
+        system = std::make_unique<TrpQtPrinters>();
+        EnginePrinter().AttachPrinter(system.get());
+    } catch (...) {
+        EnginePrinter().AttachPrinter(nullptr);
+    }
+}
+
 bool TrpQtPrinters::ShowPropertiesDialog()
 {
     QPageSetupDialog dialog(printer_.get());

@@ -38,4 +38,8 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// Attaches the system's printers to the engine's printer model, once for the
+// process (later calls change nothing); failures leave the virtual printer.
+void AttachSystemPrinters();
+
 } // namespace report

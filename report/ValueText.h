@@ -3,6 +3,7 @@
 // them.  Nothing here looks at the process locale: the separators and the
 // order of a date come in a FormatSettings that the engine's owner fills.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,20 @@ struct FormatSettings {
     char dateSeparator = '/';
     char timeSeparator = ':';
     DateOrder dateOrder = DateOrder::MDY;
+    // Number masks with "," and thousands-separated display formats.
+    char thousandSeparator = ',';
+    // The names that date masks show (mmm, mmmm, ddd, dddd; Sunday first),
+    // the long date form (dddddd and the long date display format), and
+    // the texts of the 12-hour clock.
+    std::array<std::string, 12> shortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::array<std::string, 12> longMonthNames{"January", "February", "March",     "April",   "May",      "June",
+                                               "July",    "August",   "September", "October", "November", "December"};
+    std::array<std::string, 7> shortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    std::array<std::string, 7> longDayNames{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    std::string longDateFormat = "dddd, mmmm d, yyyy";
+    std::string timeAMString = "AM";
+    std::string timePMString = "PM";
 
     // The settings an engine starts with: "1.5", "12/31/1999", "13:45:00".
     static const FormatSettings& standard();

@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libjpeg62-turbo-dev
+  qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 cpp
-  libevt-utils xvfb xauth fonts-dejavu-core fonts-liberation
+  libevt-utils xvfb xauth fonts-dejavu-core fonts-liberation fonts-wine
   fp-utils libchm-dev
   cups cups-client poppler-utils
 )

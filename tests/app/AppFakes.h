@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QString>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -55,6 +56,8 @@ public:
     };
     std::vector<Asked> asked;
     int answer = IDYES;
+    // Answers to give first, one for each question.
+    std::deque<int> answers;
     bool tick = false;
     // The save dialog's answer (empty: Cancel) and the titles it was shown with.
     QString saveFileName;
@@ -63,7 +66,14 @@ public:
     int MessageBox(QWidget*, const QString& text, const QString& caption, UINT flags) override
     {
         asked.push_back({text, caption, flags, false, {}});
-        return (flags & MB_TYPEMASK) == MB_OK ? IDOK : answer;
+        if ((flags & MB_TYPEMASK) == MB_OK)
+            return IDOK;
+        if (!answers.empty()) {
+            const int next = answers.front();
+            answers.pop_front();
+            return next;
+        }
+        return answer;
     }
     int MessageBoxWithCheck(const QString& text, const QString& caption, UINT flags, bool& ticked,
                             const QString& checkText) override

@@ -3,6 +3,8 @@
 
 #include "OffscreenQt.h"
 
+#include "app/SystemFonts.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,8 @@ int main(int argc, char** argv)
     QuietOffscreenWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Quellvane"));
+    // The windows get the fonts they name, as in the program.
+    RegisterSystemFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,3 +1,5 @@
+#include "WhenShown.h"
+
 #include "app/dwy_dlgs.h"
 
 #include <QApplication>
@@ -21,16 +23,6 @@ QStringList captionsOf(const TMessageBoxWithCheck& box)
     for (const QPushButton* b : box.Buttons())
         captions << b->text();
     return captions;
-}
-
-// Runs `answer` on the box once it is up, from inside its modal loop.
-void whenShown(std::function<void(TMessageBoxWithCheck&)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* box = qobject_cast<TMessageBoxWithCheck*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        answer(*box);
-    });
 }
 
 } // namespace
@@ -186,7 +178,7 @@ TEST(MessageBoxWithCheckBehaviour, TickedComesBackAsTheUserLeftIt)
         SCOPED_TRACE(c.button);
         bool ticked = c.before;
         bool startedAs = !c.before;
-        whenShown([&](TMessageBoxWithCheck& box) {
+        WhenShown<TMessageBoxWithCheck>([&](TMessageBoxWithCheck& box) {
             startedAs = box.CheckBox()->isChecked();
             if (c.click)
                 box.CheckBox()->click();

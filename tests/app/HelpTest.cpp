@@ -9,6 +9,7 @@
 #include "app/about.h"
 #include "app/browsent.h"
 #include "app/compopen.h"
+#include "app/filt_frm.h"
 #include "app/logprop.h"
 #include "app/logview.h"
 #include "app/main.h"
@@ -96,7 +97,7 @@ TEST_F(HelpTest, EveryHelpContextOpensATopicOfTheHelpFile)
         {TAboutForm::kHelpContext, "/interface.html"},
         {TSelectCompForm::kHelpContext, "/selcomp.html"},
         {TNTBrowseNetForm::kHelpContext, "/interface.html"},
-        {500, "/filter.html"},
+        {TfrmFilterDesign::kHelpContext, "/filter.html"},
         {TfrmCompBrowse::kHelpContext, "/interface.html"},
         {TfrmLogProperties::kHelpContext, "/interface.html"},
         {0, "/index.html"},

@@ -1,6 +1,6 @@
-#include "AppFakes.h"
-#include "GeneratedLogService.h"
+#include "LogViewFixture.h"
 
+#include "app/EventColumns.h"
 #include "app/EventListModel.h"
 #include "app/common.h"
 #include "app/dwy_reg.h"
@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QEventLoop>
+#include <QFontInfo>
+#include <QLocale>
 
 #include "QtPrinters.h"
 
@@ -34,51 +36,7 @@
 
 namespace {
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-class LogViewTest : public ::testing::Test {
-protected:
-    GeneratedLogService service; // before the binding: its exports get bound
-    ScopedSystemFunctions bound;
-    FakePrompts prompts;
-    ScopedUserPrompts usePrompts{prompts};
-    FakeHost host;
-    QPointer<TfrmLogView> window;
-
-    void SetUp() override
-    {
-        platform::SetCurrentUserRegistryFile("");
-        window = new TfrmLogView(&host);
-        window->SetComputerName(QStringLiteral("PC1"));
-        window->SetLogName(QStringLiteral("Application"));
-        window->setWindowTitle(QStringLiteral("Application on PC1"));
-        window->show();
-    }
-
-    void TearDown() override
-    {
-        if (window)
-            window->CloseWithoutQuestion();
-        flushDeletes();
-        EXPECT_TRUE(window.isNull());
-    }
-
-    QString cell(int row, TLogColumn column) const
-    {
-        const TEventListModel& m = window->Model();
-        return m.data(m.index(row, column)).toString();
-    }
-
-    // Posts a call that the load's next message pump runs.
-    template <class F>
-    void atNextPump(F f)
-    {
-        QMetaObject::invokeMethod(window.data(), f, Qt::QueuedConnection);
-    }
-};
+class LogViewTest : public LogViewFixture {};
 
 TEST_F(LogViewTest, LoadShowsTheEventsNewestFirst)
 {
@@ -162,6 +120,47 @@ TEST_F(LogViewTest, ColumnsShowEachKindOfEvent)
     }
     // Category 0 is "None" whatever the source.
     EXPECT_EQ(cell(n - 1, lcCategory), "None");
+}
+
+TEST_F(LogViewTest, ColumnsShowTheirWholeTextsAtTheirWidths)
+{
+    // The window's Tahoma is the one the program registers at start; a
+    // wider fallback clips "Audit Success" and the dates.
+    const WORD types[] = {EVENTLOG_ERROR_TYPE, EVENTLOG_WARNING_TYPE, EVENTLOG_INFORMATION_TYPE,
+                          EVENTLOG_AUDIT_SUCCESS, EVENTLOG_AUDIT_FAILURE};
+    service.count = static_cast<DWORD>(std::size(types));
+    service.generate = [&](DWORD rn) {
+        TestRecord t;
+        t.recordNumber = rn;
+        t.timeGenerated = 1'730'414'800; // 2024-10-31 22:46:40 UTC: wide digits
+        t.eventId = 65535;
+        t.eventType = types[rn - 1];
+        t.source = "Keepsafe Backup";
+        t.computer = "WKS-DEMO";
+        return t;
+    };
+    const QLocale saved;
+    // The program's default without a language (d MMM yyyy, 24 hours) and
+    // British English (dd/MM/yyyy).
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        auto* fresh = new TfrmLogView(&host);
+        QPointer<TfrmLogView> guard(fresh);
+        fresh->resize(1000, 400);
+        fresh->show();
+        fresh->LoadEvents(QStringLiteral("Application"));
+        QTableView* list = fresh->lvLog();
+        QAbstractItemView* view = list; // where the widest cell's size is public
+        EXPECT_EQ(QFontInfo(list->font()).family(), "Tahoma");
+        for (int c = 0; c < kLogColumnCount; ++c)
+            EXPECT_LE(view->sizeHintForColumn(c), list->columnWidth(c))
+                << LogColumnCaption(static_cast<TLogColumn>(c)).toStdString();
+        fresh->CloseWithoutQuestion();
+        flushDeletes();
+        EXPECT_TRUE(guard.isNull());
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST_F(LogViewTest, TimesAreShownInLocalTime)
@@ -524,6 +523,10 @@ TEST_F(LogViewTest, WindowLayout)
     EXPECT_EQ(fresh->sbtnStopProcess()->text(), "Stop");
     EXPECT_TRUE(fresh->sbtnStopProcess()->isHidden());
     EXPECT_EQ(fresh->LoadingLabel()->text(), "Loading events...");
+    // The description pane's close button is Marlett's cross.
+    EXPECT_EQ(fresh->CloseDescrButton()->text(), "r");
+    EXPECT_EQ(QFontInfo(fresh->CloseDescrButton()->font()).family(), "Marlett");
+    EXPECT_EQ(QFontInfo(fresh->font()).family(), "Tahoma");
     fresh->CloseWithoutQuestion();
     flushDeletes();
     EXPECT_TRUE(guard.isNull());

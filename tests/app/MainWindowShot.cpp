@@ -1,6 +1,7 @@
 // qv_main_window_shot: starts the main window on a real display (the test
 // runs it under Xvfb), opens the Application log of the local computer,
-// selects its newest event and saves a picture of the whole window.
+// selects its newest event, saves a picture of the whole window and quits
+// through File > Quit; its exit code is the program's.
 //
 //   qv_main_window_shot OUTPUT.png
 //
@@ -27,6 +28,7 @@
 #include <QSet>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -116,5 +118,13 @@ int main(int argc, char** argv)
                 qPrintable(window->windowTitle()), window->Model().rowCount());
     if (prompts.shown > 0)
         return fail("the program showed a message box");
-    return 0;
+
+    // Then File > Quit, answered Yes, as a user ends the program: the
+    // event loop ends, and so does the program, with 0.
+    QTimer::singleShot(0, main->mmitQuit(), &QAction::trigger);
+    const int code = application.exec();
+    if (main->isVisible())
+        return fail("File > Quit left the main window open");
+    std::fprintf(stderr, "File > Quit: the event loop ended with %d\n", code);
+    return code;
 }

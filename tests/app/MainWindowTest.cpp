@@ -4,6 +4,7 @@
 #include "app/ComputerList.h"
 #include "app/common.h"
 #include "app/dwy_reg.h"
+#include "app/filt_frm.h"
 #include "app/logview.h"
 #include "app/main.h"
 #include "app/sel_comp.h"
@@ -14,6 +15,7 @@
 #include "platform/Registry.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -920,6 +922,52 @@ TEST_F(MainWindowTest, ExceptionFromAnEventHandlerIsShown)
     ASSERT_EQ(prompts.asked.size(), 2u);
     EXPECT_EQ(prompts.asked[1].text, "the command failed");
     EXPECT_EQ(prompts.asked[1].caption, "Quellvane");
+}
+
+// ---------------------------------------------------------------------------
+// View commands of the active log window
+
+TEST_F(MainWindowTest, ViewCommandsReachTheActiveLogWindow)
+{
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    TfrmLogView* window = main->LogWindows()[0];
+    for (QAction* a : {main->actFilter(), main->actFind(), main->mmitFilter(), main->mmitNewestFirst(),
+                       main->mmitOldestFirst()})
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_FALSE(main->actFindNext()->isEnabled());
+    EXPECT_FALSE(main->actUndoLastFilter()->isEnabled());
+
+    auto topRecord = [window] { return window->Model().EventAt(0)->RecordNumber; };
+    auto bottomRecord = [window] { return window->Model().EventAt(window->Model().rowCount() - 1)->RecordNumber; };
+    const DWORD newest = topRecord();
+    main->mmitOldestFirst()->trigger();
+    EXPECT_LT(topRecord(), newest);
+    EXPECT_EQ(bottomRecord(), newest);
+    EXPECT_TRUE(main->mmitOldestFirst()->isChecked());
+    EXPECT_FALSE(main->mmitNewestFirst()->isChecked());
+    main->mmitNewestFirst()->trigger();
+    EXPECT_EQ(topRecord(), newest);
+    EXPECT_TRUE(main->mmitNewestFirst()->isChecked());
+    EXPECT_FALSE(main->mmitOldestFirst()->isChecked());
+    window->SortByColumn(lcSource);
+    EXPECT_FALSE(main->mmitNewestFirst()->isChecked());
+    EXPECT_FALSE(main->mmitOldestFirst()->isChecked());
+
+    // Filter through the main window's command, then its undo.
+    QTimer::singleShot(0, [] {
+        auto* form = qobject_cast<TfrmFilterDesign*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        form->edEvents()->setText(QStringLiteral("0-"));
+        form->cbxInformation()->setChecked(false);
+        form->btnOK()->click();
+    });
+    main->actFilter()->trigger();
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Filtered: showing"))) << window->StatusText().toStdString();
+    EXPECT_TRUE(main->actUndoLastFilter()->isEnabled());
+    main->actUndoAllFilters()->trigger();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Showing %1 event(s)").arg(MainWindowSite::kLocalEvents));
+    EXPECT_FALSE(main->actUndoAllFilters()->isEnabled());
 }
 
 } // namespace

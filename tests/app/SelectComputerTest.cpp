@@ -1,4 +1,5 @@
 #include "SiteBuilder.h"
+#include "WhenShown.h"
 
 #include "app/browsent.h"
 #include "app/sel_comp.h"
@@ -19,17 +20,6 @@
 #include <functional>
 
 namespace {
-
-// Runs `answer` on the modal dialog of that class once it is up.
-template <class Dialog>
-void whenShown(std::function<void(Dialog&)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        answer(*dialog);
-    });
-}
 
 TEST(SelectCompForm, Layout)
 {
@@ -78,7 +68,7 @@ TEST(SelectCompForm, ExecuteGivesTheChosenComputer)
     TSelectCompForm form;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        whenShown<TSelectCompForm>([&c](TSelectCompForm& shown) {
+        WhenShown<TSelectCompForm>([&c](TSelectCompForm& shown) {
             // Every showing starts on the local computer with an empty edit.
             EXPECT_TRUE(shown.rbLocalComp()->isChecked());
             EXPECT_TRUE(shown.edComputer()->text().isEmpty());
@@ -166,7 +156,7 @@ TEST_F(BrowseNetworkTest, ListsTheNtComputersOfTheDomain)
 
 TEST_F(BrowseNetworkTest, OkOnlyForAComputer)
 {
-    whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
+    WhenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
         QTreeWidgetItem* root = form.tvNet()->topLevelItem(0);
         ASSERT_NE(root, nullptr);
         form.tvNet()->setCurrentItem(root);
@@ -182,7 +172,7 @@ TEST_F(BrowseNetworkTest, OkOnlyForAComputer)
     EXPECT_EQ(parent, "Windows NT Computers");
 
     // A double-click on a computer chooses it.
-    whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
+    WhenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
         QTreeWidgetItem* srv2 = form.tvNet()->topLevelItem(0)->child(2);
         form.tvNet()->setCurrentItem(srv2);
         emit form.tvNet()->itemDoubleClicked(srv2, 0);
@@ -194,9 +184,9 @@ TEST_F(BrowseNetworkTest, OkOnlyForAComputer)
 TEST_F(BrowseNetworkTest, BrowsedComputerArrivesWithoutBackslashes)
 {
     TSelectCompForm select;
-    whenShown<TSelectCompForm>([](TSelectCompForm& form) {
+    WhenShown<TSelectCompForm>([](TSelectCompForm& form) {
         form.rbAnotherComp()->click();
-        whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& browse) {
+        WhenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& browse) {
             EXPECT_EQ(browse.CaptionLabel()->text(), "Select computer");
             QTreeWidgetItem* srv1 = browse.tvNet()->topLevelItem(0)->child(1);
             srv1->setText(0, QStringLiteral("\\\\SRV\\1"));
@@ -218,7 +208,7 @@ TEST(NTBrowseNetForm, NoComputersLeavesOkDisabled)
     SiteBuilder lone;
     lone.Load();
     ScopedSystemFunctions bound;
-    whenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
+    WhenShown<TNTBrowseNetForm>([](TNTBrowseNetForm& form) {
         EXPECT_EQ(form.CaptionLabel()->text(), "Pick one");
         ASSERT_EQ(form.tvNet()->topLevelItemCount(), 1);
         QTreeWidgetItem* root = form.tvNet()->topLevelItem(0);

@@ -316,13 +316,19 @@ TEST_F(MessageFilesTest, Descriptions)
         {"no event message file", 100, {}, &noEventFile, false, ""},
         {"source not registered", 100, {}, nullptr, false, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string text = "untouched";
-        const bool found = FormatEventDescription(
-            c.id, "Mirrorfield", c.strings, [&] { return c.files ? *c.files : TSourceMessageFiles(); }, text);
-        EXPECT_EQ(found, c.found);
-        EXPECT_EQ(text, c.found ? c.text : std::string("untouched"));
+    // Each case alone, then twice through one cache that keeps the files
+    // of every case loaded: the texts are the same.
+    TMessageFileCache shared;
+    for (TMessageFileCache* cache : {static_cast<TMessageFileCache*>(nullptr), &shared, &shared}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << (cache ? ", cached" : ""));
+            std::string text = "untouched";
+            const bool found = FormatEventDescription(
+                c.id, "Mirrorfield", c.strings, [&] { return c.files ? *c.files : TSourceMessageFiles(); }, text,
+                cache);
+            EXPECT_EQ(found, c.found);
+            EXPECT_EQ(text, c.found ? c.text : std::string("untouched"));
+        }
     }
 }
 

@@ -102,6 +102,24 @@ TEST_F(ReaderOnSite, LocalLogShowsDescriptionsAndCategoriesFromMessageFiles)
     EXPECT_EQ(log.GetDescription(1), "[The description]");
 }
 
+TEST_F(ReaderOnSite, DescriptionsSeeAChangedMessageFileAtTheNextOpening)
+{
+    TNTEventLog log;
+    log.SetSourceName("Application");
+    log.SetActive(true);
+    ASSERT_EQ(log.GetEventCount(), 2);
+    const std::string before = log.GetDescription(0);
+    EXPECT_EQ(before, "Mirror job Nightly copied 12 files to D:\\Mirror.\r\n");
+
+    // The file now holds other messages: message 100 is gone.
+    site.DriveFile("WKS1", "WINDOWS\\system32\\mirror_events.dll", fixture("mirror_more.dll"));
+    log.SetActive(false);
+    log.SetActive(true);
+    EXPECT_EQ(log.GetDescription(0), "The description for Event ID ( 100 ) in Source ( Mirrorfield ) could not be "
+                                     "found. It contains the following insertion string(s): .\r\nNightly\r\n12\r\n"
+                                     "D:\\Mirror");
+}
+
 TEST_F(ReaderOnSite, RemoteLogByNameWithAndWithoutBackslashes)
 {
     for (const char* name : {"SRV1", "\\\\SRV1", "srv1"}) {

@@ -81,6 +81,12 @@ TEST(TemplatePage, NewPageIsA4OnTheVirtualPrinter)
     EXPECT_EQ(page.FormWidth, 380);
     EXPECT_TRUE(page.Visible);
 
+    // A stored default bin stays the default whatever bin the printer
+    // model holds.
+    p.printer.ApplyPageSettings(9, 0, 0, true, 0, 3);
+    page.ApplyPaper(9, 0xFFFF, 0, 0, 0);
+    EXPECT_EQ(page.Bin, 0xFFFF);
+
     page.ApplyPaper(9, -1, 0, 0, 1);
     EXPECT_EQ(page.PaperWidth, 2970);
     EXPECT_EQ(page.PaperHeight, 2100);

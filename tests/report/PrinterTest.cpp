@@ -155,6 +155,7 @@ TEST(VirtualPrinter, SameSettings)
     printer.ApplyPageSettings(9, 0, 0, false, 0, -1);
     EXPECT_TRUE(printer.SameSettings(9, 1, 1, 0, -1));
     EXPECT_FALSE(printer.SameSettings(9, 0, 0, 0, 7));
+    EXPECT_TRUE(printer.SameSettings(9, 0, 0, 0, 0xFFFF)) << "the default bin as templates store it";
     EXPECT_FALSE(printer.SameSettings(1, 0, 0, 0, -1));
 }
 

@@ -53,6 +53,17 @@ TEST(QtPrinters, ThePrinterModelListsTheQueue)
     EXPECT_EQ(printer.BinCodes(), std::vector<std::int16_t>{-1});
 }
 
+TEST(QtPrinters, TheEnginesPrinterModelTakesTheSystemsPrinters)
+{
+    const PrivateCups cups;
+    REQUIRE_PRIVATE_CUPS(cups);
+    AttachSystemPrinters();
+    AttachSystemPrinters();
+    EXPECT_GE(EnginePrinter().IndexOf(PrivateCups::kQueue), 0);
+    EXPECT_EQ(EnginePrinter().Printers().back(), "Virtual printer");
+    EXPECT_NE(dynamic_cast<TrpQtPrinters*>(EnginePrinter().Platform()), nullptr);
+}
+
 TEST(QtPrinters, APagePrintedToTheQueueComesBack)
 {
     const PrivateCups cups;

@@ -805,23 +805,34 @@ TEST(TemplateStream, EveryTruncationAndManyDamagedBytesReadSafely)
 
 TEST(TemplateStream, OldDictionaryLayout)
 {
+    // Field entries (kind, index, three short texts), then the variable
+    // names: headings plain, variables with a leading blank.
     TrpStream stream;
-    stream.WriteInt32(1);  // one field entry, not a -1/-2 marker
-    stream.WriteByte(3);
-    stream.WriteInt32(42);
-    for (const char* text : {"ds", "field", "alias"}) {
-        stream.WriteByte(static_cast<std::uint8_t>(std::strlen(text)));
-        stream.WriteBytes(text);
-    }
-    WriteLineList(stream, {"A", "B"});
+    stream.WriteInt32(3);  // three field entries, not a -1/-2 marker
+    const auto entry = [&](std::uint8_t kind, std::int32_t index, std::initializer_list<const char*> texts) {
+        stream.WriteByte(kind);
+        stream.WriteInt32(index);
+        for (const char* text : texts) {
+            stream.WriteByte(static_cast<std::uint8_t>(std::strlen(text)));
+            stream.WriteBytes(text);
+        }
+    };
+    entry(1, 0, {"Orders", "Amount", "Amount"});
+    entry(2, 2, {"", "", "Page"});
+    entry(2, 1, {"", "1 + 2", "Sum"});
+    WriteLineList(stream, {"Orders", " Amount", " Page", " Sum", " Other"});
     stream.Seek(0);
     TrpDataDictionary dictionary;
     dictionary.ReadDictionary(stream);
     EXPECT_TRUE(stream.AtEnd());
-    ASSERT_EQ(dictionary.LegacyFields.size(), 1u);
-    EXPECT_EQ(dictionary.LegacyFields[0].Index, 42);
-    EXPECT_EQ(dictionary.LegacyFields[0].Texts[2], "alias");
-    EXPECT_EQ(dictionary.Variables.GetCount(), 2);
+    ASSERT_EQ(dictionary.Variables.GetCount(), 5);
+    EXPECT_EQ(dictionary.Variables.GetName(0), " Orders");  // headings carry the blank
+    EXPECT_EQ(dictionary.Variables.GetVariable(" Orders"), Variant(""));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Amount"), Variant("Orders.\"Amount\""));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Page"), Variant("PAGE#"));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Sum"), Variant("1 + 2"));
+    EXPECT_EQ(dictionary.Variables.GetVariable("Other"), Variant(""));
+    EXPECT_EQ(dictionary.FieldAliases.GetCount(), 0);
 
     TrpStream huge;
     huge.WriteInt16(-2);

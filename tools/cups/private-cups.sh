@@ -33,6 +33,10 @@ stop() {
         rm -f "$dir/cupsd.pid"
     fi
     rm -f "$dir/server"
+    if [ -f "$dir/root" ]; then
+        case "$(cat "$dir/root")" in /tmp/qvcups.*) rm -rf "$(cat "$dir/root")" ;; esac
+        rm -f "$dir/root"
+    fi
 }
 
 port_free() {
@@ -42,19 +46,29 @@ port_free() {
 start() {
     stop
     rm -rf "$dir"
-    mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,state,log,out,lib/backend}
+    mkdir -p "$dir"
     command -v cupsd >/dev/null || unavailable "cupsd is not installed (Debian package cups)"
     command -v lpadmin >/dev/null || unavailable "lpadmin is not installed (Debian package cups-client)"
     [ "$(id -u)" -eq 0 ] || unavailable "cupsd needs root to run its backends as the lp user"
     getent passwd lp >/dev/null || unavailable "there is no lp user"
 
+    root="$dir"
+    chmod 0755 "$dir"
+    if ! runuser -u lp -- test -x "$dir" 2>/dev/null; then
+        root="$(mktemp -d /tmp/qvcups.XXXXXX)"
+        chmod 0755 "$root"
+        echo "$root" > "$dir/root"
+    fi
+    mkdir -p "$root"/{etc/ppd,spool/tmp,cache,state,log,out,lib/backend}
+    [ "$root" = "$dir" ] || ln -s "$root/out" "$dir/out"
+
     # cupsd finds its filters and backends under ServerBin: the system's,
     # and our capture backend beside the system's backends.
     for entry in /usr/lib/cups/*; do
-        [ "$(basename "$entry")" = backend ] || ln -s "$entry" "$dir/lib/"
+        [ "$(basename "$entry")" = backend ] || ln -s "$entry" "$root/lib/"
     done
-    for backend in /usr/lib/cups/backend/*; do ln -s "$backend" "$dir/lib/backend/"; done
-    install -m 0755 "$here/qvcapture" "$dir/lib/backend/qvcapture"
+    for backend in /usr/lib/cups/backend/*; do ln -s "$backend" "$root/lib/backend/"; done
+    install -m 0755 "$here/qvcapture" "$root/lib/backend/qvcapture"
 
     local port=""
     for _ in $(seq 200); do
@@ -63,7 +77,7 @@ start() {
     done
     [ -n "$port" ] || unavailable "no free port on 127.0.0.1"
 
-    cat > "$dir/etc/cupsd.conf" <<CONF
+    cat > "$root/etc/cupsd.conf" <<CONF
 Listen 127.0.0.1:$port
 WebInterface No
 Browsing No
@@ -79,38 +93,40 @@ LogLevel warn
   </Limit>
 </Policy>
 CONF
-    cat > "$dir/etc/cups-files.conf" <<CONF
-ServerRoot $dir/etc
-RequestRoot $dir/spool
-TempDir $dir/spool/tmp
-CacheDir $dir/cache
-StateDir $dir/state
-AccessLog $dir/log/access_log
-ErrorLog $dir/log/error_log
-PageLog $dir/log/page_log
+    cat > "$root/etc/cups-files.conf" <<CONF
+ServerRoot $root/etc
+RequestRoot $root/spool
+TempDir $root/spool/tmp
+CacheDir $root/cache
+StateDir $root/state
+AccessLog $root/log/access_log
+ErrorLog $root/log/error_log
+PageLog $root/log/page_log
 User lp
 Group lp
 SystemGroup lpadmin root
 Sandboxing relaxed
-ServerBin $dir/lib
+ServerBin $root/lib
 CONF
-    chown -R lp:lp "$dir/spool" "$dir/cache" "$dir/state" "$dir/log" "$dir/out"
-    chmod 0755 "$dir" "$dir/out"
+    chown -R lp:lp "$root/spool" "$root/cache" "$root/state" "$root/log" "$root/out"
+    chmod 0755 "$root/out"
 
-    setsid cupsd -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" -f \
-        </dev/null >"$dir/log/cupsd.out" 2>&1 &
+    setsid cupsd -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" -f \
+        </dev/null >"$root/log/cupsd.out" 2>&1 &
     echo $! > "$dir/cupsd.pid"
     for _ in $(seq 100); do
         port_free "$port" || break
-        kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || unavailable "cupsd did not start: $(tail -3 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tr '\n' ' ')"
+        kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || unavailable "cupsd did not start: $(tail -3 "$root/log/cupsd.out" "$root/log/error_log" 2>/dev/null | tr '\n' ' ')"
         sleep 0.1
     done
     port_free "$port" && { stop; unavailable "cupsd does not answer on port $port"; }
 
     export CUPS_SERVER="127.0.0.1:$port"
-    if ! lpadmin -p QvCapture -v "qvcapture:$dir/out" -E 2>"$dir/log/lpadmin.err"; then
+    if ! lpadmin -p QvCapture -v "qvcapture:$root/out" -E 2>"$root/log/lpadmin.err"; then
+        local why
+        why="$(cat "$root/log/lpadmin.err")"
         stop
-        unavailable "lpadmin failed: $(cat "$dir/log/lpadmin.err")"
+        unavailable "lpadmin failed: $why"
     fi
     echo "$CUPS_SERVER" > "$dir/server"
     rm -f "$dir/unavailable"

@@ -1,0 +1,18 @@
+#pragma once
+// The fonts the windows are laid out for: Tahoma (regular and bold), MS
+// Sans Serif and the Marlett symbols of caption buttons.  Debian's
+// fonts-wine holds free versions of them in a folder of its own that
+// fontconfig does not list; the program registers them with Qt at start,
+// so that windows and report text objects get the fonts they name instead
+// of a wider fallback.
+
+#include <QString>
+#include <QStringList>
+
+// Where fonts-wine puts its fonts.
+inline constexpr char kSystemFontFolder[] = "/usr/share/wine/fonts";
+
+// Registers the font files of the folder that are there (once per process
+// for the default folder) and gives the families they added.  A missing
+// folder or file is no error: the names then resolve to Qt's fallback.
+QStringList RegisterSystemFonts(const QString& folder = QString::fromLatin1(kSystemFontFolder));

@@ -1,0 +1,32 @@
+#pragma once
+// The distinct texts of a reader's events: a log holds a few hundred
+// distinct sources, computers, categories and user names among millions of
+// events, so each text is kept once and the events share it.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+class TEventTextPool {
+public:
+    // The pool's copy of a text: it stays where it is until Clear.  Finding
+    // a text that is there already allocates nothing.
+    const std::string& Intern(std::string_view text);
+
+    void Clear();
+    std::size_t Count() const { return texts_.size(); }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept;
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept { return a == b; }
+    };
+
+    // Node-based: a text keeps its address while others are added.
+    std::unordered_set<std::string, Hash, Equal> texts_;
+};

@@ -1,0 +1,164 @@
+#pragma once
+// The report component: a template (pages, dictionary, report
+// information), the properties and events through which an application
+// drives a run, and what a run asks of its report: the value of a name,
+// the text of a bracketed expression, the functions and commands, and the
+// calculation error that ends a run.
+//
+// A report is a component: its objectName is its name, and its parent is
+// the owner whose components name data sets.
+
+#include "RP_DSet.h"
+#include "RpDictionary.h"
+#include "RpFieldReferences.h"
+#include "RpTemplateStream.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace report {
+
+class TrpBand;
+
+enum TrpPreviewZoom : std::uint8_t { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
+enum TrpReportType : std::uint8_t { rtSimple, rtMultiple };
+
+// The preview's toolbar buttons, a set of bits.
+namespace PreviewButton {
+constexpr std::uint8_t pbZoom = 0x01;
+constexpr std::uint8_t pbLoad = 0x02;
+constexpr std::uint8_t pbSave = 0x04;
+constexpr std::uint8_t pbPrint = 0x08;
+constexpr std::uint8_t pbFind = 0x10;
+constexpr std::uint8_t pbHelp = 0x20;
+constexpr std::uint8_t pbExit = 0x40;
+constexpr std::uint8_t pbPageSetup = 0x80;
+} // namespace PreviewButton
+
+class TrpReport : public QObject,
+                  public TrpReportTemplate,
+                  public TrpViewHost,
+                  public TrpDictionaryHost {
+public:
+    using TDetailEvent = std::function<void(const std::string& parName, Variant& parValue)>;
+
+    explicit TrpReport(QObject* owner = nullptr);
+    ~TrpReport() override;
+
+    std::string Name() const { return objectName().toStdString(); }
+
+    // ---- properties ----
+    QPointer<TrpDataset> Dataset;
+    std::int32_t DefaultCopies = 1;
+    bool DefaultCollate = true;
+    bool GrayedButtons = false;
+    TrpPreviewZoom InitialZoom = pzDefault;
+    bool MDIPreview = false;
+    bool ModalPreview = true;
+    bool ModifyPrepared = true;
+    std::uint8_t PreviewButtons = 0x7F;
+    bool PrintIfEmpty = true;
+    TrpReportType ReportType = rtSimple;
+    bool ShowPrintDialog = true;
+    bool ShowProgress = true;
+    bool StoreInDFM = false;
+    std::string Title;
+    bool RebuildPrinter = false;
+    bool UseDefaultDataSetName = false;
+    // The separators, names and date order of the report's values.
+    FormatSettings Settings;
+
+    // ---- events ----
+    std::function<void()> OnBeginDoc;
+    std::function<void()> OnEndDoc;
+    std::function<void(int pageNo)> OnBeginPage;
+    std::function<void(int pageNo)> OnEndPage;
+    std::function<void(TrpBand& band)> OnBeginBand;
+    std::function<void(TrpBand& band)> OnEndBand;
+    // Asked first for every name; a value that is not Empty is final.
+    TDetailEvent OnGetValue;
+    std::function<void(TrpLines& memo, TrpView& view)> OnBeforePrint;
+    // Functions that no library and no command knows.
+    TFunctionEvent OnUserFunction;
+    std::function<void(int n)> OnProgress;
+    std::function<void(TrpBand& band)> OnBeginColumn;
+    std::function<void(int colNo, int& width)> OnPrintColumn;
+    std::function<void(TrpPage& page)> OnManualBuild;
+    std::function<void(TrpView& view)> OnObjectClick;
+    std::function<void(TrpView& view, Qt::CursorShape& cursor)> OnMouseOverObject;
+    std::function<void()> OnPrintReport;
+
+    // ---- run state ----
+    bool SavedDoublePass = false;
+    // True while the pass that produces the pages to keep runs.
+    bool FinalPass = false;
+    // Ends every loop of a run: Cancel, STOPREPORT and calculation errors.
+    std::atomic<bool> Terminated{false};
+    // Pages are being built.
+    bool Running = false;
+
+    // Makes this report the one whose values the engine reads, and points
+    // the engine's evaluator and interpreter at it.
+    void MakeCurrent();
+
+    // ---- values ----
+    // The value of a name, in this order: OnGetValue; the dictionary; the
+    // special names; the script variables; the engine values; the name
+    // evaluated as an expression.  A name nothing answers raises
+    // "Undefined symbol" with the name quoted (Empty while measuring).
+    void ResolveVariable(const std::string& name, Variant& value);
+    // CURY, FREESPACE, FINALPASS, PAGEHEIGHT, PAGEWIDTH, an object's
+    // property as object.property, a script constant; otherwise Empty.
+    void EngineValue(const std::string& name, Variant& value);
+    // One bracketed expression of a text object with its optional inline
+    // format (" #..."), formatted by the current object's display format
+    // unless the inline one overrides it.
+    void EvaluateBracket(const std::string& text, std::string& result);
+    void FormatValue(const Variant& value, std::int32_t code, const std::string& customFormat, std::string& result);
+
+    // ---- functions and commands ----
+    // Every installed library in turn, then the commands, then
+    // OnUserFunction.  val starts as the text "0".
+    void ResolveFunction(const std::string& name, const Variant& p1, const Variant& p2, const Variant& p3,
+                         Variant& val);
+    void RunCommand(const std::string& name, const Variant& p1, const Variant& p2, const Variant& p3, Variant& val);
+
+    // Builds the run's error message from the current object and the
+    // error, sets the error flag and ends the run.
+    void CalculationError(std::exception_ptr error) override;
+
+    // The first object of that name on any template page, letter case
+    // ignored; null when there is none.
+    TrpView* FindView(const std::string& name) const;
+
+    // Finds data sets among the owner's components.
+    TrpFieldLookup& FieldLookup() override;
+
+    // ---- what report objects ask ----
+    bool IsRunning() const override;
+    bool IsFirstPass() const override;
+    Variant Evaluate(const std::string& expression) override;
+    Variant EvalPostfix(const std::string& postfix) override;
+    std::string ExpressionText(const std::string& expression, TrpView& view) override;
+    bool BeforePrint(TrpLines& lines, TrpView& view) override;
+    std::string EngineText(int id) const override;
+
+    // ---- what the dictionary asks ----
+    Variant EvaluateExpression(const std::string& expression) override { return Evaluate(expression); }
+    const TrpVariables* ScriptVariables() const override;
+    TDataSet* CurrentBandDataSet() override;
+
+private:
+    bool SpecialValue(const std::string& name, Variant& value);
+    void SetArray(const Variant& p1, const Variant& p2, const Variant& p3);
+    Variant GetArray(const Variant& p1, const Variant& p2);
+
+    TrpComponentFieldLookup lookup_{nullptr};
+};
+
+} // namespace report

@@ -1,0 +1,208 @@
+// Where a reader keeps its decoded events: the items and their packed parts
+// in the event cache, their shared texts in the reader's pool; and the
+// handles (texts, strings, byte blocks) an item holds them by.
+
+#include "FakeEventLogService.h"
+#include "RecordBuilder.h"
+
+#include "ntlib/EventCache.h"
+#include "ntlib/EventLog.h"
+#include "ntlib/EventText.h"
+#include "ntlib/FunctionBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Storage for packed blocks that counts what it hands out.
+class CountingStorage : public TEventBlockStorage {
+public:
+    std::vector<std::vector<std::uint32_t>> blocks;
+    BYTE* AllocateBlock(std::size_t bytes) override
+    {
+        blocks.emplace_back((bytes + 3) / 4);
+        return reinterpret_cast<BYTE*>(blocks.back().data());
+    }
+};
+
+} // namespace
+
+TEST(EventHandles, CopiesOwnWhatTheyShow)
+{
+    const std::string pooled = "Service Control Manager";
+    TEventText shared = TEventText::Shared(pooled);
+    EXPECT_TRUE(shared.IsShared());
+    EXPECT_EQ(&shared.str(), &pooled);
+    TEventText copy = shared;
+    EXPECT_FALSE(copy.IsShared());
+    EXPECT_NE(&copy.str(), &pooled);
+    EXPECT_EQ(copy, shared);
+    EXPECT_EQ(copy, "Service Control Manager");
+    TEventText moved = std::move(shared);
+    EXPECT_EQ(&moved.str(), &pooled) << "a move keeps the shared text";
+    EXPECT_TRUE(shared.empty());
+    copy = std::string("other");
+    EXPECT_EQ(copy, std::string("other"));
+    copy.clear();
+    EXPECT_EQ(copy, "");
+
+    CountingStorage storage;
+    const char text[] = "first\0\0third";
+    const std::uint32_t ends[] = {5, 6, 12};
+    {
+        TEventStrings strings = TEventStrings::Pack(text, sizeof text, ends, 3, &storage);
+        ASSERT_EQ(storage.blocks.size(), 1u);
+        EXPECT_TRUE(strings.IsShared());
+        EXPECT_EQ(strings, (std::vector<std::string>{"first", "", "third"}));
+        EXPECT_EQ(strings[2], "third");
+        TEventStrings copied = strings;
+        EXPECT_FALSE(copied.IsShared());
+        storage.blocks.clear(); // the storage goes: the copy stays whole
+        EXPECT_EQ(copied.ToVector(), (std::vector<std::string>{"first", "", "third"}));
+        std::vector<std::string> walked;
+        for (const std::string& s : copied)
+            walked.push_back(s);
+        EXPECT_EQ(walked, copied.ToVector());
+    }
+
+    const std::vector<BYTE> sid = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0, 7};
+    TEventBytes bytes = TEventBytes::Pack(sid.data(), sid.size(), &storage);
+    EXPECT_TRUE(bytes.IsShared());
+    EXPECT_EQ(bytes, sid);
+    TEventBytes own = bytes;
+    EXPECT_FALSE(own.IsShared());
+    EXPECT_EQ(own, bytes);
+    EXPECT_EQ(TEventBytes::Pack(nullptr, 0, &storage).size(), 0u);
+    EXPECT_EQ(TEventStrings::Pack(nullptr, 0, nullptr, 0, &storage).size(), 0u);
+}
+
+TEST(EventCache, KeepsTheFirstItemOfARecordNumberAndFreesEverythingOnClear)
+{
+    TEventCache cache;
+    cache.Reserve(100, 10);
+    for (DWORD number : {100u, 105u, 250u}) {
+        TEventItem& item = cache.NewItem(nullptr);
+        item.RecordNumber = number;
+        item.Strings = TEventStrings(std::vector<std::string>{"record " + std::to_string(number)});
+        EXPECT_EQ(cache.KeepNewest(), &item);
+    }
+    EXPECT_EQ(cache.Count(), 3u);
+    TEventItem* first = cache.Find(105);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->IsCached());
+    ASSERT_NE(cache.Find(250), nullptr) << "a number outside the reserved room";
+    EXPECT_EQ(cache.Find(101), nullptr);
+    EXPECT_EQ(cache.Find(99), nullptr);
+
+    TEventItem& again = cache.NewItem(nullptr);
+    again.RecordNumber = 105;
+    EXPECT_EQ(cache.KeepNewest(), first) << "the cached item stays, the new one is freed";
+    EXPECT_EQ(cache.Count(), 3u);
+    cache.NewItem(nullptr).RecordNumber = 106;
+    cache.DropNewest();
+    EXPECT_EQ(cache.Find(106), nullptr);
+
+    // Parts set from outside are the item's own and go with it.
+    const BYTE data[] = {1, 2, 3};
+    first->SetData(data, sizeof data);
+    EXPECT_GT(cache.StorageBytes(), 0u);
+    cache.Clear();
+    EXPECT_EQ(cache.Count(), 0u);
+    EXPECT_EQ(cache.Find(105), nullptr);
+    EXPECT_EQ(cache.StorageBytes(), 0u);
+}
+
+namespace {
+
+class ReaderStorageTest : public ::testing::Test {
+protected:
+    FakeEventLogService service; // before the binding: the fake's exports get bound
+    ScopedSystemFunctions bound;
+    TNTEventLog log;
+
+    void open()
+    {
+        log.SetSourceName("Application");
+        log.SetActive(true);
+    }
+};
+
+} // namespace
+
+TEST_F(ReaderStorageTest, ItemsStayValidWhileTheCacheHoldsThem)
+{
+    service.addRecords(3000);
+    open();
+    ASSERT_EQ(log.GetEventCount(), 3000);
+    TEventItem* first = log.GetEvent(0);
+    ASSERT_NE(first, nullptr);
+    // Every other event is read, in many batches, after it.
+    std::vector<TEventItem*> all;
+    for (int i = 0; i < 3000; ++i)
+        all.push_back(log.GetEvent(i));
+    EXPECT_EQ(log.CachedEventCount(), 3000u);
+    EXPECT_EQ(all[0], first);
+    EXPECT_TRUE(first->IsCached());
+    EXPECT_EQ(first->Strings, (std::vector<std::string>{"record 1"}));
+    EXPECT_EQ(first->Source, "TestSource");
+    EXPECT_EQ(first->CategoryName, "None");
+    for (int i : {1, 1500, 2999}) {
+        EXPECT_EQ(all[i]->Strings[0], "record " + std::to_string(i + 1));
+        // One text for every event of the same source, category and user.
+        EXPECT_EQ(&all[i]->Source.str(), &first->Source.str());
+        EXPECT_EQ(&all[i]->Computer.str(), &first->Computer.str());
+        EXPECT_EQ(&all[i]->CategoryName.str(), &first->CategoryName.str());
+        EXPECT_EQ(&all[i]->GetUserName(), &first->GetUserName());
+    }
+}
+
+TEST_F(ReaderStorageTest, ClosingReleasesTheItemsAndACopyOutlivesThem)
+{
+    service.addRecords(500);
+    open();
+    TEventItem* item = log.GetEvent(250);
+    ASSERT_NE(item, nullptr);
+    TEventItem copy(nullptr);
+    copy.Assign(*item);
+    const std::string source = item->Source;
+    log.SetActive(false);
+    EXPECT_EQ(log.CachedEventCount(), 0u);
+    // The copy owns its parts: nothing of it pointed into the freed cache.
+    EXPECT_EQ(copy.Strings, (std::vector<std::string>{"record 251"}));
+    EXPECT_EQ(copy.Source, source);
+    EXPECT_FALSE(copy.IsCached());
+
+    open();
+    EXPECT_EQ(log.CachedEventCount(), 0u) << "a new open starts with an empty cache";
+    ASSERT_NE(log.GetEvent(0), nullptr);
+    EXPECT_EQ(log.GetEvent(250)->Strings, copy.Strings);
+}
+
+TEST_F(ReaderStorageTest, RandomModeFreesTheItemsOfTheLastSeekAndSharesTextsStill)
+{
+    service.addRecords(300, 3000); // a few records to a batch
+    log.SetLogReadMode(lrmRandom);
+    open();
+    TEventItem* item = log.GetEvent(42);
+    ASSERT_NE(item, nullptr);
+    EXPECT_GT(log.CachedEventCount(), 0u);
+    EXPECT_LT(log.CachedEventCount(), 10u);
+    const std::string* sourceText = &item->Source.str();
+
+    TEventItem* other = log.GetEvent(10);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->Index, 10);
+    EXPECT_EQ(other->Strings, (std::vector<std::string>{"record 11"}));
+    EXPECT_LT(log.CachedEventCount(), 10u) << "the items of the first seek went";
+    EXPECT_EQ(&other->Source.str(), sourceText) << "the texts stay for the next seek";
+
+    service.reads = 0;
+    TEventItem* back = log.GetEvent(42);
+    EXPECT_EQ(service.reads, 1) << "read again: it was not cached any more";
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Index, 42);
+    EXPECT_EQ(back->Strings, (std::vector<std::string>{"record 43"}));
+}

@@ -1,0 +1,296 @@
+// The print dialog over the printer model, the report password dialog and
+// the display-format dialog.
+
+#include "report/RP_Ctrls.h"
+#include "report/RP_PrDlg.h"
+#include "report/RpFmtForm.h"
+#include "report/RpPasswForm.h"
+
+#include "report/Exceptions.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+// Three system printers, the second the current one.
+struct ThreePrinters : TrpPlatformPrinters {
+    int current = 1;
+    std::vector<std::string> PrinterNames() override { return {"Office", "Plotter", "Labels"}; }
+    int CurrentIndex() override { return current; }
+    void Select(int index) override { current = index; }
+    bool IsPrinting() const override { return false; }
+    bool GetSettings(TrpDeviceSettings& settings) override
+    {
+        settings = {};
+        return true;
+    }
+    void SetSettings(const TrpDeviceSettings&) override {}
+    TrpDeviceCaps Caps() override { return {300, 300, 2480, 3508, 50, 50, 2380, 3408}; }
+    std::vector<TrpPaperChoice> Papers() override { return {{9, "A4"}}; }
+    std::vector<TrpPaperChoice> Bins() override { return {}; }
+};
+
+struct PrintDialog {
+    ThreePrinters system;
+    TrpPrinter printer;
+    std::unique_ptr<TrpPrintForm> form;
+    std::vector<QString> errors;
+
+    PrintDialog()
+    {
+        printer.AttachPrinter(&system);
+        form = std::make_unique<TrpPrintForm>(printer);
+        form->ShowError = [this](const QString& message) { errors.push_back(message); };
+    }
+};
+
+} // namespace
+
+TEST(PrintDialog, OffersTheSystemsPrintersAndLoadsItsTexts)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    ASSERT_EQ(f.CB1->count(), 3) << "the virtual printer is not offered";
+    EXPECT_EQ(f.CB1->itemText(2), "Labels");
+    EXPECT_EQ(f.CB1->currentIndex(), 1);
+    EXPECT_EQ(f.windowTitle(), "Print");
+    EXPECT_EQ(f.RB3->text(), "&Pages:");
+    EXPECT_EQ(f.CB2->count(), 3);
+    EXPECT_EQ(f.CB2->itemText(2), "Even pages");
+    EXPECT_EQ(f.CB2->geometry().left(), f.Label5->geometry().right() + 1 + 11);
+    EXPECT_EQ(f.E1->text(), "1");
+    EXPECT_TRUE(f.CollateCB->isChecked());
+    EXPECT_TRUE(f.RB1->isChecked());
+    EXPECT_EQ(f.size(), QSize(485, 225));
+    EXPECT_EQ(f.rpSpeedButton1->size(), QSize(17, 8));
+}
+
+TEST(PrintDialog, CopiesSpinner)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.rpSpeedButton2Click();
+    EXPECT_EQ(f.E1->text(), "1") << "down at 1 stays 1";
+    f.rpSpeedButton1Click();
+    f.rpSpeedButton1Click();
+    EXPECT_EQ(f.E1->text(), "3");
+    f.E1->setText("0");
+    f.rpSpeedButton2Click();
+    EXPECT_EQ(f.E1->text(), "1") << "0 or below becomes 1";
+    f.E1->setText("-4");
+    f.rpSpeedButton2Click();
+    EXPECT_EQ(f.E1->text(), "1");
+    f.E1->setText("many");
+    f.rpSpeedButton1Click();
+    EXPECT_EQ(f.E1->text(), "many") << "a text that is not a number is left alone";
+    QTest::mouseClick(f.rpSpeedButton1, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(f.E1->text(), "many");
+}
+
+TEST(PrintDialog, ChoosingAPrinterSelectsItAndCancelRestoresIt)
+{
+    for (const bool ok : {false, true}) {
+        PrintDialog d;
+        TrpPrintForm& f = *d.form;
+        f.CB1->setCurrentIndex(2);
+        f.CB1Click(2);
+        EXPECT_EQ(d.printer.PrinterIndex(), 2) << "selected at once";
+        if (ok)
+            f.Button1->click();
+        else
+            f.Button2->click();
+        EXPECT_EQ(d.printer.PrinterIndex(), ok ? 2 : 1) << ok;
+        EXPECT_EQ(f.result(), ok ? QDialog::Accepted : QDialog::Rejected);
+    }
+}
+
+TEST(PrintDialog, PageListAndItsChecks)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.show();
+    QTest::keyClicks(f.E2, "2-4");
+    EXPECT_TRUE(f.RB3->isChecked()) << "typing into the page list checks Pages:";
+    EXPECT_EQ(f.PageRangeText(), "2-4");
+
+    for (const char* refused : {"-5", "1,,2", "x"}) {
+        d.errors.clear();
+        f.E2->setText(refused);
+        f.Button1->click();
+        EXPECT_EQ(d.errors.size(), 1u) << refused;
+        EXPECT_TRUE(f.isVisible()) << refused << ": the dialog stays open";
+    }
+    for (const char* accepted : {"5-3", "7-", "1, 3"}) {
+        d.errors.clear();
+        f.E2->setText(accepted);
+        f.show();
+        f.Button1->click();
+        EXPECT_TRUE(d.errors.empty()) << accepted;
+        EXPECT_EQ(f.result(), QDialog::Accepted) << accepted;
+    }
+
+    f.show();
+    f.E1->setText("two");
+    f.Button1->click();
+    EXPECT_EQ(d.errors.size(), 1u) << "copies must be a number";
+    EXPECT_TRUE(f.isVisible());
+
+    f.RB1->setChecked(true);
+    EXPECT_TRUE(f.PageRangeText().isEmpty());
+    f.CB2->setCurrentIndex(2);
+    EXPECT_EQ(f.PrintMode(), TrpPrintMode::EvenPages);
+}
+
+TEST(PrintDialog, EnteringThePageListChecksPages)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.E2->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.RB3->isChecked());
+}
+
+TEST(PrintDialog, CollateLabelTogglesTheBoxAndThePicture)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    const QImage collated = f.PB1->grab().toImage();
+    QTest::mouseClick(f.Label3, Qt::LeftButton);
+    EXPECT_FALSE(f.Collate());
+    EXPECT_NE(f.PB1->grab().toImage(), collated);
+    f.Label3Click();
+    EXPECT_TRUE(f.Collate());
+    EXPECT_EQ(CollatePicture().size(), QSize(74, 53));
+    EXPECT_EQ(NonCollatePicture().size(), QSize(92, 40));
+}
+
+TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
+{
+    TrpPasswForm form;
+    EXPECT_EQ(form.windowTitle(), "Password");
+    EXPECT_EQ(form.L1->text(), "Enter password for opening report");
+    EXPECT_EQ(form.size(), QSize(249, 96));
+    EXPECT_EQ(form.E1->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(form.OK->isDefault());
+
+    QTimer::singleShot(0, [&form] {
+        EXPECT_EQ(form.focusWidget(), form.E1);
+        EXPECT_FALSE(form.L2->isVisible()) << "the password is asked once";
+        QTest::keyClicks(form.E1, "s3cret");
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form.exec(), QDialog::Rejected);
+
+    QTimer::singleShot(0, [&form] {
+        form.E1->setText("s3cret");
+        QTest::keyClick(form.E1, Qt::Key_Return);
+    });
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    EXPECT_EQ(form.Password(), "s3cret");
+}
+
+namespace {
+
+std::int32_t Word(int category, int type, int decimals, char separator)
+{
+    return (category << 24) | (type << 16) | (decimals << 8) | static_cast<unsigned char>(separator);
+}
+
+} // namespace
+
+TEST(FormatDialog, ShowsTheWord)
+{
+    TrpFmtForm form;
+    EXPECT_EQ(form.windowTitle(), "Variable formatting");
+    EXPECT_EQ(form.Label2->text(), "Frac delimiter");
+    form.Format = Word(1, 1, 2, ',');
+    form.FormActivate();
+    ASSERT_EQ(form.CatLB->count(), 5);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Number");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "1234,50");
+    EXPECT_EQ(form.DecEdit->text(), "2");
+    EXPECT_EQ(form.SplEdit->text(), ",");
+    EXPECT_TRUE(form.DecEdit->isEnabled());
+    EXPECT_FALSE(form.FormatEdit->isEnabled());
+
+    form.CatLB->setCurrentRow(0);
+    form.CatLBClick();
+    ASSERT_EQ(form.TypeLB->count(), 1) << "the absent texts are left out";
+    EXPECT_EQ(form.TypeLB->item(0)->text(), "[None]");
+}
+
+TEST(FormatDialog, DateEmptiesTheDecimalsAndCustomTakesTheFormat)
+{
+    TrpFmtForm form;
+    form.Format = Word(1, 1, 2, '.');
+    form.FormatStr = "dd/mm/yyyy";
+    form.FormActivate();
+    form.CatLB->setCurrentRow(2);
+    form.CatLBClick();
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "11.15.98");
+    EXPECT_FALSE(form.DecEdit->isEnabled());
+    EXPECT_TRUE(form.DecEdit->text().isEmpty());
+    EXPECT_TRUE(form.SplEdit->text().isEmpty());
+    form.TypeLB->setCurrentRow(4);
+    form.TypeLBClick();
+    EXPECT_TRUE(form.FormatEdit->isEnabled());
+    EXPECT_EQ(form.FormatEdit->text(), "dd/mm/yyyy");
+
+    form.FormatEdit->setText("yyyy-mm-dd");
+    form.Button1->click();
+    EXPECT_EQ(form.Format, Word(2, 4, 0, ','));
+    EXPECT_EQ(form.FormatStr, "yyyy-mm-dd");
+}
+
+TEST(FormatDialog, OkEncodesAndCancelLeavesTheWord)
+{
+    {
+        TrpFmtForm form;
+        form.Format = Word(4, 3, 0, ',');
+        form.FormatStr = "kept";
+        form.FormActivate();
+        form.CatLB->setCurrentRow(1);
+        form.CatLBClick();
+        form.TypeLB->setCurrentRow(3);
+        form.TypeLBClick();
+        form.DecEdit->setText("3");
+        form.SplEdit->setText(".");
+        form.Button2->click();
+        EXPECT_EQ(form.Format, Word(4, 3, 0, ','));
+        EXPECT_EQ(form.FormatStr, "kept");
+    }
+    {
+        TrpFmtForm form;
+        form.Format = Word(1, 0, 0, '.');
+        form.FormatStr = "kept";
+        form.FormActivate();
+        form.TypeLB->setCurrentRow(3);
+        form.TypeLBClick();
+        form.DecEdit->setText("3");
+        form.SplEdit->clear();
+        form.Button1->click();
+        EXPECT_EQ(form.Format, Word(1, 3, 3, ',')) << "an empty separator is a comma";
+        EXPECT_EQ(form.FormatStr, "kept") << "the format text changes only with a custom type";
+    }
+    {
+        TrpFmtForm form;
+        form.Format = Word(1, 0, 0, '.');
+        form.FormActivate();
+        form.DecEdit->setText("300");
+        EXPECT_FALSE(form.DecEdit->hasAcceptableInput()) << "decimal digits fit one byte";
+    }
+}
