@@ -67,20 +67,14 @@ void TfrmLogView::ApplyFilter()
     model_->SetCount(0);
     stopRequested_ = false;
     stopButton_->show();
-    logSizePanel_->setText({});
-    progressBar_->setRange(0, std::max(static_cast<int>(events_.size()), 1));
-    progressBar_->setValue(0);
-    progressBar_->show();
-    loadingLabel_->setText(QStringLiteral("Applying filter..."));
-    loadingLabel_->show();
+    ShowProgress(QStringLiteral("Applying filter..."), static_cast<int>(events_.size()));
     QCoreApplication::processEvents();
     if (!alive)
         return;
 
     auto endLoop = [this] {
         stopButton_->hide();
-        progressBar_->hide();
-        loadingLabel_->hide();
+        HideProgress();
         filtering_ = false;
         --loopDepth_;
     };
@@ -173,12 +167,7 @@ void TfrmLogView::UndoAllFilters()
     model_->SetCount(0);
     events_.clear();
     undoEvents_.clear();
-    logSizePanel_->setText({});
-    progressBar_->setRange(0, 100);
-    progressBar_->setValue(0);
-    progressBar_->show();
-    loadingLabel_->setText(QStringLiteral("Rereading events..."));
-    loadingLabel_->show();
+    ShowProgress(QStringLiteral("Rereading events..."), 100);
     cbLogs_->setEnabled(false);
     QCoreApplication::processEvents();
     if (!alive)
@@ -187,8 +176,7 @@ void TfrmLogView::UndoAllFilters()
     auto finish = [this] {
         model_->SetCount(static_cast<int>(events_.size()));
         logSizePanel_->setText(QString::asprintf("Showing %d event(s)", model_->Count()));
-        progressBar_->hide();
-        loadingLabel_->hide();
+        HideProgress();
         if (!isFile_)
             cbLogs_->setEnabled(true);
         canUndoAll_ = false;

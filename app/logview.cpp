@@ -322,6 +322,22 @@ void TfrmLogView::SelectIndex(int index)
     lvLog_->scrollTo(cell, QAbstractItemView::EnsureVisible);
 }
 
+void TfrmLogView::ShowProgress(const QString& label, int maximum)
+{
+    logSizePanel_->setText({});
+    progressBar_->setRange(0, std::max(maximum, 1));
+    progressBar_->setValue(0);
+    progressBar_->show();
+    loadingLabel_->setText(label);
+    loadingLabel_->show();
+}
+
+void TfrmLogView::HideProgress()
+{
+    progressBar_->hide();
+    loadingLabel_->hide();
+}
+
 bool TfrmLogView::DescriptionVisible() const
 {
     return !pnlEventText_->isHidden();
@@ -350,12 +366,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     stopRequested_ = false;
     stopButton_->show();
-    logSizePanel_->setText({});
-    progressBar_->setRange(0, 100);
-    progressBar_->setValue(0);
-    progressBar_->show();
-    loadingLabel_->setText(QStringLiteral("Loading events..."));
-    loadingLabel_->show();
+    ShowProgress(QStringLiteral("Loading events..."), 100);
     cbLogs_->setEnabled(false); // before the pump: no other log may start loading
     QCoreApplication::processEvents();
     if (!alive)
@@ -405,8 +416,7 @@ void TfrmLogView::LoadEvents(const QString& name)
 
     model_->SetCount(static_cast<int>(events_.size()));
     logSizePanel_->setText(QString::asprintf("Showing %d event(s)", model_->Count()));
-    progressBar_->hide();
-    loadingLabel_->hide();
+    HideProgress();
     stopButton_->hide();
     loading_ = false;
     if (!isFile_)

@@ -165,6 +165,10 @@ private:
     // Frees the window now, or when its running loop has ended.
     void DisposeWhenIdle();
     void ResetSortImages();
+    // The status text emptied and the progress of a loop shown under its
+    // label, at 0 of `maximum`; and hidden again.
+    void ShowProgress(const QString& label, int maximum);
+    void HideProgress();
     // The header's sort image on a column (-1: none), by its direction.
     void ShowSortImage(int column);
     // Selects the row of a list index, makes it current and scrolls it

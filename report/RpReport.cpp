@@ -37,6 +37,13 @@ TrpReport::TrpReport(QObject* owner) : QObject(owner)
 
 TrpReport::~TrpReport()
 {
+    TrpGlobals& globals = EngineGlobals();
+    if (globals.BoundReport == this) {
+        globals.Parser.OnGetValue = nullptr;
+        globals.Parser.OnFunction = nullptr;
+        globals.Interpreter.SetStopFlag(nullptr);
+        globals.BoundReport = nullptr;
+    }
     TrpRunState& state = RunState();
     if (state.Report == this)
         state.Report = nullptr;
@@ -57,6 +64,13 @@ void TrpReport::MakeCurrent()
                                        const Variant& p3, Variant& val) { ResolveFunction(name, p1, p2, p3, val); };
     globals.Interpreter.Parser().Settings = Settings;
     globals.Interpreter.SetStopFlag(&Terminated);
+    globals.BoundReport = this;
+}
+
+void TrpReport::EnsureCurrent()
+{
+    if (RunState().Report != this || EngineGlobals().BoundReport != this)
+        MakeCurrent();
 }
 
 TrpFieldLookup& TrpReport::FieldLookup()
@@ -101,19 +115,19 @@ bool TrpReport::IsFirstPass() const
 
 Variant TrpReport::Evaluate(const std::string& expression)
 {
-    MakeCurrent();
+    EnsureCurrent();
     return EngineGlobals().Parser.Evaluate(expression);
 }
 
 Variant TrpReport::EvalPostfix(const std::string& postfix)
 {
-    MakeCurrent();
+    EnsureCurrent();
     return EngineGlobals().Parser.EvalPostfix(postfix);
 }
 
 std::string TrpReport::ExpressionText(const std::string& expression, TrpView& view)
 {
-    MakeCurrent();
+    EnsureCurrent();
     const CurrentViewScope scope(&view);
     std::string result;
     EvaluateBracket(expression, result);

@@ -103,7 +103,9 @@ public:
     bool Running = false;
 
     // Makes this report the one whose values the engine reads, and points
-    // the engine's evaluator and interpreter at it.
+    // the engine's evaluator and interpreter at it, with the report's
+    // Settings.  Evaluations through the report do so when another report
+    // is current; after a change of Settings call it again.
     void MakeCurrent();
 
     // ---- values ----
@@ -154,6 +156,7 @@ public:
     TDataSet* CurrentBandDataSet() override;
 
 private:
+    void EnsureCurrent();
     bool SpecialValue(const std::string& name, Variant& value);
     void SetArray(const Variant& p1, const Variant& p2, const Variant& p3);
     Variant GetArray(const Variant& p1, const Variant& p2);

@@ -3,6 +3,7 @@
 #include "WhenShown.h"
 
 #include "app/CriteriaFile.h"
+#include "app/HelpContext.h"
 #include "app/NameList.h"
 #include "app/common.h"
 #include "app/filt_frm.h"
@@ -82,6 +83,7 @@ TEST_F(FilterDialogTest, ShowsItsControlsReset)
         EXPECT_EQ(f.dlgLoad()->windowTitle(), "Load Criteria");
         EXPECT_EQ(f.dlgSave()->windowTitle(), "Save Criteria");
         EXPECT_EQ(f.dlgSave()->defaultSuffix(), "quv");
+        EXPECT_EQ(HelpContextOf(&f), TfrmFilterDesign::kHelpContext);
         resetChecked = true;
     }));
     EXPECT_TRUE(resetChecked);
