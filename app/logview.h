@@ -39,6 +39,7 @@ class QSplitter;
 class QTableView;
 class QToolButton;
 class TLogWindowHost;
+class TXPSystemButton;
 class TfrmFilterDesign;
 
 // The direction flags a new window starts with.
@@ -148,7 +149,7 @@ public:
     TEventListModel& Model() const { return *model_; }
     QSplitter* Splitter1() const { return splitter_; }
     QWidget* pnlEventText() const { return pnlEventText_; }
-    QToolButton* CloseDescrButton() const { return closeDescrButton_; }
+    TXPSystemButton* CloseDescrButton() const { return closeDescrButton_; }
     QPlainTextEdit* meEventText() const { return meEventText_; }
     QMenu* pmLog() const { return pmLog_; }
 
@@ -241,7 +242,7 @@ private:
     QTableView* lvLog_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QWidget* pnlEventText_ = nullptr;
-    QToolButton* closeDescrButton_ = nullptr;
+    TXPSystemButton* closeDescrButton_ = nullptr;
     QPlainTextEdit* meEventText_ = nullptr;
     QMenu* pmLog_ = nullptr;
     QAction* pmitFilterBy_ = nullptr;

@@ -11,6 +11,8 @@
 #include "logview.h"
 #include "sel_comp.h"
 
+#include "ThemeManager/ThemeMgr.h"
+
 #include "ntlib/AdvApi32.h"
 
 #include "platform/Kernel32.h"
@@ -120,6 +122,14 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     reader_.SetActive(false);
     reader_.Loaded();
 
+    // The visual styles for the standard controls of every window.
+    themeManager1_ = new TThemeManager(this);
+    themeManager1_->SetOptions({toAllowNonClientArea, toAllowControls, toAllowWebContent, toSubclassButtons,
+                                toSubclassCheckListbox, toSubclassDBLookup, toSubclassFrame, toSubclassGroupBox,
+                                toSubclassListView, toSubclassTabSheet, toSubclassSpeedButtons, toSubclassSplitter,
+                                toSubclassStatusBar, toSubclassTrackBar, toSubclassWinControl, toResetMouseCapture,
+                                toSetTransparency});
+
     setWindowTitle(Caption());
     SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -152,6 +162,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
         SetCommandEnabled(a, false);
     SetCommandEnabled(actRemoveComputer_, false);
     pmComputersPopup();
+    themeManager1_->Loaded();
 }
 
 TfrmQORVMain::~TfrmQORVMain()

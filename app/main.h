@@ -38,6 +38,7 @@ class TfrmCompBrowse;
 class TfrmLogProperties;
 class TfrmLogView;
 class TSelectCompForm;
+class TThemeManager;
 
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
@@ -103,6 +104,7 @@ public:
 
     // --- components
     TNTEventLog& NTEventLog() { return reader_; }
+    TThemeManager* ThemeManager1() const { return themeManager1_; }
     QTreeWidget* tvComputers() const { return tvComputers_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
     QLabel* StatusPanel() const { return statusPanel_; }
@@ -310,6 +312,7 @@ private:
     bool expanding_ = false;
     bool askingQuit_ = false;
 
+    TThemeManager* themeManager1_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -4,6 +4,7 @@
 #include "HelpWindow.h"
 #include "Kernel32.h"
 #include "Modules.h"
+#include "WindowHandles.h"
 
 #include <QPointer>
 
@@ -91,7 +92,7 @@ HWND HtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR)
         window->raise();
         window->activateWindow();
         SetLastError(ERROR_SUCCESS);
-        return reinterpret_cast<HWND>(window.data());
+        return WindowHandle(window.data());
     }
     case HH_CLOSE_ALL:
         delete window.data();

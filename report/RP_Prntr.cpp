@@ -176,7 +176,9 @@ bool TrpPrinter::SameSettings(std::int32_t size, std::int32_t width, std::int32_
     if (size != PaperSize)
         return false;
     if (size == kPaperCustom)
-        return std::abs(width - PaperWidth) <= 1 && std::abs(height - PaperHeight) <= 1 && orientation == Orientation;
+        // Sizes come from stored files: compare in 64 bits so no difference overflows.
+        return std::abs(std::int64_t{width} - PaperWidth) <= 1 && std::abs(std::int64_t{height} - PaperHeight) <= 1 &&
+               orientation == Orientation;
     // Bins are 16-bit codes: 0xFFFF is the default bin, -1.
     const auto code = static_cast<std::int16_t>(bin);
     return orientation == Orientation && (code == Bin || code == kDefaultBin);

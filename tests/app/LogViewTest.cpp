@@ -1,5 +1,7 @@
 #include "LogViewFixture.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "app/EventColumns.h"
 #include "app/EventListModel.h"
 #include "app/common.h"

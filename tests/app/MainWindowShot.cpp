@@ -20,12 +20,14 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -102,6 +104,8 @@ int main(int argc, char** argv)
     window->lvLog()->selectRow(0);
     window->lvLog()->setFocus();
     QTest::qWait(300);
+    // The look the platform set, for the test to check.
+    std::fprintf(stderr, "look: %s\n", qPrintable(QApplication::style()->name()));
 
     const QPixmap shot = main->grab();
     const QImage image = shot.toImage();
