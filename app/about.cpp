@@ -1,7 +1,7 @@
 #include "about.h"
 
 #include "HelpContext.h"
-#include "IconCanvas.h"
+#include "ProgramIcon.h"
 
 #include "platform/FileVersion.h"
 
@@ -28,29 +28,6 @@ constexpr char kNotice[] =
     "Quellvane reads event logs and changes their settings only when you ask "
     "it to; it keeps nothing but your list of computers and the questions you "
     "switched off, in your own part of the registry.";
-
-// The program's logo: its icon when it has one, else a log page under a
-// magnifying glass.
-QPixmap logo()
-{
-    const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull())
-        return icon.pixmap(kLogoSize, kLogoSize);
-    IconCanvas c(kLogoSize);
-    QPainter& p = c.p();
-    p.setPen(QPen(QColor(40, 40, 40), 1.5));
-    p.setBrush(QColor(250, 250, 250));
-    p.drawPath(ClosedPath({{4.5, 1.5}, {20, 1.5}, {26.5, 8}, {26.5, 30.5}, {4.5, 30.5}}));
-    p.setPen(QPen(QColor(120, 140, 170), 1.5));
-    for (qreal y = 10; y < 28; y += 4)
-        p.drawLine(QPointF(8, y), QPointF(23, y));
-    p.setPen(QPen(QColor(90, 60, 30), 4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(22, 22), QPointF(30, 30));
-    p.setPen(QPen(QColor(40, 40, 40), 2));
-    p.setBrush(QColor(200, 230, 255, 210));
-    p.drawEllipse(QPointF(17, 17), 7, 7);
-    return c.Icon().pixmap(kLogoSize, kLogoSize);
-}
 
 QLabel* linkLabel(const QString& text, const QString& address, QWidget* parent)
 {
@@ -100,7 +77,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     SetHelpContext(this, kHelpContext);
 
     imgLogo_ = new QLabel(this);
-    imgLogo_->setPixmap(logo());
+    imgLogo_->setPixmap(ProgramIcon().pixmap(kLogoSize, kLogoSize));
     imgLogo_->setGeometry(16, 16, kLogoSize, kLogoSize);
 
     appTitleLabel_ = new QLabel(QStringLiteral("Quellvane"), this);

@@ -437,6 +437,7 @@ void TfrmLogView::LoadEvents(const QString& name)
         DisposeWhenIdle();
         return;
     }
+    ShowSelectedDescription();
     if (failed)
         UserPrompts().MessageBox(this, QStringLiteral("Event log \"") + name + QStringLiteral("\" could not be read!"),
                                  QStringLiteral("Reading event log"), MB_OK | MB_ICONERROR);
@@ -596,6 +597,16 @@ void TfrmLogView::lvLogSelectItem(int row)
     } catch (const std::exception& ex) {
         ShowException(this, ex.what());
     }
+}
+
+void TfrmLogView::ShowSelectedDescription()
+{
+    const QModelIndexList selected = lvLog_->selectionModel()->selectedRows();
+    if (selected.isEmpty() || !model_->EventAt(selected.first().row())) {
+        meEventText_->clear();
+        return;
+    }
+    lvLogSelectItem(selected.first().row());
 }
 
 void TfrmLogView::CloseDescriptionClick()

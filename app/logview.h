@@ -83,6 +83,11 @@ public:
     // The main window closes log windows this way, never by deleting them.
     void CloseWithoutQuestion();
     void ShowDescription(bool visible);
+    // Makes the description pane show the selected event's description, or
+    // nothing when no event is selected, so that it never keeps the text of
+    // an event that is no longer in the list.  Every operation that replaces
+    // the list's events ends with it: each load, and Undo All Filters.
+    void ShowSelectedDescription();
 
     // --- sorting (LogSorting.cpp)
     // Flips the key's direction and sorts by it; the selected event stays

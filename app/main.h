@@ -25,6 +25,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -234,6 +235,9 @@ private:
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);
+    // A key that the tree's popup menu takes while the tree has the focus;
+    // true when the key was the popup's.
+    bool TreeShortcut(QKeyEvent* key);
 
     void actAddComputerExecute();
     void actRemoveComputerExecute();

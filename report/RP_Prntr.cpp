@@ -30,11 +30,6 @@ constexpr std::array<TrpPaperSize, kPaperTableRows> kPapers = {{
 // Offsets of the virtual printer's printable area, report pixels.
 constexpr std::int32_t kVirtualOffset = 18;
 
-std::int32_t RoundToInt(double value)
-{
-    return static_cast<std::int32_t>(RoundHalfEven(value));
-}
-
 // The built-in texts of the numbered strings the printer model uses.
 std::string BuiltInText(int id)
 {
