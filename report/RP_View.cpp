@@ -164,6 +164,7 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
     ExecSearchDialog = [](TrpPreviewSearchForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ExecPrintDialog = [](TrpPrintForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ShowError = [this](const QString& message) { QMessageBox::critical(this, FormText(55206, "Error"), message); };
+    ShowHelp = [this](const QPoint& globalPos, int context) { ShowEngineHelpPopup(globalPos, context, this); };
     PageSetupDialog = [this](TrpPageSetupMargins& margins) {
         auto* system = dynamic_cast<TrpQtPrinters*>(ReportPrinter().Platform());
         if (system == nullptr || ReportPrinter().IsVirtual())
@@ -987,7 +988,7 @@ void TrpPreviewForm::HelpAt(QPoint windowPos)
     for (QWidget* w = control; w != nullptr && w != this && context == 0; w = w->parentWidget())
         context = EngineHelpContext(w);
     if (context != 0)
-        ShowEngineHelpPopup(mapToGlobal(windowPos), context, this);
+        ShowHelp(mapToGlobal(windowPos), context);
 }
 
 void TrpPreviewForm::mousePressEvent(QMouseEvent* event)

@@ -208,6 +208,8 @@ public:
     // accepted (the printer then holds the paper chosen).
     std::function<bool(TrpPageSetupMargins& margins)> PageSetupDialog;
     std::function<void(const QString& message)> ShowError;
+    // The help popup of a help context at a point of the screen.
+    std::function<void(const QPoint& globalPos, int context)> ShowHelp;
     std::function<bool(const QString& question)> AskYesNo;
 
 protected:
