@@ -9,6 +9,7 @@
 #include "RpPreviewSearchForm.h"
 #include "RpQtPrinters.h"
 #include "RpReport.h"
+#include "ValueText.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -177,8 +178,8 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
         if (dialog.exec() != QDialog::Accepted)
             return false;
         const QMarginsF chosen = device.pageLayout().margins(QPageLayout::Millimeter);
-        margins = {TrpPreviewLayout::Round(chosen.left() * 100), TrpPreviewLayout::Round(chosen.top() * 100),
-                   TrpPreviewLayout::Round(chosen.right() * 100), TrpPreviewLayout::Round(chosen.bottom() * 100)};
+        margins = {RoundToInt(chosen.left() * 100), RoundToInt(chosen.top() * 100),
+                   RoundToInt(chosen.right() * 100), RoundToInt(chosen.bottom() * 100)};
         return true;
     };
     AskYesNo = [this](const QString& question) {
@@ -846,10 +847,10 @@ QRect TrpPreviewForm::FoundMark() const
         return {};
     const TrpLayoutRect& page = Pages->PageRecord(std::size_t(markPage_)).LayoutRect;
     const QRect& found = Search.FoundRect;
-    const int left = page.Left + TrpPreviewLayout::Round(found.left() * Zoom) + XOffset;
-    const int top = page.Top + TrpPreviewLayout::Round(found.top() * Zoom) + YOffset;
-    const int width = TrpPreviewLayout::Round((double(found.right()) + 1 - found.left()) * Zoom);
-    const int height = TrpPreviewLayout::Round((double(found.bottom()) + 1 - found.top()) * Zoom);
+    const int left = page.Left + RoundToInt(found.left() * Zoom) + XOffset;
+    const int top = page.Top + RoundToInt(found.top() * Zoom) + YOffset;
+    const int width = RoundToInt((double(found.right()) + 1 - found.left()) * Zoom);
+    const int height = RoundToInt((double(found.bottom()) + 1 - found.top()) * Zoom);
     return {left, top, width, height};
 }
 

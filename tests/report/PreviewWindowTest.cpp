@@ -308,7 +308,9 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
     link("URLTwo", "see@2", 100);
     TrpPreviewForm& p = Open(QSize(1000, 600));
     const QPoint pageOrigin = LayoutRect(p, 0).topLeft();
-    const auto click = [&](int top) { QTest::mouseClick(p.PBox, Qt::LeftButton, {}, pageOrigin + QPoint(60, top + 8)); };
+    const auto click = [&](int top) {
+        QTest::mouseClick(p.PBox, Qt::LeftButton, {}, pageOrigin + QPoint(60, top + 8));
+    };
 
     click(20);
     EXPECT_EQ(p.CurrentPage, 1) << "no page 3 in a report of two";
@@ -340,18 +342,9 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
 
 TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
 {
-    // A template of one title band with a text.
     TrpPage& page = report->Pages.Page(0);
     page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 20;
-    auto band = std::make_unique<TrpBandView>();
-    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
-    band->Name = "Title";
-    band->Top = 10;
-    band->Width = 700;
-    band->Height = 30;
-    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
-    page.AddObject(std::move(band));
-    page.AddObject(MakeText("Heading", "Events", 10, 12));
+    AddTitle("Heading", "Events");
     report->ShowProgress = false;
     ASSERT_TRUE(report->Prepare());
     ASSERT_EQ(report->EMFPages->Count(), 1u);
@@ -452,15 +445,7 @@ TEST_F(PreviewWindow, AReportWhoseRunFailsShowsNoPreview)
     } answer;
     TrpQuestions* saved = EngineGlobals().Questions;
     EngineGlobals().Questions = &answer;
-    TrpPage& page = report->Pages.Page(0);
-    auto band = std::make_unique<TrpBandView>();
-    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
-    band->Top = 10;
-    band->Width = 700;
-    band->Height = 30;
-    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
-    page.AddObject(std::move(band));
-    page.AddObject(MakeText("Broken", "[NoSuchValue]", 10, 12));
+    AddTitle("Broken", "[NoSuchValue]");
     report->ShowProgress = false;
     report->PreviewReport();
     EngineGlobals().Questions = saved;
