@@ -9,6 +9,7 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QFileInfo>
 #include <QTreeWidget>
 
 namespace {
@@ -143,9 +144,64 @@ void TfrmQORVMain::actLogPropertiesExecute()
 
 void TfrmQORVMain::pmitLogPropertiesClick()
 {
+    QString computer;
+    QString log;
+    if (SelectedLog(computer, log))
+        ShowLogProperties(computer, log);
+}
+
+bool TfrmQORVMain::SelectedLog(QString& computer, QString& log) const
+{
     const QList<QTreeWidgetItem*> selected = tvComputers()->selectedItems();
     if (selected.isEmpty() || !selected.first()->parent())
-        return;
+        return false;
     const QTreeWidgetItem* node = selected.first();
-    ShowLogProperties(node->parent()->text(0), node->text(0));
+    computer = node->parent()->text(0);
+    log = node->text(0);
+    return true;
+}
+
+void TfrmQORVMain::BindLogCommands()
+{
+    Bind(actOpenLogFile_, [this] { actOpenLogFileExecute(); });
+    Bind(actRefresh_, [this] { actRefreshExecute(); });
+    // Every command of the active window does nothing without one; every
+    // command of the popup nothing without a selected log node.
+    Bind(actSaveLogAs_, [this] {
+        if (TfrmLogView* window = ActiveLogWindow())
+            SaveLogAs(window->ComputerName(), window->LogName());
+    });
+    Bind(pmitSaveLogAs_, [this] {
+        QString computer;
+        QString log;
+        if (SelectedLog(computer, log))
+            SaveLogAs(computer, log);
+    });
+    Bind(actClearLog_, [this] {
+        if (TfrmLogView* window = ActiveLogWindow())
+            ClearLogAsked(window->ComputerName(), window->LogName());
+    });
+    Bind(pmitClearLog_, [this] {
+        QString computer;
+        QString log;
+        if (SelectedLog(computer, log))
+            ClearLogAsked(computer, log);
+    });
+    Bind(mmitExportToHTML_, [this] { mmitExportClick(mmitExportToHTML_); });
+    Bind(mmitExportToText_, [this] { mmitExportClick(mmitExportToText_); });
+}
+
+void TfrmQORVMain::actOpenLogFileExecute()
+{
+    const QString path = UserPrompts().GetOpenFileName(this, QStringLiteral("Open Backup Event Log File"),
+                                                       QStringLiteral("Event log files (*.evt)"));
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return; // a file that is not there is ignored without a message
+    CreateLogWindow(QString::fromLatin1(kFileComputer), path);
+}
+
+void TfrmQORVMain::actRefreshExecute()
+{
+    if (TfrmLogView* window = ActiveLogWindow())
+        window->LoadEvents(window->LogName());
 }
