@@ -165,28 +165,23 @@ void TfrmQORVMain::BindLogCommands()
 {
     Bind(actOpenLogFile_, [this] { actOpenLogFileExecute(); });
     Bind(actRefresh_, [this] { actRefreshExecute(); });
-    // Every command of the active window does nothing without one; every
-    // command of the popup nothing without a selected log node.
-    Bind(actSaveLogAs_, [this] {
-        if (TfrmLogView* window = ActiveLogWindow())
-            SaveLogAs(window->ComputerName(), window->LogName());
-    });
-    Bind(pmitSaveLogAs_, [this] {
-        QString computer;
-        QString log;
-        if (SelectedLog(computer, log))
-            SaveLogAs(computer, log);
-    });
-    Bind(actClearLog_, [this] {
-        if (TfrmLogView* window = ActiveLogWindow())
-            ClearLogAsked(window->ComputerName(), window->LogName());
-    });
-    Bind(pmitClearLog_, [this] {
-        QString computer;
-        QString log;
-        if (SelectedLog(computer, log))
-            ClearLogAsked(computer, log);
-    });
+    // A command on a log, for the active window's (nothing without one) and
+    // for the popup's selected log node (nothing without one).
+    auto bindForLogs = [this](QAction* windowCommand, QAction* popupCommand,
+                              std::function<void(const QString& computer, const QString& log)> command) {
+        Bind(windowCommand, [this, command] {
+            if (TfrmLogView* window = ActiveLogWindow())
+                command(window->ComputerName(), window->LogName());
+        });
+        Bind(popupCommand, [this, command] {
+            QString computer;
+            QString log;
+            if (SelectedLog(computer, log))
+                command(computer, log);
+        });
+    };
+    bindForLogs(actSaveLogAs_, pmitSaveLogAs_, [this](const QString& c, const QString& l) { SaveLogAs(c, l); });
+    bindForLogs(actClearLog_, pmitClearLog_, [this](const QString& c, const QString& l) { ClearLogAsked(c, l); });
     Bind(mmitExportToHTML_, [this] { mmitExportClick(mmitExportToHTML_); });
     Bind(mmitExportToText_, [this] { mmitExportClick(mmitExportToText_); });
 }
