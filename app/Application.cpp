@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "ProgramIcon.h"
 #include "SystemFonts.h"
 #include "UserPrompts.h"
 
@@ -12,8 +13,10 @@
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // The title is the application's name only: a display name would be
+    // appended to every window's title by the X11 platform.
     setApplicationName(QString::fromLatin1(kApplicationTitle));
-    setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    setWindowIcon(ProgramIcon());
     RegisterSystemFonts();
     SetErrorReporter([](const std::string& text, const std::string& caption) {
         UserPrompts().MessageBox(nullptr, QString::fromStdString(text), QString::fromStdString(caption),

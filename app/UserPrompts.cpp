@@ -1,10 +1,10 @@
 #include "UserPrompts.h"
 
+#include "Application.h"
 #include "dwy_dlgs.h"
 
 #include "platform/MessageBoxTypes.h"
 
-#include <QGuiApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -162,6 +162,6 @@ ScopedUserPrompts::~ScopedUserPrompts()
 
 void ShowException(QWidget* owner, const char* message)
 {
-    UserPrompts().MessageBox(owner, QString::fromUtf8(message), QGuiApplication::applicationDisplayName(),
+    UserPrompts().MessageBox(owner, QString::fromUtf8(message), QString::fromLatin1(kApplicationTitle),
                              MB_OK | MB_ICONERROR);
 }

@@ -8,6 +8,8 @@
 #include "dwy_reg.h"
 #include "filt_frm.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "platform/MessageBoxTypes.h"
 
 #include <QAction>
@@ -25,7 +27,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
-#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -231,13 +232,13 @@ void TfrmLogView::BuildLayout()
     auto* caption = new QLabel(QStringLiteral("  Event Description"), title);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleRow->addWidget(caption, 1);
-    // FIXME(logview): the themed caption button takes this place once the
-    // visual-style support exists.
-    closeDescrButton_ = new QToolButton(title);
+    // The pane's close button: a caption button in the visual style, else
+    // a plain speed button whose caption "r" is the close cross of the
+    // Marlett font; without that font the style's own close glyph stands in.
+    closeDescrButton_ = new TXPSystemButton(title);
+    closeDescrButton_->SetXPButtonType(xpMDIClose);
     closeDescrButton_->setAutoRaise(true);
     closeDescrButton_->setFixedSize(14, 14);
-    // Marlett's "r" is the close cross of caption buttons; without that
-    // font the style's own close glyph stands in.
     QFont marlett(QStringLiteral("Marlett"), 7);
     if (QFontInfo(marlett).family() == marlett.family()) {
         closeDescrButton_->setFont(marlett);
@@ -434,6 +435,7 @@ void TfrmLogView::LoadEvents(const QString& name)
         DisposeWhenIdle();
         return;
     }
+    ShowSelectedDescription();
     if (failed)
         UserPrompts().MessageBox(this, QStringLiteral("Event log \"") + name + QStringLiteral("\" could not be read!"),
                                  QStringLiteral("Reading event log"), MB_OK | MB_ICONERROR);
@@ -593,6 +595,16 @@ void TfrmLogView::lvLogSelectItem(int row)
     } catch (const std::exception& ex) {
         ShowException(this, ex.what());
     }
+}
+
+void TfrmLogView::ShowSelectedDescription()
+{
+    const QModelIndexList selected = lvLog_->selectionModel()->selectedRows();
+    if (selected.isEmpty() || !model_->EventAt(selected.first().row())) {
+        meEventText_->clear();
+        return;
+    }
+    lvLogSelectItem(selected.first().row());
 }
 
 void TfrmLogView::CloseDescriptionClick()

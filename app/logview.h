@@ -39,6 +39,7 @@ class QSplitter;
 class QTableView;
 class QToolButton;
 class TLogWindowHost;
+class TXPSystemButton;
 class TfrmFilterDesign;
 
 // The direction flags a new window starts with.
@@ -82,6 +83,11 @@ public:
     // The main window closes log windows this way, never by deleting them.
     void CloseWithoutQuestion();
     void ShowDescription(bool visible);
+    // Makes the description pane show the selected event's description, or
+    // nothing when no event is selected, so that it never keeps the text of
+    // an event that is no longer in the list.  Every operation that replaces
+    // the list's events ends with it: each load, and Undo All Filters.
+    void ShowSelectedDescription();
 
     // --- sorting (LogSorting.cpp)
     // Flips the key's direction and sorts by it; the selected event stays
@@ -151,7 +157,7 @@ public:
     TEventListModel& Model() const { return *model_; }
     QSplitter* Splitter1() const { return splitter_; }
     QWidget* pnlEventText() const { return pnlEventText_; }
-    QToolButton* CloseDescrButton() const { return closeDescrButton_; }
+    TXPSystemButton* CloseDescrButton() const { return closeDescrButton_; }
     QPlainTextEdit* meEventText() const { return meEventText_; }
     QMenu* pmLog() const { return pmLog_; }
 
@@ -245,7 +251,7 @@ private:
     QTableView* lvLog_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QWidget* pnlEventText_ = nullptr;
-    QToolButton* closeDescrButton_ = nullptr;
+    TXPSystemButton* closeDescrButton_ = nullptr;
     QPlainTextEdit* meEventText_ = nullptr;
     QMenu* pmLog_ = nullptr;
     QAction* pmitFilterBy_ = nullptr;

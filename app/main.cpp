@@ -10,6 +10,8 @@
 #include "logview.h"
 #include "sel_comp.h"
 
+#include "ThemeManager/ThemeMgr.h"
+
 #include "ntlib/AdvApi32.h"
 
 #include "platform/Kernel32.h"
@@ -20,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -119,6 +122,14 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     reader_.SetActive(false);
     reader_.Loaded();
 
+    // The visual styles for the standard controls of every window.
+    themeManager1_ = new TThemeManager(this);
+    themeManager1_->SetOptions({toAllowNonClientArea, toAllowControls, toAllowWebContent, toSubclassButtons,
+                                toSubclassCheckListbox, toSubclassDBLookup, toSubclassFrame, toSubclassGroupBox,
+                                toSubclassListView, toSubclassTabSheet, toSubclassSpeedButtons, toSubclassSplitter,
+                                toSubclassStatusBar, toSubclassTrackBar, toSubclassWinControl, toResetMouseCapture,
+                                toSetTransparency});
+
     setWindowTitle(Caption());
     SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -132,9 +143,13 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     BuildPopupMenu();
     BindHandlers();
 
+    // The bar's one panel: as the last panel of a status bar it reaches the
+    // bar's right edge, so a hint has the whole width; the designed width is
+    // its least.  A long hint never widens the window.
     statusPanel_ = new QLabel(QString::fromLatin1(kReady));
-    statusPanel_->setFixedWidth(kStatusPanelWidth);
-    statusBar()->addWidget(statusPanel_);
+    statusPanel_->setMinimumWidth(kStatusPanelWidth);
+    statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(statusPanel_, 1);
 
     // The designed size, then the whole screen but a strip for the task bar.
     resize(kDesignedWidth, kDesignedHeight);
@@ -150,6 +165,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
         SetCommandEnabled(a, false);
     SetCommandEnabled(actRemoveComputer_, false);
     pmComputersPopup();
+    themeManager1_->Loaded();
 }
 
 TfrmQORVMain::~TfrmQORVMain()
@@ -345,6 +361,7 @@ void TfrmQORVMain::BuildClient()
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     tvComputers_ = new QTreeWidget(panel);
+    tvComputers_->installEventFilter(this); // the popup menu's shortcuts
     tvComputers_->setHeaderHidden(true);
     tvComputers_->setColumnCount(1);
     tvComputers_->setIndentation(kTreeIndent);
@@ -417,8 +434,7 @@ void TfrmQORVMain::BuildPopupMenu()
     pmitAddComputer_ = mirror(actAddComputer_, "Add Computer...");
     pmitRemoveComputer_ = mirror(actRemoveComputer_, "Remove Computer");
     pmComputers_->addSeparator();
-    pmitSaveLogAs_ = item("Save Log As...", "Save Event Log to File");
-    pmComputers_->addSeparator();
+    pmitSaveLogAs_ = item("Save Log As...", "Save Event Log to File", QKeySequence(Qt::CTRL | Qt::Key_S));
     pmitClearLog_ = item("Clear Log", "Clear Log|Removes all events from the selected event log");
     pmComputers_->addSeparator();
     pmitLogProperties_ = item("Log Properties...", "Log Properties");
@@ -540,6 +556,8 @@ void TfrmQORVMain::FormShow()
 
 bool TfrmQORVMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == tvComputers_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress))
+        return TreeShortcut(static_cast<QKeyEvent*>(event));
     if (watched == pmComputers_ && event->type() == QEvent::StatusTip) {
         ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
@@ -778,6 +796,28 @@ void TfrmQORVMain::pmComputersPopup()
     for (QAction* a : {pmitOpenInNewWindow_, pmitSaveLogAs_, pmitClearLog_, pmitLogProperties_})
         SetCommandEnabled(a, log);
     SetCommandEnabled(actRemoveComputer_, node && !node->parent());
+}
+
+// A focused control's popup-menu shortcuts come before the main menu's:
+// while the tree has the focus, a key of an enabled item of its popup menu
+// (Ctrl+S of Save Log As) is that item's, not the main window's command.
+bool TfrmQORVMain::TreeShortcut(QKeyEvent* key)
+{
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* item : pmComputers_->actions()) {
+        if (item->isSeparator() || item->shortcut().isEmpty() || item->shortcut() != pressed)
+            continue;
+        pmComputersPopup(); // the items' states for the current selection
+        if (!item->isEnabled())
+            return false; // the main window's command takes the key
+        if (key->type() == QEvent::ShortcutOverride) {
+            key->accept(); // the key comes to the tree as a key press
+        } else {
+            item->trigger();
+        }
+        return true;
+    }
+    return false;
 }
 
 void TfrmQORVMain::pmitOpenClick()

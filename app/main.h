@@ -26,6 +26,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -38,6 +39,7 @@ class TfrmCompBrowse;
 class TfrmLogProperties;
 class TfrmLogView;
 class TSelectCompForm;
+class TThemeManager;
 
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
@@ -103,6 +105,7 @@ public:
 
     // --- components
     TNTEventLog& NTEventLog() { return reader_; }
+    TThemeManager* ThemeManager1() const { return themeManager1_; }
     QTreeWidget* tvComputers() const { return tvComputers_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
     QLabel* StatusPanel() const { return statusPanel_; }
@@ -252,6 +255,9 @@ private:
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);
+    // A key that the tree's popup menu takes while the tree has the focus;
+    // true when the key was the popup's.
+    bool TreeShortcut(QKeyEvent* key);
 
     void actAddComputerExecute();
     void actRemoveComputerExecute();
@@ -316,6 +322,7 @@ private:
     bool expanding_ = false;
     bool askingQuit_ = false;
 
+    TThemeManager* themeManager1_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;

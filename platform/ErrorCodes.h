@@ -53,6 +53,7 @@ inline constexpr DWORD ERROR_NO_NET_OR_BAD_PATH = 1203;
 inline constexpr DWORD ERROR_BAD_PROVIDER = 1204;
 inline constexpr DWORD ERROR_NOT_CONTAINER = 1207;
 inline constexpr DWORD ERROR_EXTENDED_ERROR = 1208;
+inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_SESSION_CREDENTIAL_CONFLICT = 1219;
 inline constexpr DWORD ERROR_NO_NETWORK = 1222;
 inline constexpr DWORD ERROR_LOGON_FAILURE = 1326;

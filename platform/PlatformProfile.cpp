@@ -2,6 +2,7 @@
 
 #include "Site.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace platform {
@@ -19,11 +20,29 @@ PlatformProfile& profileStorage()
     return p;
 }
 
+std::atomic<ProfileListener>& listener()
+{
+    static std::atomic<ProfileListener> l{nullptr};
+    return l;
+}
+
 } // namespace
 
 PlatformProfile PlatformProfile::nt5()
 {
     return PlatformProfile{};
+}
+
+PlatformProfile PlatformProfile::nt51()
+{
+    PlatformProfile p;
+    p.minorVersion = 1;
+    p.buildNumber = 2600;
+    p.csdVersion = "Service Pack 2";
+    p.missingModules.erase("uxtheme.dll");
+    p.visualStyleActive = true;
+    p.commonControlsVersion = 0x00060000;
+    return p;
 }
 
 PlatformProfile PlatformProfile::nt6()
@@ -33,6 +52,9 @@ PlatformProfile PlatformProfile::nt6()
     p.minorVersion = 1;
     p.buildNumber = 7601;
     p.csdVersion = "Service Pack 1";
+    p.missingModules.erase("uxtheme.dll");
+    p.visualStyleActive = true;
+    p.commonControlsVersion = 0x0006000A; // 6.10
     return p;
 }
 
@@ -60,8 +82,17 @@ const PlatformProfile& CurrentProfile()
 
 void SetProfile(const PlatformProfile& profile)
 {
-    std::lock_guard lock(profileMutex());
-    profileStorage() = profile;
+    {
+        std::lock_guard lock(profileMutex());
+        profileStorage() = profile;
+    }
+    if (ProfileListener l = listener().load())
+        l();
+}
+
+void SetProfileListener(ProfileListener l)
+{
+    listener().store(l);
 }
 
 ScopedProfile::ScopedProfile(const PlatformProfile& profile)

@@ -69,6 +69,8 @@ bool profileByName(const std::string& name, PlatformProfile& profile)
     const std::string n = AsciiUpper(name);
     if (n == "NT5")
         profile = PlatformProfile::nt5();
+    else if (n == "NT51")
+        profile = PlatformProfile::nt51();
     else if (n == "NT6")
         profile = PlatformProfile::nt6();
     else if (n == "WIN9X")
@@ -298,7 +300,7 @@ std::shared_ptr<Site> Site::Load(const std::string& directory, std::string& erro
         if (const IniEntry* profile = siteSection->Find("Profile")) {
             PlatformProfile unused;
             if (!profileByName(profile->value, unused))
-                fail(profile->line, "Profile must be nt5, nt6, win9x or win9x-bare");
+                fail(profile->line, "Profile must be nt5, nt51, nt6, win9x or win9x-bare");
             site->profile_ = profile->value;
         }
         const std::string localName = AsciiUpper(local->value);

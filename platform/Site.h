@@ -16,10 +16,11 @@
 //
 //     [Site]
 //     LocalComputer=WKS1          the computer the program runs on (required)
-//     Profile=nt5                 the system the platform plays: nt5, nt6,
-//                                 win9x (with the remote-administration
-//                                 library) or win9x-bare (without it);
-//                                 optional, the current profile stays
+//     Profile=nt5                 the system the platform plays: nt5, nt51
+//                                 (with a visual style active), nt6, win9x
+//                                 (with the remote-administration library)
+//                                 or win9x-bare (without it); optional, the
+//                                 current profile stays
 //
 //     [Provider Microsoft Windows Network]
 //     Comment=...                 optional; without any provider section the

@@ -378,7 +378,12 @@ void FieldValueAsVariant(const TField& field, Variant& value)
     auto* dataSet = const_cast<TDataSet*>(field.DataSet());
     if (!dataSet->Active())
         dataSet->Open();
-    if (field.IsNull()) {
+    if (field.HasGetTextHandler() && !field.IsNull()) {
+        value = Variant(field.DisplayText());
+        return;
+    }
+    value = field.Value();
+    if (value.isNull()) {
         switch (field.DataType()) {
         case ftString:
             value = Variant(std::string());
@@ -390,12 +395,7 @@ void FieldValueAsVariant(const TField& field, Variant& value)
             value = Variant(std::int32_t{0});
             break;
         }
-        return;
     }
-    if (field.HasGetTextHandler())
-        value = Variant(field.DisplayText());
-    else
-        value = field.Value();
 }
 
 std::string FieldNameIfPresent(TDataSet* dataSet, const std::string& name)

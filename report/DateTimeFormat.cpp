@@ -1,6 +1,7 @@
 #include "DateTimeFormat.h"
 
 #include "Exceptions.h"
+#include "MaskScan.h"
 
 #include <cmath>
 
@@ -42,20 +43,13 @@ std::size_t RunLength(std::string_view mask, std::size_t pos)
 
 bool UsesTwelveHours(std::string_view mask)
 {
-    char quote = 0;
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-        const char c = mask[i];
-        if (quote != 0) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (StartsWithNoCase(mask, i, "am/pm") || StartsWithNoCase(mask, i, "a/p") ||
-                   StartsWithNoCase(mask, i, "ampm")) {
-            return true;
-        }
-    }
-    return false;
+    bool twelve = false;
+    ScanUnquoted(mask, [&](std::size_t i) {
+        twelve = StartsWithNoCase(mask, i, "am/pm") || StartsWithNoCase(mask, i, "a/p") ||
+                 StartsWithNoCase(mask, i, "ampm");
+        return !twelve;
+    });
+    return twelve;
 }
 
 std::string ShortDateFormat(const FormatSettings& settings)

@@ -1,5 +1,6 @@
 #include "NumberFormat.h"
 
+#include "MaskScan.h"
 #include "ValueText.h"
 
 #include <algorithm>
@@ -75,21 +76,13 @@ std::vector<std::string_view> SplitSections(std::string_view mask)
 {
     std::vector<std::string_view> sections;
     std::size_t start = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-        const char c = mask[i];
-        if (quote != 0) {
-            if (c == quote)
-                quote = 0;
-        } else if (IsQuote(c)) {
-            quote = c;
-        } else if (c == ';') {
+    ScanUnquoted(mask, [&](std::size_t i) {
+        if (mask[i] == ';') {
             sections.push_back(mask.substr(start, i - start));
             start = i + 1;
-            if (sections.size() == 2)
-                break;
         }
-    }
+        return sections.size() < 2;
+    });
     sections.push_back(mask.substr(start));
     return sections;
 }
@@ -114,21 +107,13 @@ SectionShape Analyse(std::string_view section)
 {
     SectionShape shape;
     bool afterPoint = false;
-    char quote = 0;
-    for (std::size_t i = 0; i < section.size(); ++i) {
+    ScanUnquoted(section, [&](std::size_t i) {
         const char c = section[i];
-        if (quote != 0) {
-            if (c == quote)
-                quote = 0;
-            continue;
+        if (IsExponentAt(section, i)) {
+            shape.scientific = true;  // the rest is the exponent
+            return false;
         }
-        if (IsQuote(c)) {
-            quote = c;
-        } else if (shape.scientific) {
-            continue;  // the exponent's digits
-        } else if (IsExponentAt(section, i)) {
-            shape.scientific = true;
-        } else if (c == '0' || c == '#') {
+        if (c == '0' || c == '#') {
             if (afterPoint) {
                 ++shape.fractionPlaceholders;
                 if (c == '0')
@@ -143,7 +128,8 @@ SectionShape Analyse(std::string_view section)
         } else if (c == ',' && !afterPoint) {
             shape.thousands = true;
         }
-    }
+        return true;
+    });
     return shape;
 }
 

@@ -30,11 +30,6 @@ constexpr std::array<TrpPaperSize, kPaperTableRows> kPapers = {{
 // Offsets of the virtual printer's printable area, report pixels.
 constexpr std::int32_t kVirtualOffset = 18;
 
-std::int32_t RoundToInt(double value)
-{
-    return static_cast<std::int32_t>(RoundHalfEven(value));
-}
-
 // The built-in texts of the numbered strings the printer model uses.
 std::string BuiltInText(int id)
 {
@@ -176,7 +171,9 @@ bool TrpPrinter::SameSettings(std::int32_t size, std::int32_t width, std::int32_
     if (size != PaperSize)
         return false;
     if (size == kPaperCustom)
-        return std::abs(width - PaperWidth) <= 1 && std::abs(height - PaperHeight) <= 1 && orientation == Orientation;
+        // Sizes come from stored files: compare in 64 bits so no difference overflows.
+        return std::abs(std::int64_t{width} - PaperWidth) <= 1 && std::abs(std::int64_t{height} - PaperHeight) <= 1 &&
+               orientation == Orientation;
     // Bins are 16-bit codes: 0xFFFF is the default bin, -1.
     const auto code = static_cast<std::int16_t>(bin);
     return orientation == Orientation && (code == Bin || code == kDefaultBin);

@@ -16,15 +16,6 @@ namespace report {
 
 namespace {
 
-int Round(double value)
-{
-    const double r = RoundHalfEven(value);
-    if (!(r > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (!(r < std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
 
 // The object's rectangle on the device: left, top, right and bottom, each
 // rounded on its own.
@@ -36,8 +27,8 @@ DeviceRect Place(const TrpView& view, double scaleX, double scaleY, double offse
 {
     const double x = view.Left;
     const double y = view.Top;
-    return {Round(x * scaleX + offsetX), Round(y * scaleY + offsetY), Round((x + view.Width) * scaleX + offsetX),
-            Round((y + view.Height) * scaleY + offsetY)};
+    return {RoundToInt(x * scaleX + offsetX), RoundToInt(y * scaleY + offsetY), RoundToInt((x + view.Width) * scaleX + offsetX),
+            RoundToInt((y + view.Height) * scaleY + offsetY)};
 }
 
 // Limits of what a page can hold.  Objects come from files, and drawing
@@ -344,10 +335,10 @@ void TrpEMFPages::PaintPage(std::size_t index, QPainter& painter, const QRect& r
     }
 }
 
-bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, TrpCursor& cursor, bool click)
+bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, Qt::CursorShape& cursor, bool click)
 {
     link.clear();
-    cursor = kDefaultCursor;
+    cursor = Qt::ArrowCursor;
     if (index >= pages_.size())
         return false;
     TrpEMFPage& record = *pages_[index];
@@ -384,7 +375,7 @@ bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, Tr
     if (!IsLinkObject(view))
         return answered;
     if (!click) {
-        cursor = kHandPointCursor;
+        cursor = Qt::PointingHandCursor;
         link = view.Tag;
     } else if (view.Tag.find('@') != std::string::npos) {
         link = view.Tag;  // a page of this report

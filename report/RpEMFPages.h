@@ -14,6 +14,7 @@
 #include "RpViewFactory.h"
 
 #include <QRect>
+#include <QtCore/qnamespace.h>
 
 #include <cstdint>
 #include <memory>
@@ -24,11 +25,6 @@ class QPainter;
 class QString;
 
 namespace report {
-
-// Cursor codes of the preview: 0 the default arrow, -21 the pointing hand.
-using TrpCursor = std::int16_t;
-constexpr TrpCursor kDefaultCursor = 0;
-constexpr TrpCursor kHandPointCursor = -21;
 
 // The version byte that opens every content stream and every file written.
 constexpr std::uint8_t kPreparedVersion = 25;
@@ -58,7 +54,7 @@ public:
     virtual void SetReportMarker(std::uint8_t marker) { marker_ = marker; }
     // OnObjectClick and OnMouseOverObject; false when not assigned.
     virtual bool ObjectClick(TrpView&) { return false; }
-    virtual bool MouseOverObject(TrpView&, TrpCursor&) { return false; }
+    virtual bool MouseOverObject(TrpView&, Qt::CursorShape&) { return false; }
     // Opens an http or https address in the user's web browser.
     virtual void OpenWebAddress(const std::string& url);
 
@@ -143,9 +139,9 @@ public:
     void PaintPage(std::size_t index, QPainter& painter, const QRect& rect);
     // The object under a point of the page (report pixels at 100 %),
     // topmost first.  Click: OnObjectClick, links opened or, for "@" links,
-    // returned; hover: OnMouseOverObject, the hand cursor and the link.
-    // True when an object answered.
-    bool HitTest(std::size_t index, QPoint point, std::string& link, TrpCursor& cursor, bool click);
+    // returned; hover: OnMouseOverObject, the pointing hand and the link
+    // (the cursor is the arrow otherwise).  True when an object answered.
+    bool HitTest(std::size_t index, QPoint point, std::string& link, Qt::CursorShape& cursor, bool click);
 
     // The prepared-report file.  Reading deletes every page first.
     TrpPreparedResult ReadPrepared(TrpStream& stream);
@@ -168,6 +164,9 @@ private:
     // stream is damaged (the objects read before stay).
     bool ReadObjects(TrpStream& content, TrpPage& page, bool measure);
     TrpPageInfo PageInfoFor(const TrpEMFPage& record);
+    // Appends a page read from a file once its objects read whole; raises
+    // otherwise.
+    void KeepReadPage(std::unique_ptr<TrpEMFPage> record);
     // Raise on damage; declared is the page count once it is read.
     void ReadCurrentLayout(TrpStream& stream, int version, std::int64_t& declared);
     void ReadOldLayout(TrpStream& stream, std::int64_t& declared);

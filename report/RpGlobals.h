@@ -54,9 +54,11 @@ public:
     TrpInstalledFunctions InstalledFunctions;
     TrpFunctionLibraries Libraries{InstalledFunctions};
 
-    // The evaluator of report runs and the interpreter of report scripts.
+    // The evaluator of report runs and the interpreter of report scripts,
+    // and the report they are bound to (TrpReport::MakeCurrent).
     TrpParser Parser;
     TInterpretator Interpreter;
+    const void* BoundReport = nullptr;
 
     // Both keep their names sorted.
     TrpVariables ScriptVariables;

@@ -7,15 +7,6 @@
 
 namespace report {
 
-namespace {
-
-int Round(double value)
-{
-    return static_cast<int>(RoundHalfEven(value));
-}
-
-} // namespace
-
 TrpLineView::TrpLineView()
 {
     TypeCode = ObjectType::Line;
@@ -53,10 +44,10 @@ void TrpLineView::Paint(QPainter& painter)
 QRect TrpLineView::CreateRegion(bool) const
 {
     const double k = FrameStyle == FrameStyle::Double ? 1.5 : 0.5;
-    const int w1 = Round(FrameWidth * k);
-    int w2 = Round((FrameWidth - 1) / 2);
+    const int w1 = RoundToInt(FrameWidth * k);
+    int w2 = RoundToInt((FrameWidth - 1) / 2);
     if (FrameStyle == FrameStyle::Double)
-        w2 += Round(FrameWidth);
+        w2 += RoundToInt(FrameWidth);
     if (IsHorizontal())
         return QRect(QPoint(Left, Top - w1), QPoint(Left + Width, Top + w2));
     return QRect(QPoint(Left - w1, Top), QPoint(Left + w2, Top + Height));

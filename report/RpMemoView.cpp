@@ -14,15 +14,6 @@ namespace report {
 
 namespace {
 
-int Round(double value)
-{
-    const double r = RoundHalfEven(value);
-    if (!(r > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (!(r < std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
 
 bool IsBreakChar(char32_t c)
 {
@@ -172,11 +163,11 @@ void TrpMemoView::Layout()
 
 int TrpMemoView::AutoWidthValue()
 {
-    const auto measurer = Host().Measurers().Create(Font, DrawPixelHeight(), Round(CharSpacing * PaintScaleX));
+    const auto measurer = Host().Measurers().Create(Font, DrawPixelHeight(), RoundToInt(CharSpacing * PaintScaleX));
     int widest = 0;
     for (const auto& line : Memo)
         widest = std::max(widest, measurer->TextWidth(WithoutMarkers(line)));
-    return Round(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
+    return RoundToInt(widest / PaintScaleX + FrameWidth + 2 * GapX + 1);
 }
 
 int TrpMemoView::WidestLineWidth() const
@@ -198,7 +189,7 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
     const int rectBottom = ObjectRect.bottom() + 1;
     const int rectWidth = rectRight - rectLeft;
     const int rectHeight = rectBottom - rectTop;
-    const int textHeight = Round(TextHeight * PaintScaleY);
+    const int textHeight = RoundToInt(TextHeight * PaintScaleY);
     const std::uint32_t horizontal = Alignment & MemoAlign::HorizontalMask;
     const std::uint32_t placement = Alignment & MemoAlign::PlacementMask;
 
@@ -226,7 +217,7 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
             else if (placement == MemoAlign::Bottom)
                 y = rectBottom - textHeight - 1 + GapY;
         }
-        const int step = Round(LineSpacing * PaintScaleY) + fontPixelHeight;
+        const int step = RoundToInt(LineSpacing * PaintScaleY) + fontPixelHeight;
         LineStep = step;
         const bool wideField = !Running() && ExpandedLines.size() == 1 && !ExpandedLines.front().empty() &&
                                ExpandedLines.front()[0] == '[';
@@ -253,7 +244,7 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
         x += (rectWidth - textHeight) / 2;
     else if (placement == MemoAlign::Bottom)
         x = rectRight - textHeight + GapX;
-    const int step = Round(LineSpacing * PaintScaleX) + fontPixelHeight;
+    const int step = RoundToInt(LineSpacing * PaintScaleX) + fontPixelHeight;
     LineStep = step;
     // The clip rule stops horizontal lines only: rotated text draws every
     // line, and the clip rectangle cuts what lies outside.
@@ -276,14 +267,14 @@ std::vector<TrpDrawnLine> TrpMemoView::PlanLines(const TrpTextMeasurer& measurer
 
 void TrpMemoView::PaintUnderlines(QPainter& painter, int fontPixelHeight)
 {
-    const int step = Round(LineSpacing * PaintScaleY) + fontPixelHeight;
+    const int step = RoundToInt(LineSpacing * PaintScaleY) + fontPixelHeight;
     if (step <= 0)
         return;
     QPen pen(ColorFromValue(static_cast<std::uint32_t>(FrameColor)));
-    pen.setWidth(Round(FrameWidth));
+    pen.setWidth(RoundToInt(FrameWidth));
     painter.setPen(pen);
     for (int i = 0; i < Height / step; ++i) {
-        const int y = Top + GapY + i * step + Round(2 * PaintScaleY) + fontPixelHeight;
+        const int y = Top + GapY + i * step + RoundToInt(2 * PaintScaleY) + fontPixelHeight;
         painter.drawLine(Left, y, Left + Width - 1, y);
     }
 }
@@ -291,7 +282,7 @@ void TrpMemoView::PaintUnderlines(QPainter& painter, int fontPixelHeight)
 void TrpMemoView::DrawLines(QPainter& painter)
 {
     const int pixelHeight = DrawPixelHeight();
-    const int charExtra = Round(CharSpacing * PaintScaleX);
+    const int charExtra = RoundToInt(CharSpacing * PaintScaleX);
     const auto measurer = Host().Measurers().Create(Font, pixelHeight, charExtra);
     const std::vector<TrpDrawnLine> plan = PlanLines(*measurer, pixelHeight);
 
@@ -435,12 +426,12 @@ int TrpMemoView::CalcHeight()
 
 int TrpMemoView::MinSliceHeight()
 {
-    return Round(2 * FrameWidth) + Step() + 2 * GapY;
+    return RoundToInt(2 * FrameWidth) + Step() + 2 * GapY;
 }
 
 int TrpMemoView::LeftoverHeight()
 {
-    const int frame = Round(2 * FrameWidth);
+    const int frame = RoundToInt(2 * FrameWidth);
     const int step = Step();
     if (step <= 0)
         return 2 * GapY + frame;
@@ -468,7 +459,7 @@ void TrpMemoView::EmitToPreparedPage(TrpStream& stream)
     if (StretchPhase == 2) {
         ApplyScale();
         fullList = ExpandedLines;
-        const auto measurer = Host().Measurers().Create(Font, DrawPixelHeight(), Round(CharSpacing * PaintScaleX));
+        const auto measurer = Host().Measurers().Create(Font, DrawPixelHeight(), RoundToInt(CharSpacing * PaintScaleX));
         PlanLines(*measurer, DrawPixelHeight());
         printed = static_cast<std::size_t>(std::max(0, LinesDrawn));
         ExpandedLines.resize(std::min(printed, ExpandedLines.size()));

@@ -18,15 +18,6 @@ namespace report {
 
 namespace {
 
-int Round(double value)
-{
-    const double r = RoundHalfEven(value);
-    if (!(r > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (!(r < std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
 
 bool InRange(const TrpLines& lines, std::int32_t index)
 {
@@ -356,22 +347,22 @@ void TrpView::ApplyScale()
     const double sx = PaintScaleX;
     const double sy = PaintScaleY;
     const double fw = Saved.FrameWidth;
-    Left = Round(Saved.Left * sx) + PaintOffsetX;
-    Top = Round(Saved.Top * sy) + PaintOffsetY;
-    Width = Round(sx * Saved.Width);
-    Height = Round(sy * Saved.Height);
+    Left = RoundToInt(Saved.Left * sx) + PaintOffsetX;
+    Top = RoundToInt(Saved.Top * sy) + PaintOffsetY;
+    Width = RoundToInt(sx * Saved.Width);
+    Height = RoundToInt(sy * Saved.Height);
     FrameWidth = sx * fw;
-    const int c = Round(sx * fw / 2);
-    const int d = Round(sy * fw / 2);
-    GapX = c + Round(sx * Saved.GapX);
-    GapY = Round(sy * Saved.GapY) + d / 2;
+    const int c = RoundToInt(sx * fw / 2);
+    const int d = RoundToInt(sy * fw / 2);
+    GapX = c + RoundToInt(sx * Saved.GapX);
+    GapY = RoundToInt(sy * Saved.GapY) + d / 2;
 
     int left = Left;
     int top = Top;
     if (FrameTyp & FrameLine::Left)
-        left += Round((sx * fw - 1) / 2);
+        left += RoundToInt((sx * fw - 1) / 2);
     if (FrameTyp & FrameLine::Top)
-        top += Round((sy * fw - 1) / 2);
+        top += RoundToInt((sy * fw - 1) / 2);
     int right = ScaledRight() + 1;
     int bottom = ScaledBottom() + 1;
     if (FrameTyp & FrameLine::Right)
@@ -394,12 +385,12 @@ void TrpView::RestoreGeometry()
 
 int TrpView::ScaledRight() const
 {
-    return Round(PaintScaleX * (Saved.Left + Saved.Width) + PaintOffsetX);
+    return RoundToInt(PaintScaleX * (Saved.Left + Saved.Width) + PaintOffsetX);
 }
 
 int TrpView::ScaledBottom() const
 {
-    return Round(PaintScaleY * (Saved.Top + Saved.Height) + PaintOffsetY);
+    return RoundToInt(PaintScaleY * (Saved.Top + Saved.Height) + PaintOffsetY);
 }
 
 QRect TrpView::CreateRegion(bool enlarge) const
@@ -407,11 +398,11 @@ QRect TrpView::CreateRegion(bool enlarge) const
     int a;
     int b;
     if (FrameStyle == FrameStyle::Double) {
-        b = Round(1.5 * FrameWidth);
-        a = Round(FrameWidth + (FrameWidth - 1) / 2);
+        b = RoundToInt(1.5 * FrameWidth);
+        a = RoundToInt(FrameWidth + (FrameWidth - 1) / 2);
     } else {
-        b = Round(FrameWidth / 2);
-        a = Round((FrameWidth - 1) / 2);
+        b = RoundToInt(FrameWidth / 2);
+        a = RoundToInt((FrameWidth - 1) / 2);
     }
     int left = Left - ((FrameTyp & FrameLine::Left) ? b : 0);
     int top = Top - ((FrameTyp & FrameLine::Top) ? b : 0);
@@ -443,7 +434,7 @@ void TrpView::PaintFill(QPainter& painter)
 
 void TrpView::DrawFrameLine(QPainter& painter, int x1, int y1, int x2, int y2, bool vertical)
 {
-    const int width = Round(FrameWidth);
+    const int width = RoundToInt(FrameWidth);
     const QColor frame = ColorFromValue(static_cast<std::uint32_t>(FrameColor));
     const QColor fill = FillColor == kNoFill ? QColor(Qt::white) : ColorFromValue(FillColor);
     QPen pen(frame);
@@ -507,8 +498,8 @@ void TrpView::PaintFrame(QPainter& painter)
         painter.drawLine(r - 3, b, r, b);
         painter.drawLine(r, b - 3, r, b);
     }
-    const int right = Round((Saved.Left + Saved.Width) * PaintScaleX + PaintOffsetX);
-    const int bottom = Round((Saved.Top + Saved.Height) * PaintScaleY + PaintOffsetY);
+    const int right = RoundToInt((Saved.Left + Saved.Width) * PaintScaleX + PaintOffsetX);
+    const int bottom = RoundToInt((Saved.Top + Saved.Height) * PaintScaleY + PaintOffsetY);
     if (FrameTyp & FrameLine::Right)
         DrawFrameLine(painter, right, Top, right, bottom, true);
     if (FrameTyp & FrameLine::Left)

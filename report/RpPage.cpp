@@ -16,11 +16,6 @@ bool SameName(const std::string& a, const std::string& b)
     return UpperName(a) == UpperName(b);
 }
 
-std::int32_t RoundToInt(double value)
-{
-    return static_cast<std::int32_t>(RoundHalfEven(value));
-}
-
 // Page setup's conversions: 18 report pixels make 5 millimetres.
 std::int32_t PixelsToTenths(std::int32_t pixels)
 {

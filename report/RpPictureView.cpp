@@ -10,15 +10,6 @@
 
 namespace report {
 
-namespace {
-
-int Round(double value)
-{
-    return static_cast<int>(RoundHalfEven(value));
-}
-
-} // namespace
-
 TrpPictureView::TrpPictureView()
 {
     TypeCode = ObjectType::Picture;
@@ -127,15 +118,15 @@ QRect TrpPictureView::TargetRect() const
             const double kx = double(Width) / imageWidth;
             const double ky = double(Height) / imageHeight;
             if (kx >= ky)
-                target.setWidth(Round(imageWidth * ky));
+                target.setWidth(RoundToInt(imageWidth * ky));
             else
-                target.setHeight(Round(imageHeight * kx));
+                target.setHeight(RoundToInt(imageHeight * kx));
             if (Flags & PictureFlag::Center)
                 target.translate((Width - target.width()) / 2, (Height - target.height()) / 2);
         }
         return target;
     }
-    QRect target(Left, Top, Round(imageWidth * PaintScaleX), Round(imageHeight * PaintScaleY));
+    QRect target(Left, Top, RoundToInt(imageWidth * PaintScaleX), RoundToInt(imageHeight * PaintScaleY));
     if (Flags & PictureFlag::Center)
         target.translate((Width - target.width()) / 2, (Height - target.height()) / 2);
     return target;

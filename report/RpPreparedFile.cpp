@@ -54,6 +54,29 @@ std::string DamagedMessage(std::size_t read, std::int64_t declared)
            " pages could be read.";
 }
 
+std::int64_t ReadPageCount(TrpStream& stream)
+{
+    const std::int32_t count = stream.ReadInt32();
+    if (count < 0)
+        throw EReadError("negative page count");
+    return count;
+}
+
+// The fields that every layout begins a page with; gives the end position.
+// A sheet of more than 290 m is no paper but damage.
+std::uint32_t ReadPageStart(TrpStream& stream, TrpEMFPage& record)
+{
+    constexpr std::int32_t kMaxPaper = 2'900'000;  // tenths of a millimetre
+    const auto end = static_cast<std::uint32_t>(stream.ReadInt32());
+    record.PaperSize = static_cast<std::int16_t>(stream.ReadUInt16());
+    record.Width = stream.ReadInt32();
+    record.Height = stream.ReadInt32();
+    record.Orientation = stream.ReadByte();
+    if (record.Width < 0 || record.Width > kMaxPaper || record.Height < 0 || record.Height > kMaxPaper)
+        throw EReadError("a page's paper is beyond any paper");
+    return end;
+}
+
 using Sink = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
 
 } // namespace
@@ -90,16 +113,10 @@ TrpPreparedResult TrpEMFPages::ReadPrepared(TrpStream& stream)
 void TrpEMFPages::ReadCurrentLayout(TrpStream& stream, int version, std::int64_t& declared)
 {
     owner_->SelectPrinter(ReadStreamString(stream));
-    declared = stream.ReadInt32();
-    if (declared < 0)
-        throw EReadError("negative page count");
+    declared = ReadPageCount(stream);
     for (std::int64_t i = 0; i < declared; ++i) {
-        const auto end = static_cast<std::uint32_t>(stream.ReadInt32());
         auto record = std::make_unique<TrpEMFPage>();
-        record->PaperSize = static_cast<std::int16_t>(stream.ReadUInt16());
-        record->Width = stream.ReadInt32();
-        record->Height = stream.ReadInt32();
-        record->Orientation = stream.ReadByte();
+        const std::uint32_t end = ReadPageStart(stream, *record);
         record->Bin = version > 23 ? stream.ReadInt32() : -1;
         record->UseMargins = stream.ReadByte();
         if (version > 23) {
@@ -114,16 +131,22 @@ void TrpEMFPages::ReadCurrentLayout(TrpStream& stream, int version, std::int64_t
                 throw EReadError("a margin of page " + std::to_string(i + 1) + " is beyond any paper");
         const std::size_t pageEnd = CheckedEnd(stream, end);
         record->Content = CopyOf(stream, pageEnd);
-        // The printer model takes the page's paper and gives its geometry;
-        // the objects are read once to prove the page whole, then dropped.
-        const std::unique_ptr<TrpPage> probe = MakePage(*record);
-        record->PageInfo = probe->PageInfo;
-        if (!ReadObjects(record->Content, *probe, false))
-            throw EReadError("damaged objects in page " + std::to_string(i + 1));
-        pages_.push_back(std::move(record));
+        KeepReadPage(std::move(record));
         stream.Seek(pageEnd);
     }
     owner_->SetReportMarker(stream.ReadByte());
+}
+
+// The printer model takes the page's paper and gives its geometry; the
+// objects are read once to prove the page whole (a sheet beyond any paper
+// gives an old page's picture such geometry), then dropped.
+void TrpEMFPages::KeepReadPage(std::unique_ptr<TrpEMFPage> record)
+{
+    const std::unique_ptr<TrpPage> probe = MakePage(*record);
+    record->PageInfo = probe->PageInfo;
+    if (!ReadObjects(record->Content, *probe, false))
+        throw EReadError("damaged objects in page " + std::to_string(pages_.size() + 1));
+    pages_.push_back(std::move(record));
 }
 
 // The old layout: a zero-terminated text whose first line names the
@@ -137,21 +160,14 @@ void TrpEMFPages::ReadOldLayout(TrpStream& stream, std::int64_t& declared)
     stream.Seek(0);
     const std::string text = ReadZeroString(stream);
     owner_->SelectPrinter(text.substr(0, text.find_first_of("\r\n")));
-    declared = stream.ReadInt32();
-    if (declared < 0)
-        throw EReadError("negative page count");
+    declared = ReadPageCount(stream);
     for (std::int64_t i = 0; i < declared; ++i) {
-        const auto end = static_cast<std::uint32_t>(stream.ReadInt32());
         auto record = std::make_unique<TrpEMFPage>();
-        record->PaperSize = static_cast<std::int16_t>(stream.ReadUInt16());
-        record->Width = stream.ReadInt32();
-        record->Height = stream.ReadInt32();
-        record->Orientation = stream.ReadByte();
+        const std::uint32_t end = ReadPageStart(stream, *record);
         record->UseMargins = stream.ReadByte();
         record->Bin = -1;
         const std::size_t pageEnd = CheckedEnd(stream, end);
-        const std::unique_ptr<TrpPage> probe = MakePage(*record);
-        record->PageInfo = probe->PageInfo;
+        record->PageInfo = PageInfoFor(*record);
 
         TrpPictureView picture;
         picture.Width = record->PageInfo.SheetWidth;
@@ -161,9 +177,7 @@ void TrpEMFPages::ReadOldLayout(TrpStream& stream, std::int64_t& declared)
         record->Content.WriteByte(kPreparedVersion);
         record->Content.WriteByte(ObjectType::Picture);
         picture.WriteToStream(record->Content);
-        if (!ReadObjects(record->Content, *probe, false))
-            throw EReadError("the sheet of page " + std::to_string(i + 1) + " is beyond any paper");
-        pages_.push_back(std::move(record));
+        KeepReadPage(std::move(record));
         stream.Seek(pageEnd);
     }
 }

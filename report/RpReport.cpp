@@ -26,8 +26,63 @@ private:
 
 } // namespace
 
-TrpReport::TrpReport(QObject* owner) : QObject(owner)
+// What the report's prepared pages ask of it: its template pages (their
+// host and printer model), the printer model's selection, the marker byte
+// of its information and its preview events.
+class TrpReport::PreparedOwner : public TrpPreparedOwner {
+public:
+    explicit PreparedOwner(TrpReport& report) : report_(report) {}
+
+    TrpPages* TemplatePages() override { return &report_.Pages; }
+    const TrpAddInRegistry* AddIns() const override { return report_.AddIns; }
+
+    // The running report's OnBeginPage, then this one's when it is another
+    // report (a composite whose member runs).
+    void BeginPage() override
+    {
+        const TrpRunState& state = RunState();
+        TrpReport* running = state.Report != nullptr ? state.Report : &report_;
+        if (running->OnBeginPage)
+            running->OnBeginPage(state.PageNo);
+        if (running != &report_ && report_.OnBeginPage)
+            report_.OnBeginPage(state.PageNo);
+    }
+
+    void SelectPrinter(const std::string& name) override
+    {
+        TrpPrinter& printer = Printer();
+        const int index = printer.IndexOf(name);
+        if (index >= 0)
+            printer.SelectByIndex(index);
+    }
+    std::string SelectedPrinterName() const override { return Printer().PrinterName(); }
+    std::uint8_t ReportMarker() const override { return report_.Info.Marker; }
+    void SetReportMarker(std::uint8_t marker) override { report_.Info.Marker = marker; }
+
+    bool ObjectClick(TrpView& view) override
+    {
+        if (!report_.OnObjectClick)
+            return false;
+        report_.OnObjectClick(view);
+        return true;
+    }
+    bool MouseOverObject(TrpView& view, Qt::CursorShape& cursor) override
+    {
+        if (!report_.OnMouseOverObject)
+            return false;
+        report_.OnMouseOverObject(view, cursor);
+        return true;
+    }
+
+private:
+    TrpPrinter& Printer() const { return report_.Pages.Printer != nullptr ? *report_.Pages.Printer : EnginePrinter(); }
+
+    TrpReport& report_;
+};
+
+TrpReport::TrpReport(QObject* owner) : QObject(owner), preparedOwner_(std::make_unique<PreparedOwner>(*this))
 {
+    EMFPages = NewPreparedPages();
     Pages.Host = this;
     Dictionary.Host = this;
     const std::string untitled = LoadEngineString(kUntitledText);
@@ -37,6 +92,13 @@ TrpReport::TrpReport(QObject* owner) : QObject(owner)
 
 TrpReport::~TrpReport()
 {
+    TrpGlobals& globals = EngineGlobals();
+    if (globals.BoundReport == this) {
+        globals.Parser.OnGetValue = nullptr;
+        globals.Parser.OnFunction = nullptr;
+        globals.Interpreter.SetStopFlag(nullptr);
+        globals.BoundReport = nullptr;
+    }
     TrpRunState& state = RunState();
     if (state.Report == this)
         state.Report = nullptr;
@@ -57,6 +119,13 @@ void TrpReport::MakeCurrent()
                                        const Variant& p3, Variant& val) { ResolveFunction(name, p1, p2, p3, val); };
     globals.Interpreter.Parser().Settings = Settings;
     globals.Interpreter.SetStopFlag(&Terminated);
+    globals.BoundReport = this;
+}
+
+void TrpReport::EnsureCurrent()
+{
+    if (RunState().Report != this || EngineGlobals().BoundReport != this)
+        MakeCurrent();
 }
 
 TrpFieldLookup& TrpReport::FieldLookup()
@@ -81,6 +150,24 @@ void TrpReport::CalculationError(std::exception_ptr error)
     Terminated = true;
 }
 
+std::unique_ptr<TrpEMFPages> TrpReport::NewPreparedPages()
+{
+    return std::make_unique<TrpEMFPages>(preparedOwner_.get());
+}
+
+TrpPreparedResult TrpReport::LoadPreparedFile(const QString& fileName)
+{
+    ResetInfo();
+    const TrpPreparedResult result = EMFPages->LoadFromFile(fileName);
+    Running = false;
+    return result;
+}
+
+void TrpReport::SavePreparedFile(const QString& fileName)
+{
+    EMFPages->SaveToFile(fileName);
+}
+
 TrpView* TrpReport::FindView(const std::string& name) const
 {
     for (std::size_t i = 0; i < Pages.Count(); ++i)
@@ -101,19 +188,19 @@ bool TrpReport::IsFirstPass() const
 
 Variant TrpReport::Evaluate(const std::string& expression)
 {
-    MakeCurrent();
+    EnsureCurrent();
     return EngineGlobals().Parser.Evaluate(expression);
 }
 
 Variant TrpReport::EvalPostfix(const std::string& postfix)
 {
-    MakeCurrent();
+    EnsureCurrent();
     return EngineGlobals().Parser.EvalPostfix(postfix);
 }
 
 std::string TrpReport::ExpressionText(const std::string& expression, TrpView& view)
 {
-    MakeCurrent();
+    EnsureCurrent();
     const CurrentViewScope scope(&view);
     std::string result;
     EvaluateBracket(expression, result);

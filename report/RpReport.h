@@ -10,6 +10,7 @@
 
 #include "RP_DSet.h"
 #include "RpDictionary.h"
+#include "RpEMFPages.h"
 #include "RpFieldReferences.h"
 #include "RpTemplateStream.h"
 
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace report {
@@ -103,7 +105,9 @@ public:
     bool Running = false;
 
     // Makes this report the one whose values the engine reads, and points
-    // the engine's evaluator and interpreter at it.
+    // the engine's evaluator and interpreter at it, with the report's
+    // Settings.  Evaluations through the report do so when another report
+    // is current; after a change of Settings call it again.
     void MakeCurrent();
 
     // ---- values ----
@@ -139,6 +143,20 @@ public:
     // Finds data sets among the owner's components.
     TrpFieldLookup& FieldLookup() override;
 
+    // ---- prepared pages ----
+    // The result of the last preparation, or of a prepared-report file.  A
+    // preview takes the pages while it shows them, leaving the report a
+    // new set (NewPreparedPages), and hands them back around every print,
+    // save and rebuild.
+    std::unique_ptr<TrpEMFPages> EMFPages;
+    // An empty set of prepared pages that belongs to this report.
+    std::unique_ptr<TrpEMFPages> NewPreparedPages();
+    // The report information reset, then the file read into the prepared
+    // pages; the run is over afterwards.
+    TrpPreparedResult LoadPreparedFile(const QString& fileName);
+    // Raises EWriteError when the file cannot be written.
+    void SavePreparedFile(const QString& fileName);
+
     // ---- what report objects ask ----
     bool IsRunning() const override;
     bool IsFirstPass() const override;
@@ -154,11 +172,15 @@ public:
     TDataSet* CurrentBandDataSet() override;
 
 private:
+    void EnsureCurrent();
     bool SpecialValue(const std::string& name, Variant& value);
     void SetArray(const Variant& p1, const Variant& p2, const Variant& p3);
     Variant GetArray(const Variant& p1, const Variant& p2);
 
+    class PreparedOwner;
+
     TrpComponentFieldLookup lookup_{nullptr};
+    std::unique_ptr<PreparedOwner> preparedOwner_;
 };
 
 } // namespace report

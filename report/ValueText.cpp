@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace report {
@@ -165,6 +166,16 @@ double RoundHalfEven(double value)
     if (diff > 0.5)
         return floor + 1.0;
     return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+int RoundToInt(double value)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (!(r < std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(r);
 }
 
 bool TryTextToReal(std::string_view text, char decimalSeparator, double& value)

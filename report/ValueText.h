@@ -38,6 +38,9 @@ struct FormatSettings {
 
 // Nearest whole number, halves to the even neighbour: 2.5 -> 2, 3.5 -> 4.
 double RoundHalfEven(double value);
+// The same as an int, held to the int range (NaN gives the lowest int):
+// geometry from files may be anything.
+int RoundToInt(double value);
 
 // [blanks][sign]digits[sep digits][e[sign]digits][blanks], or the same
 // starting with the separator.  No thousands separators, no inf or nan.

@@ -14,7 +14,6 @@ int main(int argc, char** argv)
     UseOffscreenQt();
     QuietOffscreenWarnings();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quellvane"));
     // The windows get the fonts they name, as in the program.
     RegisterSystemFonts();
     ::testing::InitGoogleTest(&argc, argv);

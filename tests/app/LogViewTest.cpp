@@ -1,5 +1,7 @@
 #include "LogViewFixture.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "app/EventColumns.h"
 #include "app/EventListModel.h"
 #include "app/common.h"
@@ -32,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 
 namespace {
@@ -197,6 +200,43 @@ TEST_F(LogViewTest, DescriptionPaneShowsNoEmptyLines)
     EXPECT_TRUE(text.contains(QStringLiteral("first\nsecond"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("\n\n")));
     EXPECT_FALSE(text.endsWith(u'\n'));
+}
+
+TEST_F(LogViewTest, DescriptionPaneNeverKeepsTheTextOfAnEventNoLongerShown)
+{
+    service.count = 3;
+    service.generate = [](DWORD rn) {
+        TestRecord t;
+        t.recordNumber = rn;
+        t.strings = {"event " + std::to_string(rn)};
+        return t;
+    };
+    // A reload, another log from the drop-down, and a reload that fails:
+    // no row is selected after them, so the pane is empty.
+    const std::function<void()> loads[] = {
+        [&] { window->LoadEvents(QStringLiteral("Application")); },
+        [&] { window->ChangeLog(QStringLiteral("System")); },
+        [&] {
+            service.failOpenWith = ERROR_ACCESS_DENIED;
+            window->LoadEvents(QStringLiteral("Security"));
+            service.failOpenWith = 0;
+        },
+    };
+    for (std::size_t i = 0; i < std::size(loads); ++i) {
+        SCOPED_TRACE(i);
+        window->LoadEvents(QStringLiteral("Application"));
+        window->lvLog()->selectRow(0);
+        ASSERT_TRUE(window->meEventText()->toPlainText().contains(QStringLiteral("event 3")));
+        loads[i]();
+        EXPECT_TRUE(window->lvLog()->selectionModel()->selectedRows().isEmpty());
+        EXPECT_EQ(window->meEventText()->toPlainText(), "");
+    }
+    // With a row selected the pane shows that row's event.
+    window->LoadEvents(QStringLiteral("Application"));
+    window->lvLog()->selectRow(2);
+    window->meEventText()->clear();
+    window->ShowSelectedDescription();
+    EXPECT_TRUE(window->meEventText()->toPlainText().contains(QStringLiteral("event 1")));
 }
 
 TEST_F(LogViewTest, EmptyLogShowsNoEvents)

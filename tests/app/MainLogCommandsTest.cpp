@@ -7,6 +7,8 @@
 #include "SiteBuilder.h"
 #include "WhenShown.h"
 
+#include "ThemeManager/XPSystemButton.h"
+
 #include "app/EventExport.h"
 #include "app/ReportBridge.h"
 #include "app/filt_frm.h"

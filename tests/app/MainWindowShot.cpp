@@ -1,7 +1,8 @@
 // qv_main_window_shot: starts the main window on a real display (the test
 // runs it under Xvfb), opens the Application log of the local computer,
-// selects its newest event, saves a picture of the whole window and quits
-// through File > Quit; its exit code is the program's.
+// selects its newest event, saves a picture of the whole window, checks the
+// title the window manager shows and quits through File > Quit; its exit
+// code is the program's.
 //
 //   qv_main_window_shot OUTPUT.png
 //
@@ -20,18 +21,26 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMdiArea>
 #include <QPixmap>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -58,6 +67,30 @@ private:
         std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(caption), qPrintable(text));
     }
 };
+
+// The UTF-8 title that the X server holds for a window (_NET_WM_NAME).
+QString X11WindowTitle(WId window)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return {};
+    xcb_connection_t* connection = x11->connection();
+    const auto atom = [connection](const char* name) {
+        const xcb_intern_atom_cookie_t cookie =
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    };
+    const xcb_get_property_cookie_t cookie = xcb_get_property(
+        connection, 0, static_cast<xcb_window_t>(window), atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 1024);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &std::free);
+    if (!reply)
+        return {};
+    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                             xcb_get_property_value_length(reply.get()));
+}
 
 int fail(const char* why)
 {
@@ -102,6 +135,8 @@ int main(int argc, char** argv)
     window->lvLog()->selectRow(0);
     window->lvLog()->setFocus();
     QTest::qWait(300);
+    // The look the platform set, for the test to check.
+    std::fprintf(stderr, "look: %s\n", qPrintable(QApplication::style()->name()));
 
     const QPixmap shot = main->grab();
     const QImage image = shot.toImage();
@@ -118,6 +153,14 @@ int main(int argc, char** argv)
                 qPrintable(window->windowTitle()), window->Model().rowCount());
     if (prompts.shown > 0)
         return fail("the program showed a message box");
+
+    // The title the window manager shows is the window's own, with the
+    // maximised log window's caption in brackets and nothing appended.
+    const QString expectedTitle = QStringLiteral("Quellvane - [%1]").arg(window->windowTitle());
+    const QString shownTitle = X11WindowTitle(main->winId());
+    std::fprintf(stderr, "title: %s\n", qPrintable(shownTitle));
+    if (shownTitle != expectedTitle)
+        return fail("the title bar does not read \"Quellvane - [<log window's caption>]\"");
 
     // Then File > Quit, answered Yes, as a user ends the program: the
     // event loop ends, and so does the program, with 0.

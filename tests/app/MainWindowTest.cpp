@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -172,7 +173,7 @@ TEST_F(MainWindowTest, StartShowsTheLocalComputer)
     EXPECT_EQ(local->data(0, TfrmQORVMain::ImageIndexRole).toInt(), tiComputer);
     EXPECT_FALSE(local->icon(0).isNull());
     EXPECT_EQ(main->StatusPanel()->text(), "Ready");
-    EXPECT_EQ(main->StatusPanel()->width(), 200);
+    EXPECT_GE(main->StatusPanel()->width(), 200);
     EXPECT_TRUE(main->LogWindows().empty());
 }
 
@@ -254,7 +255,7 @@ TEST_F(MainWindowTest, MenusAndHints)
     EXPECT_EQ(captions(main->mmHelp()), (QStringList{"Help", "-", "Feedback", "-", "About"}));
     EXPECT_EQ(captions(main->pmComputers()),
               (QStringList{"Open", "Open in new window", "-", "Add Computer...", "Remove Computer", "-",
-                           "Save Log As...", "-", "Clear Log", "-", "Log Properties..."}));
+                           "Save Log As...", "Clear Log", "-", "Log Properties..."}));
     EXPECT_EQ(main->pmComputers()->defaultAction(), main->pmitOpen());
 
     struct Hint {
@@ -289,7 +290,8 @@ TEST_F(MainWindowTest, MenusAndHints)
         {main->mmitHelp(), "Help", "Displays Quellvane Help", QKeySequence(Qt::Key_F1)},
         {main->mmitTileVertically(), "Tile Vertically", "Arranges windows as non-overlaping vertical tiles", {}},
         {main->pmitOpenInNewWindow(), "Open in new window", "opens the selected event log in new window", {}},
-        {main->pmitSaveLogAs(), "Save Event Log to File", "Save Event Log to File", {}},
+        {main->pmitSaveLogAs(), "Save Event Log to File", "Save Event Log to File",
+         QKeySequence(Qt::CTRL | Qt::Key_S)},
     };
     for (const Hint& h : hints) {
         SCOPED_TRACE(h.action->text().toStdString());
@@ -321,11 +323,77 @@ TEST_F(MainWindowTest, StatusBarShowsTheLongHint)
 {
     main->actAddComputer()->showStatusText(main.get());
     EXPECT_EQ(main->StatusPanel()->text(), "Adds a new computer to the computer tree");
+    // The one panel reaches the bar's right edge (up to the size grip), so
+    // the hint is not cut at the designed 200 pixels; at the designed window
+    // size too, and a long hint does not widen the window.
+    for (const int width : {0, 780}) {
+        if (width > 0)
+            main->resize(width, 540);
+        QCoreApplication::processEvents();
+        const QLabel* panel = main->StatusPanel();
+        const int hintWidth = panel->fontMetrics().horizontalAdvance(panel->text());
+        EXPECT_GT(hintWidth, 200);
+        EXPECT_GE(panel->contentsRect().width(), hintWidth);
+        EXPECT_GE(panel->geometry().right(), main->statusBar()->width() - 30);
+    }
+    QStatusTipEvent wide{QString(500, u'x')};
+    QCoreApplication::sendEvent(main.get(), &wide);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->width(), 780);
     main->pmitSaveLogAs()->showStatusText(main->pmComputers());
     EXPECT_EQ(main->StatusPanel()->text(), "Save Event Log to File");
     QStatusTipEvent none{QString()};
     QCoreApplication::sendEvent(main.get(), &none);
     EXPECT_EQ(main->StatusPanel()->text(), "Ready");
+}
+
+TEST_F(MainWindowTest, CtrlSIsTheTreesSaveWhileTheTreeHasTheFocus)
+{
+    int treeSaves = 0;
+    int windowSaves = 0;
+    main->Bind(main->pmitSaveLogAs(), [&treeSaves] { ++treeSaves; });
+    main->Bind(main->actSaveLogAs(), [&windowSaves] { ++windowSaves; });
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    main->SetCommandEnabled(main->actSaveLogAs(), true);
+    ASSERT_TRUE(main->actSaveLogAs()->isEnabled());
+
+    // The tree has the focus and a log selected: its popup's Save Log As.
+    select(logNode(QStringLiteral("WKS1 (Local)"), QStringLiteral("System")));
+    tree()->setFocus();
+    QTest::keyClick(tree(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(treeSaves, 1);
+    EXPECT_EQ(windowSaves, 0);
+
+    // A computer selected: the popup's item is off, the key is the window's.
+    select(computer(QStringLiteral("WKS1 (Local)")));
+    QTest::keyClick(tree(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(treeSaves, 1);
+    EXPECT_EQ(windowSaves, 1);
+
+    // Elsewhere it is the active log window's Save Log As.
+    select(logNode(QStringLiteral("WKS1 (Local)"), QStringLiteral("System")));
+    QTableView* list = main->LogWindows().front()->lvLog();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(treeSaves, 1);
+    EXPECT_EQ(windowSaves, 2);
+}
+
+TEST_F(MainWindowTest, EveryWindowCarriesTheProgramsIcon)
+{
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes().size(), 5);
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    const TfrmLogView* log = main->LogWindows().front();
+    const TSelectCompForm dialog;
+    const QWidget* windows[] = {main.get(), log, log->parentWidget(), &dialog};
+    for (const QWidget* window : windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowIcon().cacheKey(), icon.cacheKey()) << window->metaObject()->className();
+    }
 }
 
 // ---------------------------------------------------------------------------

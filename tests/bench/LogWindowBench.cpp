@@ -5,6 +5,7 @@
 #include "BenchLog.h"
 
 #include "../app/GeneratedLogService.h"
+#include "BenchMemory.h"
 #include "OffscreenQt.h"
 
 #include "app/UserPrompts.h"
@@ -20,36 +21,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace {
 
 constexpr DWORD kEvents = 1'000'000;
-
-double peakRssMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-double currentRssMiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Any question would stop the run: answer them all with their first button.
 class NoPrompts : public TUserPrompts {

@@ -9,6 +9,7 @@
 // (Tahoma 8) and a footer of two texts (Tahoma 7) on A4 on the virtual
 // printer.
 
+#include "BenchMemory.h"
 #include "OffscreenQt.h"
 
 #include "report/RP_Class.h"
@@ -19,13 +20,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -34,18 +32,6 @@ using namespace report;
 constexpr int kEvents = 100'000;
 constexpr int kRowsPerPage = 65;
 constexpr int kRowHeight = 15;
-
-double currentRssMiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Emission during a run: no expression in these texts, so none is asked for.
 struct RunHost : TrpViewHost {

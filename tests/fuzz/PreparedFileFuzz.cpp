@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             pages.PaintPage(i, painter, image.rect());
         }
         std::string link;
-        TrpCursor cursor = 0;
+        Qt::CursorShape cursor = Qt::ArrowCursor;
         for (const QPoint point : {QPoint(5, 5), QPoint(100, 200), QPoint(400, 700)}) {
             pages.HitTest(i, point, link, cursor, true);
             pages.HitTest(i, point, link, cursor, false);

@@ -134,6 +134,20 @@ TEST(Site, ItsProfileBecomesTheCurrentOne)
     EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_WINDOWS);
 }
 
+TEST(Site, ItsProfileMayPlayNT51WithVisualStyles)
+{
+    ScopedProfile keep(PlatformProfile::nt5());
+    SiteBuilder site;
+    site.Profile("NT51");
+    site.Load();
+    const PlatformProfile& profile = platform::CurrentProfile();
+    EXPECT_EQ(profile.majorVersion, 5u);
+    EXPECT_EQ(profile.minorVersion, 1u);
+    EXPECT_TRUE(profile.visualStyleActive);
+    EXPECT_EQ(profile.commonControlsVersion, 0x00060000u);
+    EXPECT_EQ(profile.missingModules.count("uxtheme.dll"), 0u);
+}
+
 TEST(Site, DamagedSiteIniIsRefusedAndTheSiteStays)
 {
     SiteBuilder good;
@@ -146,7 +160,7 @@ TEST(Site, DamagedSiteIniIsRefusedAndTheSiteStays)
         {"[Computer A]\n", "the section [Site] is missing"},
         {"[Site]\n", "line 1: LocalComputer must name the local computer"},
         {"[Site]\nLocalComputer=bad name\n", "line 2: LocalComputer must name"},
-        {"[Site]\nLocalComputer=A\nProfile=nt4\n", "line 3: Profile must be nt5, nt6, win9x or win9x-bare"},
+        {"[Site]\nLocalComputer=A\nProfile=nt4\n", "line 3: Profile must be nt5, nt51, nt6, win9x or win9x-bare"},
         {"[Site]\nLocalComputer=A\nColour=red\n", "line 3: unknown key \"Colour\" in [Site]"},
         {"[Site]\nLocalComputer=A\n[Printer P]\n", "line 3: unknown section [Printer P]"},
         {"[Site]\nLocalComputer=A\n[Computer B]\nReachable=maybe\n", "line 4: Reachable must be yes or no"},

@@ -1,3 +1,4 @@
+#include "report/RP_Class.h"
 #include "report/RpControls.h"
 #include "report/RpFieldReferences.h"
 #include "report/RpGlobals.h"
@@ -111,6 +112,19 @@ TEST(EngineGlobals, TextsConstantsAndImages)
     EXPECT_EQ(globals.Checkerboard.pixel(1, 0), qRgb(0, 0, 0));
     EXPECT_EQ(globals.Checkerboard.pixel(1, 1), qRgb(255, 255, 255));
     EXPECT_FALSE(globals.Compressor.Enabled());
+}
+
+TEST(EngineGlobals, ADestroyedReportLeavesNothingBound)
+{
+    {
+        TrpReport report;
+        report.MakeCurrent();
+        EXPECT_TRUE(EngineGlobals().Parser.OnGetValue);
+    }
+    EXPECT_FALSE(EngineGlobals().Parser.OnGetValue);
+    EXPECT_FALSE(EngineGlobals().Parser.OnFunction);
+    EXPECT_EQ(RunState().Report, nullptr);
+    EXPECT_EQ(EngineGlobals().Parser.Evaluate("1 + 1"), Variant(2.0));
 }
 
 TEST(EngineLocaleSettings, FromAQtLocale)

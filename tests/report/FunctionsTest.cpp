@@ -191,6 +191,19 @@ TEST_F(FunctionsTest, AggregatesRegisterWhileMeasuringAndReadWhilePrinting)
     EXPECT_EQ(Eval("AVG(Amount)"), Variant(2.5));
 }
 
+TEST_F(FunctionsTest, AggregateCallsAreFoundInTextsAndScripts)
+{
+    TrpVariables variables;
+    variables.SetVariable("Total", Variant("SUM(Amount, MasterData1)"));
+    std::vector<std::string> found;
+    TAggregateFunctionsSplitter splitter(found, &variables);
+    splitter.SplitMemo({"Sum: [SUM(Price * 2)] and [Upper('x')]", "[[Total]] [COUNT(MasterData1) #N0.0]"});
+    splitter.SplitScript({"begin a := MAX(Price); b := 1 end"});
+    splitter.SplitScript({"if then"});  // does not compile: nothing
+    EXPECT_EQ(found, (std::vector<std::string>{"SUM(Price * 2)", "SUM(Amount, MasterData1)", "COUNT(MasterData1)",
+                                               "MAX(Price)"}));
+}
+
 TEST_F(FunctionsTest, ScriptCommandsAndAssignments)
 {
     TrpPage& page = report->Pages.Page(0);

@@ -282,6 +282,7 @@ TEST_F(PreparedFile, DamagedFilesKeepThePagesBeforeTheDamage)
         {"unknown object type", [&](Bytes& b) { b[second + 36 + 1] = 99; }, 1, "1 of its 3"},
         {"object beyond any page", [&](Bytes& b) { PutInt32(b, second + 36 + 1 + 1 + 3 + 2, 0x7FFFFFFF); }, 1,
          "1 of its 3"},
+        {"paper beyond any paper", [&](Bytes& b) { PutInt32(b, second + 6, 2'000'000'000); }, 1, "1 of its 3"},
         {"margin beyond any paper", [&](Bytes& b) { PutInt32(b, second + 20, 1 << 30); }, 1, "1 of its 3"},
         {"empty content", [&](Bytes& b) { PutInt32(b, third, static_cast<std::int32_t>(third + 36)); }, 2,
          "2 of its 3"},

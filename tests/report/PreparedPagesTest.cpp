@@ -284,7 +284,7 @@ protected:
     }
 
     std::string link;
-    TrpCursor cursor = 5;
+    Qt::CursorShape cursor = Qt::WaitCursor;
 };
 
 TEST_F(HitTests, TheTopmostObjectAnswersAClick)
@@ -317,10 +317,10 @@ TEST_F(HitTests, LinksJumpToPagesOrOpenOnlyWebAddresses)
     EXPECT_FALSE(Hit(20, 165, true));  // "url" in lower case is no link
 
     EXPECT_TRUE(Hit(20, 45, false));
-    EXPECT_EQ(cursor, kHandPointCursor);
+    EXPECT_EQ(cursor, Qt::PointingHandCursor);
     EXPECT_EQ(link, "@3");
     EXPECT_FALSE(Hit(20, 15, false));
-    EXPECT_EQ(cursor, kDefaultCursor);
+    EXPECT_EQ(cursor, Qt::ArrowCursor);
     EXPECT_EQ(link, "");
     EXPECT_EQ(owner.opened.size(), 1u);  // hovering opens nothing
 }

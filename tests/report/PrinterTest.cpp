@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace report;
 
 namespace {
@@ -152,6 +154,9 @@ TEST(VirtualPrinter, SameSettings)
     EXPECT_TRUE(printer.SameSettings(256, 1001, 1999, 0, 5));
     EXPECT_FALSE(printer.SameSettings(256, 1002, 2000, 0, -1));
     EXPECT_FALSE(printer.SameSettings(256, 1000, 2000, 1, -1));
+    // Sizes from a damaged file compare without overflowing.
+    EXPECT_FALSE(printer.SameSettings(256, std::numeric_limits<std::int32_t>::min(), 2000, 0, -1));
+    EXPECT_FALSE(printer.SameSettings(256, 1001, std::numeric_limits<std::int32_t>::min(), 0, -1));
     printer.ApplyPageSettings(9, 0, 0, false, 0, -1);
     EXPECT_TRUE(printer.SameSettings(9, 1, 1, 0, -1));
     EXPECT_FALSE(printer.SameSettings(9, 0, 0, 0, 7));

@@ -143,6 +143,33 @@ TEST_F(ValuesTest, DictionaryVariables)
     EXPECT_EQ(Value("Six"), Variant(6.0));
 }
 
+TEST_F(ValuesTest, OlderDictionariesDropTheirUnusedEntries)
+{
+    // Marker -1: empty variables that name no data field and empty band
+    // data sources go; headings stay, though their values are empty.
+    TrpStream stream;
+    stream.WriteInt16(-1);
+    const auto list = [&](std::initializer_list<std::pair<const char*, const char*>> entries) {
+        stream.WriteInt32(static_cast<std::int32_t>(entries.size()));
+        for (const auto& [name, value] : entries) {
+            WriteCountedString(stream, name);
+            WriteCountedString(stream, value);
+        }
+    };
+    list({{" Heading", ""}, {"Empty", ""}, {"Orders.customer", ""}, {"Kept", "1"}});
+    list({});
+    list({{"dsEmpty", ""}, {"dsUsed", "Orders"}});
+    stream.Seek(0);
+    TrpDataDictionary& dictionary = report->Dictionary;
+    dictionary.ReadDictionary(stream);
+    std::vector<std::string> names;
+    for (int i = 0; i < dictionary.Variables.GetCount(); ++i)
+        names.push_back(dictionary.Variables.GetName(i));
+    EXPECT_EQ(names, (std::vector<std::string>{" Heading", "Orders.customer", "Kept"}));
+    EXPECT_EQ(dictionary.BandDatasources.GetCount(), 1);
+    EXPECT_EQ(dictionary.BandDatasources.GetName(0), "dsUsed");
+}
+
 TEST_F(ValuesTest, DataFieldsThroughTheDictionary)
 {
     auto& dictionary = report->Dictionary;

@@ -91,7 +91,7 @@ std::string SiteIniText()
                        "; See README.txt beside this file.\n\n"
                        "[Site]\n"
                        "LocalComputer=" + std::string(kLocalComputer) + "\n"
-                       "Profile=nt5\n\n"
+                       "Profile=nt51\n\n"
                        "[Provider Microsoft Windows Network]\n"
                        "Comment=The office network\n\n"
                        "[Domain " + std::string(kDomain) + "]\n"
