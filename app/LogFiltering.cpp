@@ -147,6 +147,7 @@ void TfrmLogView::RestoreEvents(std::vector<TEventItem*> saved)
         logSizePanel_->setText(filteredStatus(events_.size(), totalCount_));
     }
     model_->SetCount(static_cast<int>(events_.size()));
+    ShowSelectedDescription();
 }
 
 void TfrmLogView::UndoLastFilter()
@@ -210,8 +211,11 @@ void TfrmLogView::UndoAllFilters()
         throw;
     }
     finish();
-    if (disposePending_)
+    if (disposePending_) {
         DisposeWhenIdle();
+        return;
+    }
+    ShowSelectedDescription();
 }
 
 void TfrmLogView::pmLogPopup(const QPoint& at)

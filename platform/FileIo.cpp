@@ -107,6 +107,34 @@ DWORD writeAll(int fd, const BYTE* data, std::size_t size)
 
 } // namespace
 
+bool FinalLinkTarget(const std::string& path, std::string& target, int& error)
+{
+    constexpr int kMaxLinks = 40;
+    target = path;
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true; // no link (or nothing yet): this is the file
+        if (links == kMaxLinks) {
+            error = ELOOP;
+            return false;
+        }
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) {
+            error = errno;
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        if (link.empty() || link.front() != '/') {
+            const std::size_t slash = target.rfind('/');
+            if (slash != std::string::npos)
+                link = target.substr(0, slash + 1) + link;
+        }
+        target = std::move(link);
+    }
+}
+
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why)
 {
@@ -114,7 +142,15 @@ DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t
         why = path + ": the file exists";
         return ERROR_ALREADY_EXISTS;
     }
-    std::string tmp = path + ".tmpXXXXXX";
+    // A replacement goes to a link's target; link() below never replaces
+    // anything, a link included.
+    std::string file = path;
+    int linkError = 0;
+    if (replaceExisting && !FinalLinkTarget(path, file, linkError)) {
+        why = path + ": " + std::strerror(linkError);
+        return ErrorFromErrno(linkError);
+    }
+    std::string tmp = file + ".tmpXXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
         why = path + ": " + std::strerror(errno);
@@ -132,7 +168,7 @@ DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t
         return result;
     }
     if (replaceExisting) {
-        if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        if (::rename(tmp.c_str(), file.c_str()) != 0) {
             result = ErrorFromErrno(errno);
             why = path + ": " + std::strerror(errno);
         }

@@ -18,9 +18,17 @@ DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::stri
 // into `text`; false when the file cannot be opened or holds fewer bytes.
 bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
 
+// The file a path names once every symbolic link on its last component is
+// followed (relative links from the link's own folder); the path itself
+// when it is no link.  A chain longer than 40 links is ELOOP, as the system
+// counts.  Writers replace this file, so a link stays a link and its target
+// gets the new contents.
+bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
+
 // Writes a file through a temporary file beside it and a rename, so a crash
-// never leaves half a file.  Without replaceExisting an existing file is
-// ERROR_ALREADY_EXISTS and stays as it was.
+// never leaves half a file; a symbolic link is written through to its
+// target.  Without replaceExisting an existing file is ERROR_ALREADY_EXISTS
+// and stays as it was.
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why);
 

@@ -566,7 +566,15 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
                        std::string& error, RegistryFileEncoding encoding)
 {
     const std::string bytes = FormatRegistryFile(root, rootName, encoding);
-    const fs::path target(path);
+    // A file that is a symbolic link is written through to the link's
+    // target, beside which the temporary file lies; the link stays.
+    std::string file;
+    int linkError = 0;
+    if (!FinalLinkTarget(path, file, linkError)) {
+        error = path + ": cannot follow the link: " + std::strerror(linkError);
+        return false;
+    }
+    const fs::path target(file);
     std::error_code ec;
     if (target.has_parent_path())
         fs::create_directories(target.parent_path(), ec);
@@ -574,14 +582,14 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
         error = path + ": cannot create its directory: " + ec.message();
         return false;
     }
-    std::string temporary = path + ".tmp-XXXXXX";
+    std::string temporary = file + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         error = path + ": cannot create a temporary file: " + std::strerror(errno);
         return false;
     }
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
+    if (::stat(file.c_str(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
     const auto failWith = [&](const std::string& what) {
         error = path + ": " + what + ": " + std::strerror(errno);
@@ -606,7 +614,7 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
         ::unlink(temporary.c_str());
         return false;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
         error = path + ": cannot replace the file: " + std::strerror(errno);
         ::unlink(temporary.c_str());
         return false;

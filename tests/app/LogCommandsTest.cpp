@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -251,6 +252,23 @@ TEST_F(LogCommandsTest, FilterUndoAndUndoAll)
     EXPECT_FALSE(window->CanUndoAll());
     EXPECT_EQ(window->lvLog()->horizontalHeader()->sortIndicatorSection(), -1);
     EXPECT_TRUE(window->cbLogs()->isEnabled());
+}
+
+TEST_F(LogCommandsTest, UndoLeavesNoDescriptionOfAnEventNoLongerSelected)
+{
+    load(20);
+    answerDialog([](TfrmFilterDesign& f) { f.edDescriptionText()->setText(QStringLiteral("RECORD 1")); });
+    window->ApplyFilter();
+    answerDialog([](TfrmFilterDesign& f) { f.edDescriptionText()->setText(QStringLiteral("RECORD 19")); });
+    window->ApplyFilter();
+    const std::function<void()> undos[] = {[&] { window->UndoLastFilter(); }, [&] { window->UndoAllFilters(); }};
+    for (const auto& undo : undos) {
+        window->lvLog()->selectRow(0);
+        ASSERT_FALSE(window->meEventText()->toPlainText().isEmpty());
+        undo();
+        EXPECT_TRUE(window->lvLog()->selectionModel()->selectedRows().isEmpty());
+        EXPECT_EQ(window->meEventText()->toPlainText(), "");
+    }
 }
 
 TEST_F(LogCommandsTest, UndoOfTheOnlyFilterShowsTheWholeLog)

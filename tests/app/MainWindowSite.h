@@ -1,7 +1,8 @@
 #pragma once
 // A small network for the main window's tests: the local computer WKS1
 // and the server SRV1 with the usual logs (the Application logs of known
-// sizes), and SRV9, which does not answer.  The site is current, with
+// sizes), SRV9, which does not answer, and SRV7, which answers only a
+// connection with credentials.  The site is current, with
 // a current user's registry file of its own, for the life of the object.
 
 #include "SiteBuilder.h"
@@ -23,6 +24,7 @@ public:
         site.Local("WKS1").StandardEventLogs("WKS1");
         site.Computer("SRV1").StandardEventLogs("SRV1");
         site.Computer("SRV9", {.reachable = false});
+        site.Computer("SRV7", {.requiresConnection = true}).StandardEventLogs("SRV7");
         for (const char* computer : {"WKS1", "SRV1"}) {
             WriteLog(computer, "AppEvent.Evt", computer == std::string("WKS1") ? kLocalEvents : kServerEvents);
             WriteLog(computer, "SecEvent.Evt", 3);

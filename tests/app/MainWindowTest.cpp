@@ -426,6 +426,25 @@ TEST_F(MainWindowTest, ExpandingAComputerListsItsLogs)
     EXPECT_TRUE(prompts.asked.empty());
 }
 
+TEST_F(MainWindowTest, AComputerThatWantsCredentialsRefusesAccess)
+{
+    // The program gives no credentials, so such a computer (SRV-VAULT of
+    // the demo network) shows what the README says.
+    ASSERT_TRUE(main->AddComputerNode(QStringLiteral("SRV7")));
+    QTreeWidgetItem* node = computer(QStringLiteral("SRV7"));
+    tree()->expandItem(node);
+    EXPECT_FALSE(node->isExpanded());
+    EXPECT_EQ(node->data(0, TfrmQORVMain::ImageIndexRole).toInt(), tiFailedComputer);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text.trimmed(), "5: Access is denied.");
+
+    prompts.asked.clear();
+    main->OpenLog(QStringLiteral("SRV7"), QStringLiteral("Application"), olmReuse);
+    EXPECT_TRUE(main->LogWindows().empty());
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, "Event log Application on SRV7 is not accessible!");
+}
+
 TEST_F(MainWindowTest, UnreachableComputerCannotBeExpanded)
 {
     ASSERT_TRUE(main->AddComputerNode(QStringLiteral("SRV9")));

@@ -2,6 +2,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/RegistryTypes.h"
 #include "platform/ErrorCodes.h"
+#include "platform/FileIo.h"
 
 #include <gtest/gtest.h>
 
@@ -273,6 +274,64 @@ TEST_F(RegistryFileOnDisk, AFailedWriteLeavesNothingBehind)
     EXPECT_FALSE(WriteRegistryFile(target, sampleTree(), "HKEY_CURRENT_USER", error));
     EXPECT_NE(error.find("target.reg: cannot replace the file"), std::string::npos) << error;
     EXPECT_EQ(leftovers(), std::vector<std::string>{"target.reg"});
+}
+
+TEST_F(RegistryFileOnDisk, ALinkIsWrittenThroughToItsTarget)
+{
+    // config/HKCU.reg -> ../dotfiles/hkcu.reg (relative) -> store/final.reg
+    // (absolute), as a user who keeps settings elsewhere links them.
+    fs::create_directories(path("config"));
+    fs::create_directories(path("dotfiles"));
+    fs::create_directories(path("store"));
+    const std::string link = path("config/HKCU.reg");
+    const std::string final = path("store/final.reg");
+    std::ofstream(final, std::ios::binary) << "old contents";
+    fs::create_symlink(final, path("dotfiles/hkcu.reg"));
+    fs::create_symlink("../dotfiles/hkcu.reg", link);
+
+    std::string error;
+    ASSERT_TRUE(WriteRegistryFile(link, sampleTree(), "HKEY_CURRENT_USER", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(path("dotfiles/hkcu.reg")));
+    RegistryKey read;
+    ASSERT_EQ(ReadRegistryFile(final, "HKEY_CURRENT_USER", read, error), RegistryFileStatus::Loaded) << error;
+    expectSameTree(sampleTree(), read);
+    // The temporary file lay beside the target and is gone.
+    for (const char* folder : {"config", "dotfiles", "store"})
+        EXPECT_EQ(std::distance(fs::directory_iterator(path(folder)), fs::directory_iterator()), 1) << folder;
+
+    // A link whose target does not exist yet gets it made.
+    const std::string dangling = path("dangling.reg");
+    fs::create_symlink("later/made.reg", dangling);
+    ASSERT_TRUE(WriteRegistryFile(dangling, sampleTree(), "HKEY_CURRENT_USER", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(path("later/made.reg")));
+
+    // Links that lead round in a circle are refused, and nothing is written.
+    fs::create_symlink("loop-b.reg", path("loop-a.reg"));
+    fs::create_symlink("loop-a.reg", path("loop-b.reg"));
+    EXPECT_FALSE(WriteRegistryFile(path("loop-a.reg"), sampleTree(), "HKEY_CURRENT_USER", error));
+    EXPECT_NE(error.find("loop-a.reg: cannot follow the link"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_symlink(path("loop-a.reg")));
+}
+
+TEST_F(RegistryFileOnDisk, FilesReplacedAtomicallyAreWrittenThroughLinks)
+{
+    const std::string target = path("data.evt");
+    const std::string link = path("link.evt");
+    std::ofstream(target, std::ios::binary) << "old";
+    fs::create_symlink("data.evt", link);
+    const std::string bytes = "new contents";
+    std::string why;
+    ASSERT_EQ(WriteFileAtomically(link, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), true, why),
+              DWORD{ERROR_SUCCESS})
+        << why;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(contents(target), bytes);
+    // Without replacing, a link is an existing file like any other.
+    EXPECT_EQ(WriteFileAtomically(link, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), false, why),
+              DWORD{ERROR_ALREADY_EXISTS});
+    EXPECT_EQ(leftovers().size(), 2u);
 }
 
 TEST_F(RegistryFileOnDisk, ADamagedFileIsNeitherUsedNorOverwritten)

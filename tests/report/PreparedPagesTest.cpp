@@ -1,8 +1,10 @@
 // Prepared pages: adding, rebuilding, storing, drawing and hit-testing.
 #include "PreparedPagesSupport.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPicture>
 
 #include <gtest/gtest.h>
@@ -244,10 +246,18 @@ TEST_F(PreparedPages, OnlyObjectsNearTheVisibleAreaAreDrawn)
     EXPECT_EQ(CountingView::paints, 1);
     painter.end();
 
-    QPicture recording;  // recordings and printers take every object
+    QPicture recording;  // recordings, printers and PDF files take every object
     QPainter recorder(&recording);
     CountingView::paints = 0;
     pages.PaintPage(0, recorder, QRect(0, 0, 100, 1000));
+    EXPECT_EQ(CountingView::paints, 3);
+
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    QPainter pdfPainter(&writer);
+    CountingView::paints = 0;
+    pages.PaintPage(0, pdfPainter, QRect(0, 0, 100, 1000));
     EXPECT_EQ(CountingView::paints, 3);
 }
 
