@@ -1,20 +1,68 @@
 #include "EventCache.h"
 
+#include "platform/Kernel32.h"
+
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <utility>
+
+// ---------------------------------------------------------------- TCacheRegion
+
+TCacheRegion::TCacheRegion(std::size_t bytes)
+    : data_(static_cast<std::byte*>(VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)))
+    , size_(bytes)
+{
+    if (!data_)
+        throw std::bad_alloc();
+}
+
+TCacheRegion::TCacheRegion(TCacheRegion&& other) noexcept
+    : data_(other.data_)
+    , size_(other.size_)
+{
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+TCacheRegion& TCacheRegion::operator=(TCacheRegion&& other) noexcept
+{
+    if (this != &other) {
+        if (data_)
+            VirtualFree(data_, 0, MEM_RELEASE);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+TCacheRegion::~TCacheRegion()
+{
+    if (data_)
+        VirtualFree(data_, 0, MEM_RELEASE);
+}
+
+// ---------------------------------------------------------------- TEventCache
 
 TEventCache::~TEventCache()
 {
     Clear();
 }
 
+std::size_t TEventCache::nextRegionSize(std::size_t regions) const
+{
+    return kFirstRegion << std::min<std::size_t>(regions, 6); // 64 KiB .. 4 MiB
+}
+
 TEventItem& TEventCache::NewItem(TNTEventLog* owner)
 {
-    if (itemChunks_.empty() || itemsInLastChunk_ == kItemsPerChunk) {
-        itemChunks_.push_back(std::make_unique_for_overwrite<ItemSlot[]>(kItemsPerChunk));
-        itemsInLastChunk_ = 0;
+    if (itemRegions_.empty() || itemsInLastRegion_ == itemCapacity(itemRegions_.size() - 1)) {
+        itemRegions_.emplace_back(nextRegionSize(itemRegions_.size()));
+        itemsInLastRegion_ = 0;
     }
-    TEventItem* item = std::construct_at(itemAt(itemChunks_.size() - 1, itemsInLastChunk_), owner);
-    ++itemsInLastChunk_;
+    TEventItem* item = std::construct_at(itemAt(itemRegions_.size() - 1, itemsInLastRegion_), owner);
+    ++itemsInLastRegion_;
     item->cached_ = true;
     return *item;
 }
@@ -25,11 +73,10 @@ TEventItem* TEventCache::KeepNewest()
     const DWORD number = item->RecordNumber;
     const DWORD k = number - base_;
     TEventItem** slot = nullptr;
-    if (k < slots_.size()) {
+    if (k < slotCount_)
         slot = &slots_[k];
-    } else {
+    else
         slot = &outside_.try_emplace(number, nullptr).first->second;
-    }
     if (*slot) {
         DropNewest();
         return *slot;
@@ -42,16 +89,16 @@ TEventItem* TEventCache::KeepNewest()
 void TEventCache::DropNewest()
 {
     std::destroy_at(newest());
-    if (--itemsInLastChunk_ == 0) {
-        itemChunks_.pop_back();
-        itemsInLastChunk_ = itemChunks_.empty() ? 0 : kItemsPerChunk;
+    if (--itemsInLastRegion_ == 0) {
+        itemRegions_.pop_back();
+        itemsInLastRegion_ = itemRegions_.empty() ? 0 : itemCapacity(itemRegions_.size() - 1);
     }
 }
 
 TEventItem* TEventCache::Find(DWORD recordNumber) const
 {
     const DWORD k = recordNumber - base_;
-    if (k < slots_.size())
+    if (k < slotCount_)
         return slots_[k];
     if (outside_.empty())
         return nullptr;
@@ -61,19 +108,20 @@ TEventItem* TEventCache::Find(DWORD recordNumber) const
 
 void TEventCache::Clear()
 {
-    for (std::size_t c = 0; c < itemChunks_.size(); ++c) {
-        const std::size_t n = c + 1 == itemChunks_.size() ? itemsInLastChunk_ : kItemsPerChunk;
+    for (std::size_t r = 0; r < itemRegions_.size(); ++r) {
+        const std::size_t n = r + 1 == itemRegions_.size() ? itemsInLastRegion_ : itemCapacity(r);
         for (std::size_t i = 0; i < n; ++i)
-            std::destroy_at(itemAt(c, i));
+            std::destroy_at(itemAt(r, i));
     }
-    itemChunks_.clear();
-    itemsInLastChunk_ = 0;
-    blockChunks_.clear();
+    itemRegions_.clear();
+    itemsInLastRegion_ = 0;
+    blockRegions_.clear();
     largeBlocks_.clear();
-    largeBytes_ = 0;
     blockNext_ = nullptr;
     blockRoom_ = 0;
-    std::vector<TEventItem*>().swap(slots_);
+    slotRegion_ = TCacheRegion();
+    slots_ = nullptr;
+    slotCount_ = 0;
     outside_.clear();
     base_ = 0;
     count_ = 0;
@@ -81,32 +129,45 @@ void TEventCache::Clear()
 
 std::size_t TEventCache::StorageBytes() const
 {
-    return itemChunks_.size() * kItemsPerChunk * sizeof(ItemSlot) + blockChunks_.size() * kBlockChunkBytes +
-           largeBytes_ + slots_.capacity() * sizeof(TEventItem*);
+    std::size_t bytes = slotRegion_.size();
+    for (const TCacheRegion& r : itemRegions_)
+        bytes += r.size();
+    for (const TCacheRegion& r : blockRegions_)
+        bytes += r.size();
+    for (const TCacheRegion& r : largeBlocks_)
+        bytes += r.size();
+    return bytes;
 }
 
 void TEventCache::Reserve(DWORD first, std::size_t count)
 {
+    if (count == 0 || count <= slotCount_)
+        return;
     if (count_ == 0 && outside_.empty()) {
         base_ = first;
-        slots_.assign(count, nullptr);
-    } else if (first == base_ && count > slots_.size()) {
-        slots_.resize(count, nullptr);
+    } else if (first != base_) {
+        return;
     }
+    TCacheRegion grown(count * sizeof(TEventItem*)); // zeroed: no item yet
+    if (slotCount_ != 0)
+        std::memcpy(grown.data(), slots_, slotCount_ * sizeof(TEventItem*));
+    slotRegion_ = std::move(grown);
+    slots_ = reinterpret_cast<TEventItem**>(slotRegion_.data());
+    slotCount_ = count;
 }
 
 BYTE* TEventCache::AllocateBlock(std::size_t bytes)
 {
     bytes = (bytes + 3) & ~std::size_t{3};
     if (bytes > blockRoom_) {
-        if (bytes > kBlockChunkBytes / 4) { // a large block gets a chunk of its own
-            largeBlocks_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(bytes / 4));
-            largeBytes_ += bytes;
-            return reinterpret_cast<BYTE*>(largeBlocks_.back().get());
+        const std::size_t size = nextRegionSize(blockRegions_.size());
+        if (bytes > size / 4) { // a large block has a region of its own
+            largeBlocks_.emplace_back(bytes);
+            return reinterpret_cast<BYTE*>(largeBlocks_.back().data());
         }
-        blockChunks_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kBlockChunkBytes / 4));
-        blockNext_ = reinterpret_cast<BYTE*>(blockChunks_.back().get());
-        blockRoom_ = kBlockChunkBytes;
+        blockRegions_.emplace_back(size);
+        blockNext_ = reinterpret_cast<BYTE*>(blockRegions_.back().data());
+        blockRoom_ = size;
     }
     BYTE* block = blockNext_;
     blockNext_ += bytes;

@@ -2,7 +2,11 @@
 // The decoded items of one reader, found by record number, and the storage
 // of their parts.  The cache owns the items and everything their packed
 // parts point into: an item handed out stays valid until the cache is
-// cleared, and clearing frees them all at once, in a few large blocks.
+// cleared, and clearing frees them all at once, in a few large regions.
+//
+// The regions come straight from the system and grow with the cache, the
+// large ones in large pages: a million events cost a few hundred page
+// faults instead of some fifty thousand.
 
 #include "EventItem.h"
 #include "EventText.h"
@@ -11,11 +15,27 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
 class TNTEventLog;
+
+// A region of zeroed memory from the system, freed with the object.
+class TCacheRegion {
+public:
+    TCacheRegion() = default;
+    explicit TCacheRegion(std::size_t bytes); // throws std::bad_alloc
+    TCacheRegion(TCacheRegion&& other) noexcept;
+    TCacheRegion& operator=(TCacheRegion&& other) noexcept;
+    ~TCacheRegion();
+
+    std::byte* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    std::byte* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 class TEventCache final : public TEventBlockStorage {
 public:
@@ -52,27 +72,31 @@ private:
     struct alignas(TEventItem) ItemSlot {
         std::byte raw[sizeof(TEventItem)];
     };
-    static constexpr std::size_t kItemsPerChunk = 4096;
-    static constexpr std::size_t kBlockChunkBytes = 256 * 1024;
+    // Regions grow from the first size to the largest, doubling.
+    static constexpr std::size_t kFirstRegion = 64 * 1024;
+    static constexpr std::size_t kLargestRegion = 4 * 1024 * 1024;
+    std::size_t nextRegionSize(std::size_t regions) const;
 
-    TEventItem* itemAt(std::size_t chunk, std::size_t i) const
+    TEventItem* itemAt(std::size_t region, std::size_t i) const
     {
-        return reinterpret_cast<TEventItem*>(itemChunks_[chunk][i].raw);
+        return reinterpret_cast<TEventItem*>(itemRegions_[region].data()) + i;
     }
-    TEventItem* newest() const { return itemAt(itemChunks_.size() - 1, itemsInLastChunk_ - 1); }
+    std::size_t itemCapacity(std::size_t region) const { return itemRegions_[region].size() / sizeof(ItemSlot); }
+    TEventItem* newest() const { return itemAt(itemRegions_.size() - 1, itemsInLastRegion_ - 1); }
 
-    std::vector<std::unique_ptr<ItemSlot[]>> itemChunks_;
-    std::size_t itemsInLastChunk_ = 0;
-    std::vector<std::unique_ptr<std::uint32_t[]>> blockChunks_;
-    std::vector<std::unique_ptr<std::uint32_t[]>> largeBlocks_;
-    std::size_t largeBytes_ = 0;
+    std::vector<TCacheRegion> itemRegions_;
+    std::size_t itemsInLastRegion_ = 0;
+    std::vector<TCacheRegion> blockRegions_;
+    std::vector<TCacheRegion> largeBlocks_;
     BYTE* blockNext_ = nullptr;
     std::size_t blockRoom_ = 0;
 
     // Record number -> item: a dense table for the numbers from base_ on,
     // a map for any others.
     DWORD base_ = 0;
-    std::vector<TEventItem*> slots_;
+    TCacheRegion slotRegion_;
+    TEventItem** slots_ = nullptr;
+    std::size_t slotCount_ = 0;
     std::unordered_map<DWORD, TEventItem*> outside_;
     std::size_t count_ = 0;
 };

@@ -237,24 +237,37 @@ void TNTEventLog::OpenBackupLog()
 void TNTEventLog::ClearCache()
 {
     cache_.Clear();
-    categoryTexts_.clear();
+    ForgetCategoryTexts();
     accountTexts_.clear(); // its texts are the pool's
     texts_.Clear();
 }
 
 std::size_t TNTEventLog::CategoryKeyHash::operator()(const CategoryKey& key) const noexcept
 {
-    return std::hash<const void*>()(key.source) ^ (std::size_t{key.category} * 0x9E3779B97F4A7C15ull);
+    return (reinterpret_cast<std::uintptr_t>(key.source) >> 4) ^ (std::size_t{key.category} * 0x9E3779B97F4A7C15ull);
 }
 
 TEventText TNTEventLog::CachedCategoryName(const std::string& pooledSource, std::uint16_t category)
 {
     const CategoryKey key{&pooledSource, category};
-    if (const auto it = categoryTexts_.find(key); it != categoryTexts_.end())
-        return TEventText::Shared(*it->second);
-    const std::string& text = texts_.Intern(GetCategoryName(pooledSource, category));
-    categoryTexts_.emplace(key, &text);
-    return TEventText::Shared(text);
+    CategoryMemo& memo = categoryMemo_[CategoryKeyHash()(key) % categoryMemo_.size()];
+    if (memo.text && memo.key == key)
+        return TEventText::Shared(*memo.text);
+    const std::string* text = nullptr;
+    if (const auto it = categoryTexts_.find(key); it != categoryTexts_.end()) {
+        text = it->second;
+    } else {
+        text = &texts_.Intern(GetCategoryName(pooledSource, category));
+        categoryTexts_.emplace(key, text);
+    }
+    memo = {key, text};
+    return TEventText::Shared(*text);
+}
+
+void TNTEventLog::ForgetCategoryTexts()
+{
+    categoryTexts_.clear();
+    categoryMemo_.fill({});
 }
 
 void TNTEventLog::CloseLog()
@@ -280,7 +293,7 @@ void TNTEventLog::SetMachineName(const std::string& value)
 {
     if (value != MachineName()) {
         categoryCache_.Clear();
-        categoryTexts_.clear();
+        ForgetCategoryTexts();
     }
     TNTPersistent::SetMachineName(value);
     registry_.RegistryConnect(value);

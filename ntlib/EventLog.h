@@ -13,6 +13,7 @@
 
 #include "platform/Win32Types.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -107,6 +108,7 @@ private:
     TEventText CachedCategoryName(const std::string& pooledSource, std::uint16_t category);
     // Lets the cached items and the texts they share go.
     void ClearCache();
+    void ForgetCategoryTexts();
 
     void OpenLog();
     void OpenBackupLog();
@@ -134,6 +136,12 @@ private:
     // The texts outlive the items that share them.
     TEventTextPool texts_;
     std::unordered_map<CategoryKey, const std::string*, CategoryKeyHash> categoryTexts_;
+    // The pairs found last, in front of categoryTexts_.
+    struct CategoryMemo {
+        CategoryKey key{nullptr, 0};
+        const std::string* text = nullptr;
+    };
+    std::array<CategoryMemo, 64> categoryMemo_{};
     TEventCache cache_;
     TBrowseRegistry registry_;
     TCategoryCache categoryCache_;

@@ -58,16 +58,16 @@ TEventText& TEventText::operator=(TEventText&& other) noexcept
     return *this;
 }
 
-TEventText::~TEventText()
-{
-    release();
-}
-
 void TEventText::release() noexcept
 {
     if (bits_ & kOwned)
-        std::unique_ptr<std::string>(reinterpret_cast<std::string*>(bits_ & ~kOwned)).reset();
+        freeOwned();
     bits_ = 0;
+}
+
+void TEventText::freeOwned() noexcept
+{
+    std::unique_ptr<std::string>(reinterpret_cast<std::string*>(bits_ & ~kOwned)).reset();
 }
 
 TEventText TEventText::Shared(const std::string& text) noexcept
@@ -148,8 +148,13 @@ void TEventBlock::moveFrom(TEventBlock& other) noexcept
 void TEventBlock::release() noexcept
 {
     if (bits_ & kOwned)
-        std::unique_ptr<std::uint32_t[]>(reinterpret_cast<std::uint32_t*>(bits_ & ~kOwned)).reset();
+        freeOwned();
     bits_ = 0;
+}
+
+void TEventBlock::freeOwned() noexcept
+{
+    std::unique_ptr<std::uint32_t[]>(reinterpret_cast<std::uint32_t*>(bits_ & ~kOwned)).reset();
 }
 
 // ---------------------------------------------------------------- TEventStrings

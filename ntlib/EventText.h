@@ -30,7 +30,11 @@ public:
     TEventText& operator=(std::string_view text) { return *this = TEventText(text); }
     TEventText& operator=(const std::string& text) { return *this = TEventText(std::string_view(text)); }
     TEventText& operator=(const char* text) { return *this = TEventText(std::string_view(text ? text : "")); }
-    ~TEventText();
+    ~TEventText()
+    {
+        if (bits_ & kOwned)
+            freeOwned();
+    }
 
     // A handle on a text that stays where it is (a pool's, a constant's)
     // for as long as the handle is used.
@@ -48,6 +52,7 @@ public:
 private:
     static constexpr std::uintptr_t kOwned = 1;
     void release() noexcept;
+    void freeOwned() noexcept;
 
     std::uintptr_t bits_ = 0; // the std::string's address; kOwned when this handle owns it
 };
@@ -77,7 +82,11 @@ public:
     bool IsShared() const noexcept { return bits_ != 0 && (bits_ & kOwned) == 0; }
 
 protected:
-    ~TEventBlock() { release(); }
+    ~TEventBlock()
+    {
+        if (bits_ & kOwned)
+            freeOwned();
+    }
     const std::uint32_t* block() const noexcept { return reinterpret_cast<const std::uint32_t*>(bits_ & ~kOwned); }
     // Room for a block of `words` words: in storage, or (null) of its own.
     std::uint32_t* allocate(std::size_t words, TEventBlockStorage* storage);
@@ -88,6 +97,7 @@ protected:
 
 private:
     static constexpr std::uintptr_t kOwned = 1;
+    void freeOwned() noexcept;
     std::uintptr_t bits_ = 0; // the block's address; kOwned when this handle owns it
 };
 

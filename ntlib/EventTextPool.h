@@ -3,6 +3,7 @@
 // distinct sources, computers, categories and user names among millions of
 // events, so each text is kept once and the events share it.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -29,4 +30,8 @@ private:
 
     // Node-based: a text keeps its address while others are added.
     std::unordered_set<std::string, Hash, Equal> texts_;
+    // The texts found last, by a cheap hash of a few of their bytes: runs
+    // of events repeat a handful of texts.
+    static constexpr std::size_t kMemoSize = 256;
+    std::array<const std::string*, kMemoSize> memo_{};
 };

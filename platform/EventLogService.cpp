@@ -1,5 +1,6 @@
 #include "EventLogService.h"
 
+#include "EvtBackupFile.h"
 #include "EvtParser.h"
 #include "EvtReadCursor.h"
 #include "FileIo.h"
@@ -31,8 +32,8 @@ HANDLE failOpen(DWORD code, std::string detail = {})
 }
 
 // The object behind an event-log handle: a live log shared with every other
-// handle of it, or a snapshot of a backup file; and the handle's own read
-// position.
+// handle of it, a backup file read as it is asked for (or a snapshot of
+// one held in memory); and the handle's own read position.
 class EventLogHandle : public KernelObject {
 public:
     explicit EventLogHandle(std::shared_ptr<LiveLog> live)
@@ -43,32 +44,65 @@ public:
         : snapshot_(std::move(snapshot))
     {
     }
+    explicit EventLogHandle(std::unique_ptr<evt::EvtBackupFile> file)
+        : file_(std::move(file))
+    {
+    }
     ~EventLogHandle() override
     {
         if (live_)
             live_->removeNotification(this);
     }
 
-    // Calls f(image, generation) with the image held still.
-    template <class F>
-    auto withImage(F&& f)
+    DWORD read(DWORD flags, DWORD recordNumber, BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded,
+               std::string& why)
     {
+        std::lock_guard lock(mutex_);
+        if (file_)
+            return cursor_.read(*file_, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
         if (live_) {
-            auto lock = live_->lock();
-            return f(live_->image(), live_->generation());
+            auto liveLock = live_->lock();
+            return cursor_.read(live_->image(), live_->generation(), flags, recordNumber, buffer, size, bytesRead,
+                                bytesNeeded, why);
         }
-        return f(*snapshot_, std::uint64_t{0});
+        return cursor_.read(*snapshot_, 0, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+    }
+
+    // The number of records and the oldest record number.
+    void counts(DWORD& records, DWORD& oldest)
+    {
+        std::lock_guard lock(mutex_);
+        if (file_) {
+            records = static_cast<DWORD>(file_->recordCount());
+            oldest = file_->oldestRecordNumber();
+        } else if (live_) {
+            auto liveLock = live_->lock();
+            records = static_cast<DWORD>(live_->image().recordCount());
+            oldest = live_->image().oldestRecordNumber();
+        } else {
+            records = static_cast<DWORD>(snapshot_->recordCount());
+            oldest = snapshot_->oldestRecordNumber();
+        }
+    }
+
+    // The compact backup form of a backup file or snapshot.
+    DWORD compactBytes(std::vector<BYTE>& bytes, std::string& why)
+    {
+        std::lock_guard lock(mutex_);
+        if (file_)
+            return file_->compactBytes(bytes, why);
+        bytes = snapshot_->compactBytes();
+        return ERROR_SUCCESS;
     }
 
     LiveLog* live() const { return live_.get(); }
-    const evt::EvtLogImage* snapshot() const { return snapshot_.get(); }
-
-    std::mutex cursorMutex;
-    evt::EvtReadCursor cursor;
 
 private:
     std::shared_ptr<LiveLog> live_;
     std::shared_ptr<const evt::EvtLogImage> snapshot_;
+    std::unique_ptr<evt::EvtBackupFile> file_;
+    std::mutex mutex_;
+    evt::EvtReadCursor cursor_;
 };
 
 std::shared_ptr<EventLogHandle> lookup(HANDLE handle)
@@ -109,11 +143,11 @@ HANDLE OpenBackupEventLogA(LPCSTR serverName, LPCSTR fileName)
     std::string path;
     if (const DWORD error = LocateBackupFile(serverName, fileName, path); error != ERROR_SUCCESS)
         return failOpen(error);
-    std::vector<BYTE> bytes;
+    std::unique_ptr<evt::EvtBackupFile> file;
     std::string why;
-    if (const DWORD error = ReadWholeFile(path, bytes, why); error != ERROR_SUCCESS)
+    if (const DWORD error = evt::EvtBackupFile::open(path, file, why); error != ERROR_SUCCESS)
         return failOpen(error, why);
-    return openSnapshot(std::move(bytes), path);
+    return InsertHandle(std::make_shared<EventLogHandle>(std::move(file)));
 }
 
 HANDLE OpenBackupEventLogFromBytes(std::vector<BYTE> bytes, const std::string& name)
@@ -138,13 +172,11 @@ BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID 
     auto handle = lookup(eventLog);
     if (!handle)
         return fail(ERROR_INVALID_HANDLE);
-    std::lock_guard lock(handle->cursorMutex);
-    const DWORD result = handle->withImage([&](const evt::EvtLogImage& image, std::uint64_t generation) {
-        return handle->cursor.read(image, generation, readFlags, recordOffset, static_cast<BYTE*>(buffer),
-                                   bytesToRead, *bytesRead, *minNumberOfBytesNeeded);
-    });
+    std::string why;
+    const DWORD result = handle->read(readFlags, recordOffset, static_cast<BYTE*>(buffer), bytesToRead, *bytesRead,
+                                      *minNumberOfBytesNeeded, why);
     if (result != ERROR_SUCCESS)
-        return fail(result);
+        return fail(result, std::move(why));
     return TRUE;
 }
 
@@ -155,8 +187,8 @@ BOOL GetNumberOfEventLogRecords(HANDLE eventLog, DWORD* numberOfRecords)
         return fail(ERROR_INVALID_HANDLE);
     if (!numberOfRecords)
         return fail(ERROR_INVALID_PARAMETER);
-    *numberOfRecords = handle->withImage(
-        [](const evt::EvtLogImage& image, std::uint64_t) { return static_cast<DWORD>(image.recordCount()); });
+    DWORD oldest = 0;
+    handle->counts(*numberOfRecords, oldest);
     return TRUE;
 }
 
@@ -167,8 +199,8 @@ BOOL GetOldestEventLogRecord(HANDLE eventLog, DWORD* oldestRecord)
         return fail(ERROR_INVALID_HANDLE);
     if (!oldestRecord)
         return fail(ERROR_INVALID_PARAMETER);
-    *oldestRecord =
-        handle->withImage([](const evt::EvtLogImage& image, std::uint64_t) { return image.oldestRecordNumber(); });
+    DWORD records = 0;
+    handle->counts(records, *oldestRecord);
     return TRUE;
 }
 
@@ -197,8 +229,10 @@ BOOL BackupEventLogA(HANDLE eventLog, LPCSTR backupFileName)
     if (handle->live()) {
         result = handle->live()->backup(path, why);
     } else {
-        const std::vector<BYTE> bytes = handle->snapshot()->compactBytes();
-        result = WriteFileAtomically(path, bytes.data(), bytes.size(), false, why);
+        std::vector<BYTE> bytes;
+        result = handle->compactBytes(bytes, why);
+        if (result == ERROR_SUCCESS)
+            result = WriteFileAtomically(path, bytes.data(), bytes.size(), false, why);
     }
     if (result != ERROR_SUCCESS)
         return fail(result, why);

@@ -30,26 +30,36 @@ const BYTE* EvtLogImage::recordBytes(std::size_t i) const
     return bytes_.data() + e.offset;
 }
 
-std::optional<std::size_t> EvtLogImage::indexOf(DWORD recordNumber) const
+std::optional<std::size_t> IndexOf(const EvtIndex& index, DWORD recordNumber)
 {
-    const std::size_t i = lowerBound(recordNumber);
-    if (i < index_.size() && index_[i].recordNumber == recordNumber)
+    const std::size_t i = LowerBound(index, recordNumber);
+    if (i < index.size() && index[i].recordNumber == recordNumber)
         return i;
     return std::nullopt;
 }
 
+std::size_t LowerBound(const EvtIndex& index, DWORD recordNumber)
+{
+    if (index.empty() || recordNumber <= index.front().recordNumber)
+        return 0;
+    if (recordNumber > index.back().recordNumber)
+        return index.size();
+    const DWORD first = index.front().recordNumber;
+    if (index.back().recordNumber - first == index.size() - 1) // numbers without gaps
+        return recordNumber - first;
+    auto it = std::lower_bound(index.begin(), index.end(), recordNumber,
+                               [](const IndexEntry& e, DWORD n) { return e.recordNumber < n; });
+    return static_cast<std::size_t>(it - index.begin());
+}
+
+std::optional<std::size_t> EvtLogImage::indexOf(DWORD recordNumber) const
+{
+    return IndexOf(index_, recordNumber);
+}
+
 std::size_t EvtLogImage::lowerBound(DWORD recordNumber) const
 {
-    if (index_.empty() || recordNumber <= index_.front().recordNumber)
-        return 0;
-    if (recordNumber > index_.back().recordNumber)
-        return index_.size();
-    const DWORD first = index_.front().recordNumber;
-    if (index_.back().recordNumber - first == index_.size() - 1) // numbers without gaps
-        return recordNumber - first;
-    auto it = std::lower_bound(index_.begin(), index_.end(), recordNumber,
-                               [](const IndexEntry& e, DWORD n) { return e.recordNumber < n; });
-    return static_cast<std::size_t>(it - index_.begin());
+    return LowerBound(index_, recordNumber);
 }
 
 FileHeader EvtLogImage::header() const
@@ -191,7 +201,7 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
     const DWORD newEof = advance(at, length);
     if (index_.empty())
         start_ = at;
-    IndexEntry entry{at, length, record.recordNumber, record.timeWritten, layout.ansiLength};
+    IndexEntry entry{at, length, record.recordNumber, record.timeWritten};
     index_.push_back(entry);
     nextNumber_ = record.recordNumber + 1;
     eof_ = newEof;
@@ -233,28 +243,39 @@ void EvtLogImage::clear()
     writeHeaderBytes();
 }
 
-std::vector<BYTE> EvtLogImage::compactBytes() const
+std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
+                                     const std::function<const BYTE*(std::size_t)>& record)
 {
     std::uint64_t total = kHeaderSize + kEofSize;
-    for (const IndexEntry& e : index_)
+    for (const IndexEntry& e : index)
         total += e.length;
     std::vector<BYTE> out(total);
     DWORD at = kHeaderSize;
-    for (std::size_t i = 0; i < index_.size(); ++i) {
-        std::memcpy(out.data() + at, recordBytes(i), index_[i].length);
-        at += index_[i].length;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const BYTE* bytes = record(i);
+        if (!bytes)
+            return out;
+        std::memcpy(out.data() + at, bytes, index[i].length);
+        at += index[i].length;
     }
+    const DWORD oldest = index.empty() ? 0 : index.front().recordNumber;
     FileHeader h;
     h.startOffset = kHeaderSize;
     h.endOffset = at;
-    h.currentRecordNumber = nextNumber_;
-    h.oldestRecordNumber = oldestRecordNumber();
-    h.maxSize = maxSize_;
+    h.currentRecordNumber = nextNumber;
+    h.oldestRecordNumber = oldest;
+    h.maxSize = maxSize;
     h.flags = 0;
-    h.retention = retention_;
+    h.retention = retention;
     h.writeTo(out.data());
-    EofRecord{kHeaderSize, at, nextNumber_, oldestRecordNumber()}.writeTo(out.data() + at);
+    EofRecord{kHeaderSize, at, nextNumber, oldest}.writeTo(out.data() + at);
     return out;
+}
+
+std::vector<BYTE> EvtLogImage::compactBytes() const
+{
+    return CompactBackupBytes(index_, nextNumber_, maxSize_, retention_,
+                              [this](std::size_t i) { return recordBytes(i); });
 }
 
 } // namespace platform::evt

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +22,38 @@ struct IndexEntry {
     DWORD length = 0;       // on disk
     DWORD recordNumber = 0;
     DWORD timeWritten = 0;
-    DWORD ansiLength = 0;   // of the record as ReadEventLogA hands it out
 };
+
+// The index of a log's records, oldest first: the position of the record
+// with a number, if present; the position of the first record whose number
+// is >= a number (the index's size when there is none).
+using EvtIndex = std::deque<IndexEntry>;
+std::optional<std::size_t> IndexOf(const EvtIndex& index, DWORD recordNumber);
+std::size_t LowerBound(const EvtIndex& index, DWORD recordNumber);
+
+// Where the records of a log file lie, as the parser finds them: all of an
+// image but the file's bytes.
+struct EvtLayout {
+    DWORD end = 0;               // the ring wraps here (file size rounded down to 4)
+    DWORD start = kHeaderSize;   // oldest record (== eof when empty)
+    DWORD eof = kHeaderSize;     // end-of-file record
+    DWORD nextNumber = 1;
+    DWORD maxSize = 0;
+    DWORD retention = 0;
+    DWORD flags = 0;
+    EvtIndex index;
+    // The one record that is split at the end of the file, joined.
+    std::vector<BYTE> joined;
+    DWORD joinedOffset = 0;
+    bool hasJoined = false;
+};
+
+// The compact form of a backup of the records of an index: header, the
+// records in log order from 0x30, the end-of-file record, nothing after it;
+// clean header.  `record(i)` gives the bytes of record i, or null to stop
+// (the result is then incomplete and is thrown away by the caller).
+std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
+                                     const std::function<const BYTE*(std::size_t)>& record);
 
 // A byte range of the file that a write operation changed.
 struct ByteRange {
@@ -44,6 +75,11 @@ public:
     const IndexEntry& entry(std::size_t i) const { return index_[i]; }
     // The whole record, contiguous also when it is split in the file.
     const BYTE* recordBytes(std::size_t i) const;
+    DWORD fetchRecord(std::size_t i, bool /*forwards*/, const BYTE*& bytes, std::string& /*why*/) const
+    {
+        bytes = recordBytes(i);
+        return 0;
+    }
     DWORD oldestRecordNumber() const { return index_.empty() ? 0 : index_.front().recordNumber; }
     DWORD newestRecordNumber() const { return index_.empty() ? 0 : index_.back().recordNumber; }
     DWORD nextRecordNumber() const { return nextNumber_; }

@@ -22,11 +22,11 @@ constexpr std::size_t kMaxEofCandidates = 64;
 } // namespace
 
 struct EvtParser::Walk {
-    const BYTE* bytes = nullptr;
+    EvtBytes* bytes = nullptr;
     DWORD end = 0; // the ring wraps here
 
     // results
-    std::deque<IndexEntry> index;
+    EvtIndex index;
     std::vector<BYTE> joined;
     DWORD joinedOffset = 0;
     bool hasJoined = false;
@@ -35,7 +35,7 @@ struct EvtParser::Walk {
     DWORD eofOffset = 0;
 
     DWORD dataSize() const { return end - kHeaderSize; }
-    DWORD read32(DWORD offset) const { return readLe32(bytes + offset); }
+    DWORD read32(DWORD offset) const { return bytes->read32(offset); }
     DWORD advance(DWORD offset, DWORD by) const
     {
         const std::uint64_t to = static_cast<std::uint64_t>(offset) + by;
@@ -49,8 +49,9 @@ struct EvtParser::Walk {
     void copy(DWORD offset, DWORD length, BYTE* out) const
     {
         const DWORD first = std::min(length, end - offset);
-        std::memcpy(out, bytes + offset, first);
-        std::memcpy(out + first, bytes + kHeaderSize, length - first);
+        bytes->copy(offset, first, out);
+        if (length > first)
+            bytes->copy(kHeaderSize, length - first, out + first);
     }
     bool validOffset(DWORD offset) const { return offset >= kHeaderSize && offset < end && offset % 4 == 0; }
     bool eofAt(DWORD offset, EofRecord* record) const
@@ -109,8 +110,10 @@ bool EvtParser::walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why)
                   ") runs over the end-of-file record at " + hex(eofOffset);
             return false;
         }
-        const BYTE* record = w.bytes + at;
-        if (static_cast<std::uint64_t>(at) + length > w.end) {
+        const BYTE* record = nullptr;
+        if (static_cast<std::uint64_t>(at) + length <= w.end) {
+            record = w.bytes->view(at, length);
+        } else {
             if (w.wrapped) {
                 why = "the records pass the end of the file twice";
                 return false;
@@ -121,9 +124,8 @@ bool EvtParser::walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why)
             w.hasJoined = true;
             record = w.joined.data();
         }
-        RecordLayout layout;
         std::string reason;
-        if (!ScanRecord(record, length, layout, reason)) {
+        if (!CheckRecord(record, length, reason)) {
             why = "record at offset " + hex(at) + ": " + reason;
             return false;
         }
@@ -133,7 +135,7 @@ bool EvtParser::walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why)
                   std::to_string(w.index.back().recordNumber);
             return false;
         }
-        w.index.push_back({at, length, number, readLe32(record + kRecTimeWritten), layout.ansiLength});
+        w.index.push_back({at, length, number, readLe32(record + kRecTimeWritten)});
         if (static_cast<std::uint64_t>(at) + length >= w.end)
             w.wrapped = true;
         at = w.advance(at, length);
@@ -142,6 +144,39 @@ bool EvtParser::walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why)
 }
 
 DWORD EvtParser::parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string& why)
+{
+    EvtBytes source(bytes.data(), bytes.size());
+    EvtLayout layout;
+    if (const DWORD error = parseLayout(source, layout, why); error != ERROR_SUCCESS)
+        return error;
+    EvtLogImage result;
+    result.end_ = layout.end;
+    result.start_ = layout.start;
+    result.eof_ = layout.eof;
+    result.nextNumber_ = layout.nextNumber;
+    result.maxSize_ = layout.maxSize;
+    result.retention_ = layout.retention;
+    result.flags_ = layout.flags;
+    result.index_ = std::move(layout.index);
+    result.joined_ = std::move(layout.joined);
+    result.joinedOffset_ = layout.joinedOffset;
+    result.hasJoined_ = layout.hasJoined;
+    result.bytes_ = std::move(bytes);
+    image = std::move(result);
+    return ERROR_SUCCESS;
+}
+
+DWORD EvtParser::parseLayout(EvtBytes& bytes, EvtLayout& layout, std::string& why)
+{
+    try {
+        return layoutOf(bytes, layout, why);
+    } catch (const EvtReadFailure& failure) {
+        why = failure.why;
+        return failure.code;
+    }
+}
+
+DWORD EvtParser::layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why)
 {
     if (bytes.size() > 0xFFFFFFFFu) {
         why = "the file is larger than 4 GiB";
@@ -152,7 +187,8 @@ DWORD EvtParser::parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string&
         why = "a file of " + std::to_string(size) + " bytes is too small for an event-log header";
         return ERROR_EVENTLOG_FILE_CORRUPT;
     }
-    const BYTE* b = bytes.data();
+    BYTE b[kHeaderSize];
+    bytes.copy(0, kHeaderSize, b);
     if (readLe32(b + kHdrSignature) != kSignature || readLe32(b + kHdrHeaderSize) != kHeaderSize ||
         readLe32(b + kHdrEndHeaderSize) != kHeaderSize) {
         why = "not an event-log file (no \"LfLe\" header)";
@@ -164,7 +200,7 @@ DWORD EvtParser::parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string&
         return ERROR_EVENTLOG_FILE_CORRUPT;
     }
     Walk w;
-    w.bytes = b;
+    w.bytes = &bytes;
     w.end = size & ~3u;
     if (w.end < kHeaderSize + kEofSize) {
         why = "a file of " + std::to_string(size) + " bytes has no room for an end-of-file record";
@@ -220,21 +256,20 @@ DWORD EvtParser::parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string&
         }
     }
 
-    EvtLogImage result;
-    result.end_ = w.end;
-    result.start_ = w.index.empty() ? w.eofOffset : w.index.front().offset;
-    result.eof_ = w.eofOffset;
-    result.nextNumber_ = w.index.empty() ? std::max<DWORD>(1, w.eof.currentRecordNumber)
-                                         : w.index.back().recordNumber + 1;
-    result.maxSize_ = header.maxSize;
-    result.retention_ = header.retention;
-    result.flags_ = (header.flags & ~kFlagDirty) | (w.wrapped ? kFlagWrap : 0);
-    result.index_ = std::move(w.index);
-    result.joined_ = std::move(w.joined);
-    result.joinedOffset_ = w.joinedOffset;
-    result.hasJoined_ = w.hasJoined;
-    result.bytes_ = std::move(bytes);
-    image = std::move(result);
+    EvtLayout result;
+    result.end = w.end;
+    result.start = w.index.empty() ? w.eofOffset : w.index.front().offset;
+    result.eof = w.eofOffset;
+    result.nextNumber = w.index.empty() ? std::max<DWORD>(1, w.eof.currentRecordNumber)
+                                        : w.index.back().recordNumber + 1;
+    result.maxSize = header.maxSize;
+    result.retention = header.retention;
+    result.flags = (header.flags & ~kFlagDirty) | (w.wrapped ? kFlagWrap : 0);
+    result.index = std::move(w.index);
+    result.joined = std::move(w.joined);
+    result.joinedOffset = w.joinedOffset;
+    result.hasJoined = w.hasJoined;
+    layout = std::move(result);
     return ERROR_SUCCESS;
 }
 

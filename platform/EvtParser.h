@@ -8,6 +8,7 @@
 // exact size.  Every length and offset is checked before use; a damaged file
 // gives ERROR_EVENTLOG_FILE_CORRUPT and a readable reason.
 
+#include "EvtBytes.h"
 #include "EvtLogImage.h"
 #include "Win32Types.h"
 
@@ -21,9 +22,14 @@ public:
     // ERROR_SUCCESS and the image, or an error code and why.
     static DWORD parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string& why);
 
+    // ERROR_SUCCESS and where the records of the bytes lie, or an error code
+    // and why.  The header is checked before anything else is read.
+    static DWORD parseLayout(EvtBytes& bytes, EvtLayout& layout, std::string& why);
+
 private:
     struct Walk;
     static bool walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why);
+    static DWORD layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why);
 };
 
 } // namespace platform::evt

@@ -2,11 +2,25 @@
 
 #include "ErrorCodes.h"
 #include "EventLogService.h"
+#include "EvtBackupFile.h"
 
 namespace platform::evt {
 
 DWORD EvtReadCursor::read(const EvtLogImage& image, std::uint64_t generation, DWORD flags, DWORD recordNumber,
-                          BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded)
+                          BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
+{
+    return readFrom(image, generation, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+}
+
+DWORD EvtReadCursor::read(EvtBackupFile& file, DWORD flags, DWORD recordNumber, BYTE* buffer, DWORD size,
+                          DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
+{
+    return readFrom(file, 0, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+}
+
+template <class Source>
+DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD flags, DWORD recordNumber,
+                              BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
 {
     bytesRead = 0;
     bytesNeeded = 0;
@@ -53,18 +67,34 @@ DWORD EvtReadCursor::read(const EvtLogImage& image, std::uint64_t generation, DW
         first = after - 1;
     }
 
+    // Each record is checked as it is converted: a backup file is read from
+    // the disk now, and another program may have changed it.
     DWORD used = 0;
     std::size_t last = first;
+    DWORD failure = ERROR_SUCCESS;
     for (std::size_t i = first;;) {
-        const IndexEntry& e = image.entry(i);
-        if (e.ansiLength > size - used)
+        const BYTE* bytes = nullptr;
+        failure = image.fetchRecord(i, forwards, bytes, why);
+        if (failure != ERROR_SUCCESS)
             break;
-        RecordLayout layout;
-        std::string why;
-        if (!ScanRecord(image.recordBytes(i), e.length, layout, why))
-            return ERROR_EVENTLOG_FILE_CORRUPT; // checked when the log was read: not reached
-        WriteAnsiRecord(image.recordBytes(i), layout, buffer + used);
-        used += e.ansiLength;
+        const DWORD length = image.entry(i).length;
+        DWORD ansiLength = 0;
+        const AnsiConversion result = ConvertAnsiRecord(bytes, length, buffer + used, size - used, ansiLength, why);
+        if (result == AnsiConversion::Damaged) {
+            failure = ERROR_EVENTLOG_FILE_CORRUPT;
+            break;
+        }
+        if (result == AnsiConversion::NoRoom) {
+            RecordLayout layout;
+            if (used == 0) {
+                if (ScanRecord(bytes, length, layout, why))
+                    bytesNeeded = layout.ansiLength;
+                else
+                    failure = ERROR_EVENTLOG_FILE_CORRUPT;
+            }
+            break;
+        }
+        used += ansiLength;
         last = i;
         if (forwards) {
             if (++i == count)
@@ -74,10 +104,8 @@ DWORD EvtReadCursor::read(const EvtLogImage& image, std::uint64_t generation, DW
                 break;
         }
     }
-    if (used == 0) {
-        bytesNeeded = image.entry(first).ansiLength;
-        return ERROR_INSUFFICIENT_BUFFER;
-    }
+    if (used == 0)
+        return failure != ERROR_SUCCESS ? failure : ERROR_INSUFFICIENT_BUFFER;
     bytesRead = used;
     positioned_ = true;
     const DWORD lastNumber = image.entry(last).recordNumber;

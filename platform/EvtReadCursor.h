@@ -12,11 +12,16 @@
 #include "Win32Types.h"
 
 #include <cstdint>
+#include <string>
 
 namespace platform::evt {
 
+class EvtBackupFile;
+
 class EvtReadCursor {
 public:
+    // Reads from an image held in memory or from a backup file (whose
+    // records are fetched from the file as they are read).
     // Returns ERROR_SUCCESS; ERROR_INSUFFICIENT_BUFFER with bytesNeeded set
     // to the length of the next record when not even that one fits;
     // ERROR_HANDLE_EOF when no record is left in that direction;
@@ -24,11 +29,19 @@ public:
     // is not in the log; ERROR_EVENTLOG_FILE_CHANGED once for a sequential
     // read after the log was cleared (generation changed) or after the
     // records at a forwards position were overwritten; the read then starts
-    // again from the beginning in its direction.
+    // again from the beginning in its direction; ERROR_EVENTLOG_FILE_CORRUPT
+    // (and why) for a record that is damaged, after the records before it
+    // were handed out.
     DWORD read(const EvtLogImage& image, std::uint64_t generation, DWORD flags, DWORD recordNumber, BYTE* buffer,
-               DWORD size, DWORD& bytesRead, DWORD& bytesNeeded);
+               DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why);
+    DWORD read(EvtBackupFile& file, DWORD flags, DWORD recordNumber, BYTE* buffer, DWORD size, DWORD& bytesRead,
+               DWORD& bytesNeeded, std::string& why);
 
 private:
+    template <class Source>
+    DWORD readFrom(Source& source, std::uint64_t generation, DWORD flags, DWORD recordNumber, BYTE* buffer,
+                   DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why);
+
     bool positioned_ = false;
     std::uint64_t next_ = 0; // record number a forwards read starts at
     std::uint64_t generation_ = 0;

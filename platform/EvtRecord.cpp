@@ -3,6 +3,7 @@
 #include "EvtFormat.h"
 #include "Utf16Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -47,7 +48,11 @@ void appendUtf16(std::vector<BYTE>& out, const std::u16string& text)
 
 } // namespace
 
-bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& why)
+namespace {
+
+// The checks of a record's length and signature, the same for scanning and
+// converting it.
+bool checkFrame(const BYTE* p, DWORD size, std::string& why)
 {
     if (size < kRecordMinSize) {
         why = format("record length %llu is below the minimum of %llu", size, kRecordMinSize);
@@ -66,66 +71,239 @@ bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& wh
         why = "record signature is not \"LfLe\"";
         return false;
     }
-    const DWORD end = size - 4;
-    RecordLayout l;
-    l.length = size;
-    if (!findTerminator(p, kRecordFixedSize, end, l.sourceUnits)) {
-        why = "source name runs past the end of the record";
-        return false;
-    }
-    l.computerOffset = kRecordFixedSize + 2 * (l.sourceUnits + 1);
-    if (!findTerminator(p, l.computerOffset, end, l.computerUnits)) {
-        why = "computer name runs past the end of the record";
-        return false;
-    }
-    std::uint64_t ansi = kRecordFixedSize + Utf8LengthOfUtf16Le(p + kRecordFixedSize, l.sourceUnits) + 1 +
-                         Utf8LengthOfUtf16Le(p + l.computerOffset, l.computerUnits) + 1;
-    ansi = (ansi + 3) & ~std::uint64_t{3};
+    return true;
+}
 
-    l.sidLength = readLe32(p + kRecUserSidLength);
-    l.sidOffset = readLe32(p + kRecUserSidOffset);
+constexpr const char* kSourceRunsPast = "source name runs past the end of the record";
+constexpr const char* kComputerRunsPast = "computer name runs past the end of the record";
+
+bool sidOutside(const RecordLayout& l, DWORD end, std::string& why)
+{
     if (l.sidLength != 0 && !rangeInside(l.sidOffset, l.sidLength, kRecordFixedSize, end)) {
         why = format("user SID (offset %llu, length %llu) lies outside the record", l.sidOffset, l.sidLength);
-        return false;
+        return true;
     }
-    ansi += l.sidLength;
+    return false;
+}
 
-    l.numStrings = readLe16(p + kRecNumStrings);
-    l.stringOffset = readLe32(p + kRecStringOffset);
-    if (l.numStrings != 0) {
-        if (l.stringOffset < kRecordFixedSize || l.stringOffset >= end) {
-            why = format("string offset %llu lies outside the record", l.stringOffset);
-            return false;
-        }
-        DWORD at = l.stringOffset;
-        for (WORD i = 0; i < l.numStrings; ++i) {
-            DWORD units = 0;
-            if (!findTerminator(p, at, end, units)) {
-                why = format("insertion string %llu of %llu runs past the end of the record", i + 1u,
-                             l.numStrings);
-                return false;
-            }
-            ansi += Utf8LengthOfUtf16Le(p + at, units) + 1;
-            at += 2 * (units + 1);
-        }
+bool stringOffsetOutside(const RecordLayout& l, DWORD end, std::string& why)
+{
+    if (l.numStrings != 0 && (l.stringOffset < kRecordFixedSize || l.stringOffset >= end)) {
+        why = format("string offset %llu lies outside the record", l.stringOffset);
+        return true;
     }
+    return false;
+}
 
-    l.dataLength = readLe32(p + kRecDataLength);
-    l.dataOffset = readLe32(p + kRecDataOffset);
+std::string stringRunsPast(WORD i, WORD count)
+{
+    return format("insertion string %llu of %llu runs past the end of the record", i + 1u, count);
+}
+
+bool dataOutside(const RecordLayout& l, DWORD end, std::string& why)
+{
     if (l.dataLength != 0 && !rangeInside(l.dataOffset, l.dataLength, kRecordFixedSize, end)) {
         why = format("data (offset %llu, length %llu) lies outside the record", l.dataOffset, l.dataLength);
+        return true;
+    }
+    return false;
+}
+
+void readParts(const BYTE* p, RecordLayout& l)
+{
+    l.sidLength = readLe32(p + kRecUserSidLength);
+    l.sidOffset = readLe32(p + kRecUserSidOffset);
+    l.numStrings = readLe16(p + kRecNumStrings);
+    l.stringOffset = readLe32(p + kRecStringOffset);
+    l.dataLength = readLe32(p + kRecDataLength);
+    l.dataOffset = readLe32(p + kRecDataOffset);
+}
+
+} // namespace
+
+namespace {
+
+// The checks of ScanRecord; with Measure, also the lengths of the ANSI form.
+template <bool Measure>
+bool scanRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
+{
+    if (!checkFrame(p, size, why))
+        return false;
+    const DWORD end = size - 4;
+    l.length = size;
+    readParts(p, l);
+    auto text = [&](DWORD at, std::size_t& units, std::size_t& bytes) {
+        if constexpr (Measure)
+            return MeasureUtf16LeText(p + at, p + end, units, bytes);
+        else
+            return FindUtf16LeNul(p + at, p + end, units);
+    };
+    std::size_t units = 0;
+    std::size_t sourceBytes = 0;
+    std::size_t computerBytes = 0;
+    if (!text(kRecordFixedSize, units, sourceBytes)) {
+        why = kSourceRunsPast;
         return false;
     }
+    l.sourceUnits = static_cast<DWORD>(units);
+    l.computerOffset = kRecordFixedSize + 2 * (l.sourceUnits + 1);
+    if (!text(l.computerOffset, units, computerBytes)) {
+        why = kComputerRunsPast;
+        return false;
+    }
+    l.computerUnits = static_cast<DWORD>(units);
+    std::uint64_t ansi = kRecordFixedSize + sourceBytes + 1 + computerBytes + 1;
+    ansi = (ansi + 3) & ~std::uint64_t{3};
+
+    if (sidOutside(l, end, why))
+        return false;
+    ansi += l.sidLength;
+
+    if (stringOffsetOutside(l, end, why))
+        return false;
+    DWORD at = l.stringOffset;
+    for (WORD i = 0; i < l.numStrings; ++i) {
+        std::size_t bytes = 0;
+        if (!text(at, units, bytes)) {
+            why = stringRunsPast(i, l.numStrings);
+            return false;
+        }
+        ansi += bytes + 1;
+        at += static_cast<DWORD>(2 * (units + 1));
+    }
+
+    if (dataOutside(l, end, why))
+        return false;
     ansi += l.dataLength;
     ansi += 4 - ansi % 4; // the padding is 1 to 4 bytes, as the platform writes it
     ansi += 4;
-    if (ansi > 0x7FFFFFFF) {
-        why = "record is too large";
-        return false;
+    if constexpr (Measure) {
+        if (ansi > 0x7FFFFFFF) {
+            why = "record is too large";
+            return false;
+        }
+        l.ansiLength = static_cast<DWORD>(ansi);
     }
-    l.ansiLength = static_cast<DWORD>(ansi);
+    return true;
+}
+
+} // namespace
+
+bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& why)
+{
+    RecordLayout l;
+    if (!scanRecord<true>(p, size, l, why))
+        return false;
     layout = l;
     return true;
+}
+
+bool CheckRecord(const BYTE* p, DWORD size, std::string& why)
+{
+    RecordLayout l;
+    // UTF-8 takes at most 1.5 times the bytes of UTF-16: only a record of
+    // more than 0x50000000 bytes can have an ANSI form too large.
+    if (size > 0x50000000)
+        return scanRecord<true>(p, size, l, why);
+    return scanRecord<false>(p, size, l, why);
+}
+
+AnsiConversion ConvertAnsiRecord(const BYTE* p, DWORD size, BYTE* out, DWORD room, DWORD& length, std::string& why)
+{
+    if (!checkFrame(p, size, why))
+        return AnsiConversion::Damaged;
+    const DWORD end = size - 4;
+    const BYTE* const recordEnd = p + end;
+    BYTE* const outEnd = out + std::min<DWORD>(room, 0x7FFFFFFF);
+    if (outEnd - out < static_cast<std::ptrdiff_t>(kRecordFixedSize))
+        return AnsiConversion::NoRoom;
+    RecordLayout l;
+    readParts(p, l);
+    std::memcpy(out, p, kRecordFixedSize);
+    BYTE* w = out + kRecordFixedSize;
+
+    // One text up to its NUL, and the NUL.
+    auto text = [&](DWORD at, std::size_t& units) {
+        TextConversion result = ConvertUtf16LeText(p + at, recordEnd, w, outEnd, units);
+        if (result == TextConversion::Done) {
+            if (w == outEnd)
+                return TextConversion::NoRoom;
+            *w++ = 0;
+        }
+        return result;
+    };
+    auto fits = [&](std::size_t n) { return static_cast<std::size_t>(outEnd - w) >= n; };
+
+    std::size_t units = 0;
+    switch (text(kRecordFixedSize, units)) {
+    case TextConversion::Done:
+        break;
+    case TextConversion::Unterminated:
+        why = kSourceRunsPast;
+        return AnsiConversion::Damaged;
+    case TextConversion::NoRoom:
+        return AnsiConversion::NoRoom;
+    }
+    switch (text(kRecordFixedSize + static_cast<DWORD>(2 * (units + 1)), units)) {
+    case TextConversion::Done:
+        break;
+    case TextConversion::Unterminated:
+        why = kComputerRunsPast;
+        return AnsiConversion::Damaged;
+    case TextConversion::NoRoom:
+        return AnsiConversion::NoRoom;
+    }
+    while ((w - out) % 4 != 0) {
+        if (!fits(1))
+            return AnsiConversion::NoRoom;
+        *w++ = 0;
+    }
+
+    if (sidOutside(l, end, why))
+        return AnsiConversion::Damaged;
+    if (!fits(l.sidLength))
+        return AnsiConversion::NoRoom;
+    const DWORD sidOffset = static_cast<DWORD>(w - out);
+    if (l.sidLength != 0)
+        std::memcpy(w, p + l.sidOffset, l.sidLength);
+    w += l.sidLength;
+
+    if (stringOffsetOutside(l, end, why))
+        return AnsiConversion::Damaged;
+    const DWORD stringOffset = static_cast<DWORD>(w - out);
+    DWORD at = l.stringOffset;
+    for (WORD i = 0; i < l.numStrings; ++i) {
+        switch (text(at, units)) {
+        case TextConversion::Done:
+            break;
+        case TextConversion::Unterminated:
+            why = stringRunsPast(i, l.numStrings);
+            return AnsiConversion::Damaged;
+        case TextConversion::NoRoom:
+            return AnsiConversion::NoRoom;
+        }
+        at += static_cast<DWORD>(2 * (units + 1));
+    }
+
+    if (dataOutside(l, end, why))
+        return AnsiConversion::Damaged;
+    const std::size_t padding = 4 - (static_cast<std::size_t>(w - out) + l.dataLength) % 4;
+    if (!fits(std::size_t{l.dataLength} + padding + 4))
+        return AnsiConversion::NoRoom;
+    const DWORD dataOffset = static_cast<DWORD>(w - out);
+    if (l.dataLength != 0)
+        std::memcpy(w, p + l.dataOffset, l.dataLength);
+    w += l.dataLength;
+    std::memset(w, 0, padding); // 1 to 4 bytes, as the platform writes it
+    w += padding;
+    length = static_cast<DWORD>(w - out) + 4;
+    writeLe32(w, length);
+
+    writeLe32(out + kRecLength, length);
+    writeLe32(out + kRecStringOffset, stringOffset);
+    writeLe32(out + kRecUserSidOffset, sidOffset);
+    writeLe32(out + kRecDataOffset, dataOffset);
+    return AnsiConversion::Done;
 }
 
 bool DecodeRecord(const BYTE* p, DWORD size, EvtRecord& record, std::string& why)

@@ -62,6 +62,19 @@ struct RecordLayout {
 // anything in it does not hold.
 bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& why);
 
+// The checks of ScanRecord, without working out the lengths of the ANSI
+// form: every text has its NUL, every part lies inside the record, the ANSI
+// form is not too large for the platform.
+bool CheckRecord(const BYTE* p, DWORD size, std::string& why);
+
+// Checks the record of `size` bytes at p as ScanRecord does and writes its
+// ANSI form (as WriteAnsiRecord) to out in the same pass, writing no more
+// than `room` bytes: Done with the form's length; NoRoom when it does not
+// fit (what was written is of no use; ScanRecord gives the length needed);
+// Damaged with a readable reason.
+enum class AnsiConversion { Done, NoRoom, Damaged };
+AnsiConversion ConvertAnsiRecord(const BYTE* p, DWORD size, BYTE* out, DWORD room, DWORD& length, std::string& why);
+
 // Decodes a record into neutral form; false with a reason when damaged.
 bool DecodeRecord(const BYTE* p, DWORD size, EvtRecord& record, std::string& why);
 

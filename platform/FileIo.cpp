@@ -41,43 +41,21 @@ DWORD ErrorFromErrno(int error)
 
 DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = path + ": " + std::strerror(errno);
-        return ErrorFromErrno(errno);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        why = path + ": " + std::strerror(errno);
-        return ERROR_READ_FAULT;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        why = path + ": not a regular file";
-        return ERROR_ACCESS_DENIED;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFu) {
+    FileDescriptor file;
+    std::uint64_t size = 0;
+    if (const DWORD error = file.openForReading(path, size, why); error != ERROR_SUCCESS)
+        return error;
+    if (size > 0xFFFFFFFFu) {
         why = path + ": the file is larger than 4 GiB";
         return ERROR_EVENTLOG_FILE_CORRUPT;
     }
-    std::vector<BYTE> data(static_cast<std::size_t>(st.st_size));
+    std::vector<BYTE> data(static_cast<std::size_t>(size));
     std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = path + ": " + std::strerror(errno);
-            return ERROR_READ_FAULT;
-        }
-        if (n == 0)
-            break; // the file shrank meanwhile: take what is there
-        done += static_cast<std::size_t>(n);
+    if (file.readAt(0, data.data(), data.size(), done) != ERROR_SUCCESS) {
+        why = path + ": the file could not be read";
+        return ERROR_READ_FAULT;
     }
-    data.resize(done);
+    data.resize(done); // the file shrank meanwhile: take what is there
     bytes = std::move(data);
     return ERROR_SUCCESS;
 }
@@ -216,6 +194,46 @@ DWORD FileDescriptor::openForWriting(const std::string& path)
     close();
     fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     return fd_ < 0 ? ErrorFromErrno(errno) : ERROR_SUCCESS;
+}
+
+DWORD FileDescriptor::openForReading(const std::string& path, std::uint64_t& size, std::string& why)
+{
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        const int error = errno;
+        why = path + ": " + std::strerror(error);
+        return ErrorFromErrno(error);
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        why = path + ": " + std::strerror(errno);
+        close();
+        return ERROR_READ_FAULT;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = path + ": not a regular file";
+        close();
+        return ERROR_ACCESS_DENIED;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
+}
+
+DWORD FileDescriptor::readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const
+{
+    done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ERROR_READ_FAULT;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return ERROR_SUCCESS;
 }
 
 void FileDescriptor::close()

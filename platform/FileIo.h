@@ -43,9 +43,15 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     DWORD openForWriting(const std::string& path);
+    // Opens a regular file for reading and gives its size; why says what
+    // is wrong when it fails.
+    DWORD openForReading(const std::string& path, std::uint64_t& size, std::string& why);
     bool isOpen() const { return fd_ >= 0; }
     void close();
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
+    // Reads up to `size` bytes at offset; `done` is fewer only at the end of
+    // the file.
+    DWORD readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const;
     DWORD resize(std::uint64_t size);
 
 private:

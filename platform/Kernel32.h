@@ -118,6 +118,23 @@ HLOCAL LocalAlloc(UINT flags, std::size_t bytes);
 // ERROR_INVALID_HANDLE, when it is not a live block of LocalAlloc.
 HLOCAL LocalFree(HLOCAL memory);
 
+// --- virtual memory ---
+inline constexpr DWORD MEM_COMMIT = 0x1000;
+inline constexpr DWORD MEM_RESERVE = 0x2000;
+inline constexpr DWORD MEM_RELEASE = 0x8000;
+inline constexpr DWORD PAGE_READWRITE = 0x04;
+
+// Zeroed pages of memory straight from the system, committed and
+// read-write (MEM_COMMIT | MEM_RESERVE and PAGE_READWRITE are the only
+// forms known; `address` must be null).  A region of 2 MiB or more lies on
+// 2 MiB boundaries and asks for large pages, which the system gives where
+// it can: touching such memory then costs one page fault per 2 MiB.
+// ERROR_INVALID_PARAMETER or ERROR_NOT_ENOUGH_MEMORY on failure.
+LPVOID VirtualAlloc(LPVOID address, std::size_t size, DWORD allocationType, DWORD protect);
+// Releases a whole region of VirtualAlloc (size 0, MEM_RELEASE);
+// ERROR_INVALID_PARAMETER for anything else.
+BOOL VirtualFree(LPVOID address, std::size_t size, DWORD freeType);
+
 // --- computer name ---
 inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
 // The local computer's name; `size` holds the buffer size in characters and

@@ -2,6 +2,10 @@
 
 #include "Utf8Text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace platform {
 namespace {
 
@@ -23,7 +27,144 @@ inline BYTE* putUtf8(char32_t c, BYTE* out)
     return out;
 }
 
+inline bool isHighSurrogate(unsigned unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+inline bool isLowSurrogate(unsigned unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// How many of the next 8 units at p (16 readable bytes) are plain ASCII,
+// neither NUL nor above U+007F: 8 when all are.
+inline unsigned asciiRun(const BYTE* p)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i zero = _mm_setzero_si128();
+    const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
+    const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero));
+    const unsigned special = static_cast<unsigned>(nul | (~ascii & 0xFFFF));
+    return special == 0 ? 8 : static_cast<unsigned>(__builtin_ctz(special)) / 2;
+#else
+    unsigned n = 0;
+    while (n < 8 && p[2 * n + 1] == 0 && p[2 * n] != 0 && p[2 * n] < 0x80)
+        ++n;
+    return n;
+#endif
+}
+
+// Writes the low bytes of the 8 units at p (16 readable bytes) to out (8
+// writable bytes); the first `n` of them are the ASCII text.
+inline void narrowEight(const BYTE* p, BYTE* out)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+#else
+    for (int i = 0; i < 8; ++i)
+        out[i] = p[2 * i];
+#endif
+}
+
 } // namespace
+
+bool FindUtf16LeNul(const BYTE* p, const BYTE* end, std::size_t& units)
+{
+    const BYTE* at = p;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (end - at >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        if (const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero))) {
+            units = static_cast<std::size_t>(at - p) / 2 + static_cast<unsigned>(__builtin_ctz(static_cast<unsigned>(nul))) / 2;
+            return true;
+        }
+        at += 16;
+    }
+#endif
+    for (; end - at >= 2; at += 2) {
+        if ((at[0] | at[1]) == 0) {
+            units = static_cast<std::size_t>(at - p) / 2;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MeasureUtf16LeText(const BYTE* p, const BYTE* end, std::size_t& units, std::size_t& utf8Length)
+{
+    const BYTE* at = p;
+    std::size_t length = 0;
+    for (;;) {
+        while (end - at >= 16) {
+            const unsigned n = asciiRun(at);
+            length += n;
+            at += 2 * n;
+            if (n < 8)
+                break;
+        }
+        if (end - at < 2)
+            return false;
+        const unsigned unit = at[0] | (at[1] << 8);
+        if (unit == 0) {
+            units = static_cast<std::size_t>(at - p) / 2;
+            utf8Length = length;
+            return true;
+        }
+        if (unit < 0x80) {
+            length += 1;
+        } else if (unit < 0x800) {
+            length += 2;
+        } else if (isHighSurrogate(unit) && end - at >= 4 && isLowSurrogate(at[2] | (at[3] << 8))) {
+            length += 4;
+            at += 2;
+        } else {
+            length += 3; // the rest of the plane, and U+FFFD for an unpaired surrogate
+        }
+        at += 2;
+    }
+}
+
+TextConversion ConvertUtf16LeText(const BYTE* p, const BYTE* end, BYTE*& out, BYTE* outEnd, std::size_t& units)
+{
+    const BYTE* at = p;
+    BYTE* w = out;
+    for (;;) {
+        while (end - at >= 16 && outEnd - w >= 8) {
+            const unsigned n = asciiRun(at);
+            narrowEight(at, w);
+            w += n;
+            at += 2 * n;
+            if (n < 8)
+                break;
+        }
+        if (end - at < 2)
+            return TextConversion::Unterminated;
+        const unsigned unit = at[0] | (at[1] << 8);
+        if (unit == 0) {
+            units = static_cast<std::size_t>(at - p) / 2;
+            out = w;
+            return TextConversion::Done;
+        }
+        char32_t cp = unit;
+        std::size_t take = 1;
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            if (isHighSurrogate(unit) && end - at >= 4 && isLowSurrogate(at[2] | (at[3] << 8))) {
+                cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + ((at[2] | (at[3] << 8)) - 0xDC00);
+                take = 2;
+            } else {
+                cp = utf8::kReplacement;
+            }
+        }
+        if (static_cast<std::size_t>(outEnd - w) < utf8::EncodedLength(cp))
+            return TextConversion::NoRoom;
+        w = putUtf8(cp, w);
+        at += 2 * take;
+    }
+}
 
 std::size_t Utf8LengthOfUtf16Le(const BYTE* p, std::size_t units)
 {

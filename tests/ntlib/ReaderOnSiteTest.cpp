@@ -163,3 +163,36 @@ TEST_F(ReaderOnSite, ComputersThatCannotBeReached)
     EXPECT_EQ(withCredentials.GetEventCount(), 1);
     EXPECT_EQ(withCredentials.GetDescription(0), "Mirror job a copied b files to c.\r\n");
 }
+
+TEST_F(ReaderOnSite, ABackupFileShortenedWhileOpenReadsAsDamaged)
+{
+    evtgen::GeneratedLog generated;
+    std::string error;
+    ASSERT_TRUE(evtgen::GenerateEvtLog("log maxsize=0x4000000\nform as=backup\nbulk count=20000 seed=9\n", generated,
+                                       error, false))
+        << error;
+    const std::string path = site.DrivePath("WKS1", "Backups\\many.evt");
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_EQ(platform::WriteFileAtomically(path, generated.bytes.data(), generated.bytes.size(), true, error), 0u);
+
+    TNTEventLog log;
+    log.SetBackupFileName(path);
+    log.SetActive(true);
+    ASSERT_EQ(log.GetEventCount(), 20000);
+    TEventItem* first = log.GetEvent(0);
+    ASSERT_NE(first, nullptr);
+    const std::string source = first->Source;
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+
+    int index = 1;
+    const auto [text, code] = Raised([&] {
+        for (; index < 20000; ++index)
+            log.GetEvent(index);
+    });
+    EXPECT_EQ(code, 1500);
+    EXPECT_EQ(text, "1500: The event log file is corrupted.\r\n");
+    EXPECT_GT(index, 1000);
+    EXPECT_LT(index, 20000);
+    EXPECT_EQ(first->Source, source) << "the events read before stay";
+    EXPECT_EQ(log.GetEventCount(), 20000);
+}

@@ -141,3 +141,87 @@ TEST(EvtRecord, DamagedRecordsAreRefused)
         EXPECT_FALSE(DecodeRecord(exact.data(), static_cast<DWORD>(exact.size()), r, why)) << c.what;
     }
 }
+
+// The one-pass check and conversion that reading uses gives what the scan
+// and the writer give, refuses what the scan refuses, and never writes past
+// the room it is given.
+TEST(EvtRecord, OnePassConversionAgreesWithScanAndWrite)
+{
+    std::vector<EvtRecord> records;
+    records.push_back(sampleRecord());
+    EvtRecord plain;
+    plain.source = "Service Control Manager";
+    plain.computer = "A-COMPUTER-WITH-A-LONG-NAME";
+    plain.strings = {"exactly sixteen!", "1234567", "", "x"};
+    records.push_back(plain);
+    EvtRecord bare; // no strings, no SID, no data, empty names
+    records.push_back(bare);
+    EvtRecord odd = sampleRecord();
+    odd.data = {1, 2, 3, 4, 5, 6, 7, 8};
+    odd.strings.assign(300, "s");
+    records.push_back(odd);
+    std::vector<std::vector<BYTE>> encoded;
+    for (const EvtRecord& r : records)
+        encoded.push_back(EncodeRecord(r));
+    // Unpaired surrogates, one at the very end of a name and one before a
+    // long ASCII run.
+    std::vector<BYTE> surrogates = EncodeRecord(plain);
+    surrogates[0x38] = 0x00;
+    surrogates[0x39] = 0xD8;
+    surrogates[0x38 + 2 * 22] = 0x00;
+    surrogates[0x38 + 2 * 22 + 1] = 0xD8;
+    encoded.push_back(surrogates);
+
+    for (const std::vector<BYTE>& bytes : encoded) {
+        const DWORD size = static_cast<DWORD>(bytes.size());
+        RecordLayout layout;
+        std::string why;
+        ASSERT_TRUE(ScanRecord(bytes.data(), size, layout, why)) << why;
+        std::vector<BYTE> expected(layout.ansiLength);
+        WriteAnsiRecord(bytes.data(), layout, expected.data());
+
+        std::vector<BYTE> out(layout.ansiLength + 64, 0xCC);
+        DWORD length = 0;
+        ASSERT_EQ(ConvertAnsiRecord(bytes.data(), size, out.data(), static_cast<DWORD>(out.size()), length, why),
+                  AnsiConversion::Done)
+            << why;
+        ASSERT_EQ(length, layout.ansiLength);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin()));
+        EXPECT_EQ(out[length], 0xCC);
+
+        for (DWORD room : {layout.ansiLength - 1, layout.ansiLength / 2, DWORD{0x38}, DWORD{10}}) {
+            std::vector<BYTE> small(room + 16, 0xCC);
+            EXPECT_EQ(ConvertAnsiRecord(bytes.data(), size, small.data(), room, length, why), AnsiConversion::NoRoom)
+                << room;
+            EXPECT_TRUE(std::all_of(small.begin() + room, small.end(), [](BYTE b) { return b == 0xCC; }))
+                << "written past the room of " << room;
+        }
+    }
+
+    // Damage: refused with the scan's own reason.
+    const std::vector<BYTE> good = encoded.front();
+    const DWORD size = static_cast<DWORD>(good.size());
+    const std::function<void(std::vector<BYTE>&)> damages[] = {
+        [](auto& b) { b[4] = 'X'; },
+        [&](auto& b) { std::fill(b.begin() + 0x38, b.end() - 4, 0x41); },
+        [&](auto& b) { writeLe32(b.data() + kRecUserSidOffset, size - 8); },
+        [&](auto& b) { writeLe32(b.data() + kRecStringOffset, size); },
+        [](auto& b) { writeLe16(b.data() + kRecNumStrings, 500); },
+        [&](auto& b) { writeLe32(b.data() + kRecDataLength, size); },
+    };
+    for (const auto& damage : damages) {
+        std::vector<BYTE> bytes = good;
+        damage(bytes);
+        RecordLayout layout;
+        std::string scanWhy, convertWhy;
+        ASSERT_FALSE(ScanRecord(bytes.data(), size, layout, scanWhy));
+        std::vector<BYTE> out(2 * size + 64);
+        DWORD length = 0;
+        EXPECT_EQ(ConvertAnsiRecord(bytes.data(), size, out.data(), static_cast<DWORD>(out.size()), length, convertWhy),
+                  AnsiConversion::Damaged);
+        EXPECT_EQ(convertWhy, scanWhy);
+        std::string checkWhy;
+        EXPECT_FALSE(CheckRecord(bytes.data(), size, checkWhy));
+        EXPECT_EQ(checkWhy, scanWhy);
+    }
+}
