@@ -91,6 +91,8 @@ void TrpBandView::AssignProperty(const std::string& name, const Variant& value)
         ColumnWidth = value.toInteger();
     } else if (n == "NEWCOLUMNAFTER") {
         NewColumnAfter = value.toInteger();
+    } else if (n == "ONBEFOREPRINT") {
+        TrpView::AssignProperty("MEMO", value);
     } else if (n == "DATASOURCE") {
         FormatString = value.toText();
         if (RuntimeActive())

@@ -87,8 +87,12 @@ void TrpReport::RunCommand(const std::string& name, const Variant& p1, const Var
         if (state.Band != nullptr)
             ++state.Band->NewColumnCount;
     } else if (name == "SHOWBAND") {
+        // The band's name as written, or quoted as a text.
+        std::string band = TextOf(p1);
+        if (band.size() >= 2 && band.front() == '\'' && band.back() == '\'')
+            band = band.substr(1, band.size() - 2);
         if (state.BandEngine != nullptr)
-            state.BandEngine->ShowBandByName(TextOf(p1));
+            state.BandEngine->ShowBandByName(band);
     } else if (name == "INC" || name == "DEC") {
         const std::string variable = TextOf(p1);
         Variant value;

@@ -1,6 +1,7 @@
 #include "RpEMFPages.h"
 
 #include "RpMemoView.h"
+#include "RpTextRecorder.h"
 #include "ValueText.h"
 
 #include <QDesktopServices>
@@ -66,11 +67,13 @@ bool IsLinkObject(const TrpView& view)
 }
 
 // Printers and PDF files take every object; so do pictures (recordings of
-// painting), which are played later onto devices of their own.
+// painting), which are played later onto devices of their own, and the
+// text recordings that the preview searches.
 bool DrawsEverything(const QPainter& painter)
 {
     const QPaintDevice* device = painter.device();
-    return dynamic_cast<const QPagedPaintDevice*>(device) != nullptr || device->devType() == QInternal::Picture;
+    return dynamic_cast<const QPagedPaintDevice*>(device) != nullptr || device->devType() == QInternal::Picture ||
+           dynamic_cast<const TrpTextRecorder*>(device) != nullptr;
 }
 
 // The part of the painter's logical plane that reaches its device.

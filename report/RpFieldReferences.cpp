@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
+#include <limits>
 
 namespace report {
 
@@ -119,6 +121,27 @@ std::string TrpComponentFieldLookup::FieldNameIfPresent(TDataSet* dataSet, const
     if (dataSet != nullptr && !dataSet->Active())
         dataSet->Open();
     return report::FieldNameIfPresent(dataSet, name);
+}
+
+TrpDataset* FindDataSetByName(const std::string& name, QObject* owner, std::unique_ptr<TrpDataset>& owned)
+{
+    owned.reset();
+    if (name.empty())
+        return nullptr;
+    if (name[0] >= '1' && name[0] <= '9') {
+        std::int64_t count = 0;
+        for (std::size_t i = 0; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+            count = std::min<std::int64_t>(count * 10 + (name[i] - '0'), std::numeric_limits<std::int32_t>::max());
+        owned = std::make_unique<TrpUserDataset>();
+        owned->RangeEnd = reCount;
+        owned->RangeEndCount = static_cast<std::int32_t>(count);
+        return owned.get();
+    }
+    try {
+        return dynamic_cast<TrpDataset*>(FindComponentByPath(owner, name));
+    } catch (const std::exception&) {
+        return nullptr;
+    }
 }
 
 TDataSet* CurrentBandDataSet()

@@ -4,12 +4,14 @@
 // names inside it), the data set of the current band, and FIELDISNULL.
 
 #include "DataSet.h"
+#include "RP_DSet.h"
 #include "Exceptions.h"
 #include "RP_Utils.h"
 #include "RpObject.h"
 
 #include <QObject>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,13 @@ public:
 private:
     QObject* owner_;
 };
+
+// The data set a band names: a name that starts with a digit 1-9 makes a
+// data set of that many records (the number the leading digits give),
+// owned by the caller; any other name is the owner's component of that
+// name (letter case ignored), when it is a report data set.  Null for an
+// empty name and for a name nothing answers.
+TrpDataset* FindDataSetByName(const std::string& name, QObject* owner, std::unique_ptr<TrpDataset>& owned);
 
 // The database data set of the current band of the running report: master
 // data for the report title, summary, page, master and group bands, detail

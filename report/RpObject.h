@@ -167,6 +167,23 @@ struct TrpBlob {
     std::string Bytes;
 };
 
+class TDataSet;
+class TrpBand;
+
+// What the band engine keeps of an object while its template page is built.
+struct TrpViewBuild {
+    TrpBand* Owner = nullptr;  // the band the object prints with
+    bool Placed = false;       // joined a band's object list
+    // Splitting a band: the object waits for a later page, or prints last
+    // with the height of the slice; its rectangle before the split.
+    bool StillToPrint = false;
+    bool PrintAtEnd = false;
+    std::int32_t SavedLeft = 0, SavedTop = 0, SavedWidth = 0, SavedHeight = 0;
+    // The data field the object's text names, when it is one.
+    TDataSet* FieldDataSet = nullptr;
+    std::string FieldName;
+};
+
 class TrpView : public TrpObject {
 public:
     TrpView();
@@ -247,6 +264,7 @@ public:
     TrpBandAlign BandAlign = TrpBandAlign::None;
     TrpBandView* ParentBand = nullptr;
     TrpPage* ParentPage = nullptr;
+    TrpViewBuild Build;
 
 protected:
     // The rectangle of the unscaled geometry under the paint transform.

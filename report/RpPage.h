@@ -3,6 +3,7 @@
 // settings and the objects each page owns.
 
 #include "RP_Prntr.h"
+#include "RpBandView.h"
 #include "RpObject.h"
 
 #include <array>
@@ -16,6 +17,7 @@
 namespace report {
 
 class TrpBand;
+class TrpBandRuntime;
 class TrpPages;
 
 class TrpDialogForm;
@@ -106,14 +108,91 @@ public:
     std::uint8_t Position = 4;
     bool Visible = true;
 
-    // Build state of a report run, kept by the band engine: the first band
-    // of each band type, where the next band starts (CurY) and the lowest y
-    // a band may reach (CurBottomY), COLUMN# and CURRENT#.
+    // ---- the band engine (RpBandEngine.cpp, RpSubReports.cpp) ----
+    // A report page: its bands made from its band views, CURRENT# and
+    // COLUMN# at 1.  In the second pass of a two-pass run a prepared page is
+    // only rewound.  A dialog page shows its form; false when cancelled.
+    bool PrepareBuild();
+    // Frees the bands (or the dialog form), except between the two passes.
+    void UnprepareBuild();
+    void BuildBandLists();
+    // Binds objects to data fields and registers the aggregates of the
+    // bands against their data bands.
+    void PrepareDataFields();
+    // Opens the data sets of the bands; an error is the run's.
+    void OpenDataSets();
+    // Builds the prepared pages of this template page.
+    void GeneratePages();
+    void RunDataLevel(int level);
+    // Prints the band (or, recording for a sub-report, notes it); nothing
+    // for none.
+    void ShowBand(TrpBand* band);
+    void NewPage();
+    void NewColumn(TrpBand* band);
+    void EndPages();
+    // SHOWBAND: the first band of that name (letter case ignored) prints.
+    void ShowBandByName(const std::string& name);
+    // LINE# := value, and the text objects of the band forget their last
+    // value.
+    void ResetLine(TrpBand* band, std::int32_t value);
+    // Replays a sub-report's play list from its position: true when a band
+    // did not fit on this page.
+    bool ReplayPlayList();
+    // The first band of a type (always there once the page is prepared).
+    TrpBand* FirstBand(TrpBandType type) const { return FirstBands[static_cast<std::size_t>(type)]; }
+    // The column footer's height where room is measured.
+    std::int32_t ColumnFooterHeight() const;
+    // A break was asked for, but this column holds only what every new
+    // page or column brings along: the band can never fit.  The run's
+    // calculation error.
+    void BandDoesNotFit(const TrpBand& band);
+    // A band printed with a new page or column asked for another.
+    void BreakWhileBreaking(const TrpBand* band);
+
+    // A sub-report's play list: what the band engine did while recording.
+    enum class TrpPlayAction : std::uint8_t { Print, First, Next };
+    struct TrpPlayEntry {
+        TrpBand* Band;
+        TrpPlayAction Action;
+    };
+
+    // Build state of a report run, kept by the band engine: the bands
+    // (owned) and the first band of each band type, where the next band
+    // starts (CurY) and the lowest y a band may reach (CurBottomY), COLUMN#
+    // and CURRENT#.
+    std::vector<std::unique_ptr<TrpBandRuntime>> Bands;
     std::array<TrpBand*, 23> FirstBands{};
-    std::int32_t CurY = 0;
-    std::int32_t CurBottomY = 0;
+    bool Skip = false;      // printed only as a sub-report
+    bool Prepared = false;  // the bands exist
+    std::int32_t CurColumn = 0;    // 0-based
+    std::int32_t ColumnStartY = 0; // where every column of this page starts
+    std::int32_t XAdjust = 0;      // added to every object's x
+    std::vector<TrpPlayEntry> PlayList;
+    // The bands of the data loop waiting to print (headers wait for the
+    // first record that prints below them).
+    std::vector<TrpBand*> Pending;
+    std::uint8_t Mode = 0;  // 0 normal, 1 recording for a sub-report
+    std::size_t ReplayPosition = 0;
+    TrpBand* ContinuingBand = nullptr;
     std::int32_t ColumnNo = 1;
     std::int32_t CurrentNo = 1;
+    TrpBand* LastPrintedBand = nullptr;
+    bool RepeatHeadersDisabled = false;
+    std::int32_t CurY = 0;
+    std::int32_t CurBottomY = 0;
+    // While the report summary prints, the column footer takes no room.
+    bool ColumnFooterIgnored = false;
+    // Nothing has printed on this page yet but what a new page brings along
+    // (overlay, headers, repeated headers): a band that does not fit here
+    // fits nowhere.
+    bool FreshPage = true;
+    // Breaks being carried out: bands printed meanwhile come with them.
+    int BreakDepth = 0;
+    // The page is being built, or recorded and replayed as a sub-report: a
+    // sub-report of it now (of its own page, or in a cycle) would never end.
+    bool Active = false;
+    // Cross columns are being printed.
+    bool CrossMode = false;
 
 private:
     TrpViewHost& PageHost() const;

@@ -12,18 +12,6 @@ namespace {
 
 constexpr int kUntitledText = 55209;
 
-// Makes a view the current object for as long as it is evaluated.
-class CurrentViewScope {
-public:
-    explicit CurrentViewScope(TrpView* view) : saved_(RunState().View) { RunState().View = view; }
-    ~CurrentViewScope() { RunState().View = saved_; }
-    CurrentViewScope(const CurrentViewScope&) = delete;
-    CurrentViewScope& operator=(const CurrentViewScope&) = delete;
-
-private:
-    TrpView* saved_;
-};
-
 } // namespace
 
 // What the report's prepared pages ask of it: its template pages (their
@@ -201,7 +189,7 @@ Variant TrpReport::EvalPostfix(const std::string& postfix)
 std::string TrpReport::ExpressionText(const std::string& expression, TrpView& view)
 {
     EnsureCurrent();
-    const CurrentViewScope scope(&view);
+    const TrpCurrentViewScope scope(&view);
     std::string result;
     EvaluateBracket(expression, result);
     return result;
@@ -209,6 +197,13 @@ std::string TrpReport::ExpressionText(const std::string& expression, TrpView& vi
 
 bool TrpReport::BeforePrint(TrpLines& lines, TrpView& view)
 {
+    // An object whose text names a blob field loads itself from it.
+    if (Running && view.Build.FieldDataSet != nullptr) {
+        TDataSet& data = *view.Build.FieldDataSet;
+        if (data.Active())
+            if (const std::optional<TField> field = data.FindField(view.Build.FieldName); field && IsBlobField(*field))
+                view.LoadFromBlob(TrpBlob{field->IsNull(), field->AsBytes()});
+    }
     if (!OnBeforePrint)
         return false;
     OnBeforePrint(lines, view);

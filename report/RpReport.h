@@ -12,6 +12,7 @@
 #include "RpDictionary.h"
 #include "RpEMFPages.h"
 #include "RpFieldReferences.h"
+#include "RpRunState.h"
 #include "RpTemplateStream.h"
 
 #include <QObject>
@@ -22,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace report {
 
@@ -45,7 +48,8 @@ constexpr std::uint8_t pbPageSetup = 0x80;
 class TrpReport : public QObject,
                   public TrpReportTemplate,
                   public TrpViewHost,
-                  public TrpDictionaryHost {
+                  public TrpDictionaryHost,
+                  public TrpBandEngineHooks {
 public:
     using TDetailEvent = std::function<void(const std::string& parName, Variant& parValue)>;
 
@@ -166,6 +170,44 @@ public:
     bool BeforePrint(TrpLines& lines, TrpView& view) override;
     std::string EngineText(int id) const override;
 
+    // ---- the run (RpReportRun.cpp) ----
+    // Runs the template against the data into the prepared pages, in one
+    // pass or two (DoublePassReport: the first counts the pages for
+    // TOTALPAGES).  Scripts' changes to the template are undone afterwards.
+    // An error of the run is shown once and leaves no pages.  True when the
+    // run went to its end (also with no pages).
+    bool Prepare();
+    // Fills the prepared pages from the template: dialog pages first, then
+    // every report page.
+    virtual void BuildPages();
+    // Selects the template's printer in the printer model, unless the
+    // default printer is kept.
+    void SelectTemplatePrinter();
+
+    // ---- scripts (RpReportScripts.cpp) ----
+    // Compiles a script once for the run; a script that does not compile
+    // is the run's calculation error.
+    void CompileScript(const TrpLines& lines, TrpView* owner);
+    // Runs a script with the given current object; its errors are the
+    // run's calculation error.
+    void RunScriptLines(const TrpLines& lines, TrpView* current);
+    // Forgets the compiled scripts (their objects are about to go).
+    void ClearScripts();
+    void RunScript(TrpView& view) override;
+    void RunPageScript(TrpPage& page) override;
+
+    // ---- what the band engine asks ----
+    bool GetPrintingBand(TrpPrintingBand& band) const override;
+    const TrpMeasurerFactory& Measurers() const override;
+    void ShowBandByName(const std::string& name) override;
+    // OnPrintColumn: a cross column is printed (it may change its width).
+    void PrintColumn(int colNo, int& width);
+    // The run's progress: the number of the page being built.
+    void ReportProgress(int n);
+    // The measurers of the report's text objects; Qt's fonts when null
+    // (tests measure with fixed-width characters).
+    const TrpMeasurerFactory* MeasurerFactory = nullptr;
+
     // ---- what the dictionary asks ----
     Variant EvaluateExpression(const std::string& expression) override { return Evaluate(expression); }
     const TrpVariables* ScriptVariables() const override;
@@ -179,8 +221,18 @@ private:
 
     class PreparedOwner;
 
+    bool RunPasses();
+    void PassStep();
+
     TrpComponentFieldLookup lookup_{nullptr};
     std::unique_ptr<PreparedOwner> preparedOwner_;
+
+    struct CompiledScript {
+        TrpLines Source;
+        std::vector<std::string> Coded;
+    };
+    const CompiledScript* Compiled(const TrpLines& lines);
+    std::unordered_map<const TrpLines*, CompiledScript> scripts_;
 };
 
 } // namespace report

@@ -11,6 +11,7 @@
 namespace report {
 
 class TrpBand;
+class TrpEMFPages;
 class TrpPage;
 class TrpReport;
 class TrpView;
@@ -61,10 +62,32 @@ struct TrpRunState {
 
     TrpBandEngineHooks* BandEngine = nullptr;
 
+    // The prepared pages that the band engine fills; null outside a run.
+    TrpEMFPages* Prepared = nullptr;
+    // Print to the previous page: where the last template page ended (its
+    // current y and bottom y), whether the next one continues there, and
+    // whether the page footer was printed at that end.
+    std::int32_t SavedY = 0;
+    std::int32_t SavedBottomY = 0;
+    bool Append = false;
+    bool FooterPrinted = false;
+
     // Back to the state of no run.
     void Reset() { *this = TrpRunState(); }
 };
 
 TrpRunState& RunState();
+
+// Makes a view the run's current object for as long as the scope lasts.
+class TrpCurrentViewScope {
+public:
+    explicit TrpCurrentViewScope(TrpView* view) : saved_(RunState().View) { RunState().View = view; }
+    ~TrpCurrentViewScope() { RunState().View = saved_; }
+    TrpCurrentViewScope(const TrpCurrentViewScope&) = delete;
+    TrpCurrentViewScope& operator=(const TrpCurrentViewScope&) = delete;
+
+private:
+    TrpView* saved_;
+};
 
 } // namespace report

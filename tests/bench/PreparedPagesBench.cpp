@@ -4,12 +4,11 @@
 // page; and reading and writing the whole report as a prepared-report file.
 // Side by side in one run: the pages' times against each other.
 //
-// The pages are laid out as the stored template prints them: a title on
-// the first page, a header row of eight columns, 65 rows of eight columns
-// (Tahoma 8) and a footer of two texts (Tahoma 7) on A4 on the virtual
-// printer.
+// The pages are laid out as the stored template prints them (see
+// EventListPages.h), on A4 on the virtual printer.
 
 #include "BenchMemory.h"
+#include "EventListPages.h"
 #include "OffscreenQt.h"
 
 #include "report/RP_Class.h"
@@ -30,8 +29,6 @@ namespace {
 using namespace report;
 
 constexpr int kEvents = 100'000;
-constexpr int kRowsPerPage = 65;
-constexpr int kRowHeight = 15;
 
 // Emission during a run: no expression in these texts, so none is asked for.
 struct RunHost : TrpViewHost {
@@ -55,71 +52,9 @@ struct Report {
         Build();
     }
 
-    // One text of the band engine's making: laid out (its marker on the
-    // last line), then emitted.
-    void Emit(TrpEMFPage& page, TrpMemoView& memo, const std::string& text, int left, int top, int width)
-    {
-        memo.Memo = {text + '\001'};
-        memo.Left = left;
-        memo.Top = top;
-        memo.Width = width;
-        memo.EmitToPreparedPage(page.Content);
-    }
-
     void Build()
     {
-        TrpPage& a4 = templatePages.Add();
-        auto& text = static_cast<TrpMemoView&>(*a4.AddObject(std::make_unique<TrpMemoView>()));
-        text.Name = "Memo10";
-        text.Font.Name = "Tahoma";
-        text.Font.Size = 8;
-        text.Height = kRowHeight;
-        static const std::array<int, 8> kWidths = {80, 70, 60, 45, 130, 90, 150, 97};
-        static const std::array<const char*, 8> kHeaders = {"Type",   "Date",     "Time",        "Event",
-                                                            "Source", "Category", "Domain\\User", "Computer"};
-        static const std::array<const char*, 5> kTypes = {"Error", "Warning", "Information", "Audit Success",
-                                                          "Audit Failure"};
-        const int pageCount = (kEvents + kRowsPerPage - 1) / kRowsPerPage;
-        int event = 0;
-        for (int p = 0; p < pageCount; ++p) {
-            TrpEMFPage& page = pages.AddPage(a4);
-            int y = 18;
-            if (p == 0) {
-                text.Font.Size = 12;
-                text.Font.Style.bold = true;
-                Emit(page, text, "System on WKS-DEMO", 18, y, 722);
-                y += 24;
-            }
-            text.Font.Size = 8;
-            text.Font.Style.bold = true;
-            int x = 18;
-            for (std::size_t c = 0; c < kHeaders.size(); ++c) {
-                Emit(page, text, kHeaders[c], x, y, kWidths[c]);
-                x += kWidths[c];
-            }
-            y += kRowHeight;
-            text.Font.Style.bold = false;
-            for (int r = 0; r < kRowsPerPage && event < kEvents; ++r, ++event, y += kRowHeight) {
-                const std::array<std::string, 8> cells = {
-                    kTypes[event % 5],
-                    "2024-03-" + std::to_string(10 + event % 20),
-                    std::to_string(event % 24) + ":" + std::to_string(10 + event % 50) + ":07",
-                    std::to_string(1000 + event % 9000),
-                    "Service Control Manager",
-                    event % 3 == 0 ? "None" : "Logon/Logoff",
-                    "NT AUTHORITY\\SYSTEM",
-                    "WKS-DEMO"};
-                x = 18;
-                for (std::size_t c = 0; c < cells.size(); ++c) {
-                    Emit(page, text, cells[c], x, y, kWidths[c]);
-                    x += kWidths[c];
-                }
-            }
-            text.Font.Size = 7;
-            Emit(page, text, "Page " + std::to_string(p + 1) + " of " + std::to_string(pageCount), 18, 1035,
-                 300);
-            Emit(page, text, "Created with Quellvane 2024-03-31 12:00:00 ", 420, 1035, 320);
-        }
+        AddEventListPages(pages, templatePages.Add(), kEvents);
         rssBuilt = currentRssMiB();
     }
 };

@@ -186,7 +186,7 @@ TEST_F(FunctionsTest, AggregatesRegisterWhileMeasuringAndReadWhilePrinting)
     state.MeasuringPass = false;
     data.AggregateValues.SetVariable(sum, Variant(42.0));
     data.AggregateValues.SetVariable(AggregateKey("MasterFooter1", AggregateCode::Avg, "Amount", ""), Variant(10.0));
-    data.AggregateCount = 4;
+    data.AggregateCounts = {4, 4, 4};  // the records each entry took
     EXPECT_EQ(Eval("SUM(Amount)"), Variant(42.0));
     EXPECT_EQ(Eval("AVG(Amount)"), Variant(2.5));
 }

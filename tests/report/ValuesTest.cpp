@@ -77,7 +77,7 @@ TEST_F(ValuesTest, SpecialNamesAndEngineValues)
     TrpBand footer(&page, 6);  // no data set: the first band of its chain counts
     TrpBand second(&page, 6);
     footer.LineNo = 8;
-    second.Prev = &footer;
+    second.PrevBand = &footer;
     state.Band = &second;
     EXPECT_EQ(Value("LINE#"), Variant(std::int32_t{8}));
     state.Band = &data;

@@ -1,0 +1,426 @@
+// The preview window on the offscreen platform: pages taken from the
+// report, zoom and layout, keys, search with Find Next, links, prepared
+// files saved and opened with the keys, the window's placement; and the
+// search dialog and the progress window.
+#include "PreviewTestSupport.h"
+
+#include "report/RpGlobals.h"
+#include "report/RpPreviewSearchForm.h"
+#include "report/RpProgressForm.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace report {
+namespace {
+
+using PreviewWindow = PreviewFixture;
+
+TEST_F(PreviewWindow, TakesTheReportsPagesAndShowsTheChosenButtons)
+{
+    AddPage(600, 800, {"one"});
+    AddPage(600, 800, {"two"});
+    report->PreviewButtons = PreviewButton::pbZoom | PreviewButton::pbPrint | PreviewButton::pbFind |
+                             PreviewButton::pbExit | PreviewButton::pbPageSetup;
+    TrpPreviewForm& p = Open(QSize(1000, 800));
+    EXPECT_EQ(report->EMFPages->Count(), 0u) << "the report is left an empty set";
+    ASSERT_NE(p.Pages, nullptr);
+    EXPECT_EQ(p.Pages->Count(), 2u);
+    EXPECT_EQ(p.Label1->text(), "Page 1/2");
+    EXPECT_EQ(p.ZoomBtn->Caption(), "100%");
+    EXPECT_EQ(p.windowTitle(), "Print preview");
+    EXPECT_FALSE(p.LoadBtn->isVisibleTo(&p));
+    EXPECT_FALSE(p.SaveBtn->isVisibleTo(&p));
+    EXPECT_FALSE(p.HelpBtn->isVisibleTo(&p));
+    EXPECT_TRUE(p.PageSetupBtn->isVisibleTo(&p));
+    EXPECT_TRUE(p.ExitBtn->isVisibleTo(&p));
+    EXPECT_TRUE(p.rpTBSeparator3->isVisibleTo(&p));
+    EXPECT_EQ(p.ZoomBtn->toolTip(), "Scale");
+    EXPECT_EQ(p.ExitBtn->toolTip(), "Close preview");
+    // The virtual printer alone prints nothing.
+    EXPECT_FALSE(p.PrintBtn->isEnabled());
+    EXPECT_FALSE(p.PageSetupBtn->isEnabled());
+
+    p.ReturnPages();
+    EXPECT_EQ(report->EMFPages->Count(), 2u);
+    EXPECT_EQ(p.Pages, nullptr);
+    p.TakePages();
+    EXPECT_EQ(p.Pages->Count(), 2u);
+}
+
+TEST_F(PreviewWindow, ZoomFiguresAndPageLayout)
+{
+    AddPage(600, 800, {"one"});
+    AddPage(600, 800, {"two"});
+    AddPage(600, 800, {"three"});
+    TrpPreviewForm& p = Open(QSize(1000, 800));
+    ASSERT_EQ(p.PBox->size(), QSize(1000, 800));
+    EXPECT_EQ(LayoutRect(p, 0), QRect(QPoint(200, 10), QPoint(799, 809)));
+    EXPECT_EQ(p.VScrollBar->maximum(), 2430 - 800 + 10);
+    EXPECT_FALSE(p.HScrollBar->isEnabled());
+    EXPECT_TRUE(ZoomItem(p, 100)->isChecked());
+
+    Choose(p, 1);  // page width
+    EXPECT_DOUBLE_EQ(p.Zoom, 980.0 / 600);
+    EXPECT_EQ(p.ZoomBtn->Caption(), "163%");
+    EXPECT_EQ(LayoutRect(p, 0).left(), 10);
+    EXPECT_TRUE(ZoomItem(p, 1)->isChecked());
+
+    Choose(p, 3);  // two pages
+    EXPECT_DOUBLE_EQ(p.Zoom, 970.0 / 1200);
+    EXPECT_EQ(LayoutRect(p, 1).top(), 10);
+    EXPECT_EQ(LayoutRect(p, 2).top(), LayoutRect(p, 0).bottom() + 1 + 10);
+
+    Choose(p, 50);
+    EXPECT_DOUBLE_EQ(p.Zoom, 0.5);
+    EXPECT_EQ(p.ZoomBtn->Caption(), "50%");
+    EXPECT_EQ(LayoutRect(p, 2), QRect(630, 10, 300, 400)) << "three pages in a row";
+    EXPECT_EQ(TrpPreviewForm::LastZoom, 0.5);
+
+    // The next preview starts with the last zoom chosen.  (Closing a
+    // preview frees its pages: these go back to the report first.)
+    p.ReturnPages();
+    p.close();
+    QCoreApplication::processEvents();
+    TrpPreviewForm& next = Open(QSize(1000, 800));
+    EXPECT_EQ(next.ZoomBtn->Caption(), "50%");
+    EXPECT_TRUE(ZoomItem(next, 50)->isChecked());
+
+    // The report's initial zoom sets the mode.
+    report->InitialZoom = pzOnePage;
+    next.ReturnPages();
+    next.close();
+    QCoreApplication::processEvents();
+    TrpPreviewForm& whole = Open(QSize(1000, 800));
+    EXPECT_EQ(whole.ZoomMode, zmWholePage);
+    EXPECT_DOUBLE_EQ(whole.Zoom, 780.0 / 800);
+}
+
+TEST_F(PreviewWindow, KeysPageAndScroll)
+{
+    for (int i = 0; i < 5; ++i)
+        AddPage(600, 800, {"page"});
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    QWidget* canvas = p.PBox;
+    QTest::keyClick(canvas, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(p.CurrentPage, 2);
+    EXPECT_EQ(p.VScrollBar->value(), 810);
+    EXPECT_EQ(p.Label1->text(), "Page 2/5");
+    QTest::keyClick(canvas, Qt::Key_Down);
+    EXPECT_EQ(p.VScrollBar->value(), 820);
+    QTest::keyClick(canvas, Qt::Key_PageDown);
+    EXPECT_EQ(p.VScrollBar->value(), 1020);
+    QTest::keyClick(canvas, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(p.CurrentPage, 5);
+    EXPECT_EQ(p.Label1->text(), "Page 5/5");
+    QTest::keyClick(canvas, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(p.CurrentPage, 5) << "no page after the last";
+    QTest::keyClick(canvas, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(p.CurrentPage, 4);
+    QTest::keyClick(canvas, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(p.VScrollBar->value(), 0);
+    EXPECT_EQ(p.CurrentPage, 1);
+    QTest::keyClick(canvas, Qt::Key_Home);
+    EXPECT_EQ(p.VScrollBar->value(), 0);
+
+    // Scrolling moves the pages on the canvas and makes current the page
+    // at the top.
+    p.VScrollBar->setValue(1700);
+    EXPECT_EQ(p.YOffset, -1700);
+    EXPECT_EQ(p.CurrentPage, 3);
+    QTest::keyClick(canvas, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), canvas) << "Tab never moves the focus";
+
+    // The wheel moves by the small step.
+    p.WheelTurned(-2);
+    EXPECT_EQ(p.VScrollBar->value(), 1720);
+
+    // Space opens the zoom menu; Esc closes the window.
+    QTest::keyClick(canvas, Qt::Key_Space);
+    EXPECT_TRUE(p.ProcMenu->isVisible());
+    p.ProcMenu->close();
+    QPointer<TrpPreviewForm> guard(&p);
+    QTest::keyClick(canvas, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(guard, nullptr) << "closed and freed";
+}
+
+TEST_F(PreviewWindow, FindWithF3Continuing)
+{
+    AddPage(600, 800, {"Banana", "Apple pie", "an apple"});
+    AddPage(600, 800, {"Cherry"});
+    AddPage(600, 800, {"APPLE", "pear"});
+    TrpPreviewForm& p = Open(QSize(1000, 1000));
+    int dialogs = 0;
+    p.ExecSearchDialog = [&](TrpPreviewSearchForm& dialog) {
+        ++dialogs;
+        EXPECT_TRUE(dialog.Edit1->text().isEmpty());
+        EXPECT_TRUE(dialog.RB1->isChecked());
+        EXPECT_FALSE(dialog.CB1->isChecked());
+        dialog.Edit1->setText("apple");
+        return true;
+    };
+    QTest::keyClick(p.PBox, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(p.CurrentPage, 1);
+    EXPECT_EQ(p.Search.FindRecord, 2);
+    const QRect mark = p.FoundMark();
+    ASSERT_FALSE(mark.isEmpty());
+    EXPECT_TRUE(LayoutRect(p, 0).translated(p.XOffset, p.YOffset).contains(mark));
+
+    QTest::keyClick(p.PBox, Qt::Key_F3);
+    EXPECT_EQ(p.CurrentPage, 1);
+    EXPECT_EQ(p.Search.FindRecord, 3);
+    QTest::keyClick(p.PBox, Qt::Key_F3);
+    EXPECT_EQ(p.CurrentPage, 3);
+    EXPECT_EQ(p.Search.FindRecord, 1);
+    EXPECT_EQ(p.Label1->text(), "Page 3/3");
+    // The last page's top cannot reach the canvas's top: the bars stop
+    // short, and the hit's page stays the current one.
+    EXPECT_EQ(p.VScrollBar->value(), p.VScrollBar->maximum());
+    QTest::keyClick(p.PBox, Qt::Key_F3);
+    EXPECT_FALSE(p.Search.Found);
+    EXPECT_TRUE(p.FoundMark().isEmpty());
+    EXPECT_EQ(p.CurrentPage, 3) << "no hit leaves the page";
+
+    // A cancelled dialog changes nothing.
+    p.ExecSearchDialog = [](TrpPreviewSearchForm&) { return false; };
+    QTest::keyClick(p.PBox, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(p.Search.FindText, "APPLE");
+}
+
+TEST_F(PreviewWindow, ALongSearchShowsItsPageAndStopsOnEsc)
+{
+    for (int i = 0; i < 4; ++i)
+        AddPage(600, 800, {"plain"});
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    p.SearchStepMs = -1;  // let messages through before every page
+    QString shown;
+    p.Search.SetText("nowhere", false);
+    p.Search.FromFirstPage();
+    p.Search.FindPage = 0;
+    QTimer::singleShot(0, &p, [&] {
+        shown = p.Label2->text();
+        QTest::keyClick(p.PBox, Qt::Key_F3);  // no search within the search
+        QTest::keyClick(p.PBox, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(p.FindTextInPages());
+    EXPECT_EQ(shown, "Page 2/4...");
+    EXPECT_TRUE(p.Search.Stopped);
+    EXPECT_EQ(p.Search.FindPage, 1) << "stopped before the second page";
+    EXPECT_TRUE(p.isVisible()) << "Esc stopped the search, not the window";
+    EXPECT_TRUE(p.Label2->text().isEmpty());
+    EXPECT_FALSE(p.Searching());
+
+    // Closing the window while a search runs stops it, then closes.
+    QPointer<TrpPreviewForm> guard(&p);
+    QTimer::singleShot(0, &p, [&] { p.close(); });
+    p.Search.FromFirstPage();
+    EXPECT_FALSE(p.FindTextInPages());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(guard, nullptr);
+}
+
+TEST_F(PreviewWindow, SaveAndOpenWithTheKeysAlthoughTheirButtonsAreHidden)
+{
+    AddPage(600, 800, {"first"});
+    AddPage(600, 800, {"second"});
+    const std::vector<std::uint8_t> content = report->EMFPages->PageRecord(1).Content.Bytes();
+    report->PreviewButtons = PreviewButton::pbZoom | PreviewButton::pbExit;
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    QTemporaryDir dir;
+    QString saveFilter;
+    p.SaveDialog = [&](const QString& filter, int& index) {
+        saveFilter = filter;
+        EXPECT_EQ(index, 1);
+        return dir.filePath("orders.txt");
+    };
+    QTest::keyClick(p.PBox, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saveFilter, "Report file (*.rpp)|*.rpp");
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath("orders.rpp"))) << "the extension becomes .rpp";
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("orders.txt")));
+    EXPECT_EQ(p.Pages->Count(), 2u) << "the pages came back to the preview";
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+
+    // Another report file opens in place of the pages shown.
+    TrpReport other(owner.get());
+    other.Pages.Add();
+    other.EMFPages->AddPage(other.Pages.Page(0));
+    other.SavePreparedFile(dir.filePath("one.rpp"));
+    QString openFilter;
+    QString opened = dir.filePath("one.rpp");
+    p.OpenDialog = [&](const QString& filter) {
+        openFilter = filter;
+        return opened;
+    };
+    p.VScrollBar->setValue(500);
+    QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(openFilter, "Report file (*.rpp)|*.rpp");
+    EXPECT_EQ(p.Pages->Count(), 1u);
+    EXPECT_EQ(p.CurrentPage, 1);
+    EXPECT_EQ(p.Label1->text(), "Page 1/1");
+
+    // And the saved one comes back whole.
+    opened = dir.filePath("orders.rpp");
+    QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(p.Pages->Count(), 2u);
+    EXPECT_EQ(p.Pages->PageRecord(1).Content.Bytes(), content);
+
+    // A file that cannot be read leaves the pages shown, with a message.
+    opened = dir.filePath("missing.rpp");
+    QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(p.Pages->Count(), 2u);
+    // So does a file the user cancels.
+    opened.clear();
+    QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(p.Pages->Count(), 2u);
+}
+
+TEST_F(PreviewWindow, LinksToPagesOfTheReport)
+{
+    TrpEMFPage& first = AddPage(600, 800, {});
+    AddPage(600, 800, {});
+    const auto link = [&](const char* name, const char* tag, int top) {
+        auto memo = MakeText(name, "link", 40, top);
+        memo->Tag = tag;
+        first.Content.Seek(first.Content.Size());
+        memo->EmitToPreparedPage(first.Content);
+    };
+    link("URLThree", "@3", 20);
+    link("URLZero", "@0", 60);
+    link("URLTwo", "see@2", 100);
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    const QPoint pageOrigin = LayoutRect(p, 0).topLeft();
+    const auto click = [&](int top) { QTest::mouseClick(p.PBox, Qt::LeftButton, {}, pageOrigin + QPoint(60, top + 8)); };
+
+    click(20);
+    EXPECT_EQ(p.CurrentPage, 1) << "no page 3 in a report of two";
+    EXPECT_FALSE(p.PBox->Dragging);
+    click(100);
+    EXPECT_EQ(p.CurrentPage, 2);
+    EXPECT_EQ(p.VScrollBar->value(), 810);
+    p.VScrollBar->setValue(0);
+    p.CurrentPage = 2;
+    click(60);
+    EXPECT_EQ(p.CurrentPage, 1) << "a page below 1 is page 1";
+
+    // Over a link the hand shows, and the page it leads to.
+    QTest::mouseMove(p.PBox, pageOrigin + QPoint(60, 108));
+    EXPECT_EQ(p.PBox->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(p.Label2->text(), "Page 2");
+    QTest::mouseMove(p.PBox, pageOrigin + QPoint(300, 500));
+    EXPECT_EQ(p.PBox->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(p.Label2->text().isEmpty());
+
+    // Elsewhere a press drags the pages.
+    QTest::mousePress(p.PBox, Qt::LeftButton, {}, QPoint(500, 300));
+    EXPECT_TRUE(p.PBox->Dragging);
+    QTest::mouseMove(p.PBox, QPoint(500, 250));
+    EXPECT_EQ(p.VScrollBar->value(), 50);
+    QTest::mouseRelease(p.PBox, Qt::LeftButton, {}, QPoint(500, 250));
+    EXPECT_FALSE(p.PBox->Dragging);
+}
+
+TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
+{
+    AddPage(600, 800, {"one"});
+    TrpPreviewForm& p = Open(QSize(700, 500));
+    p.move(30, 40);
+    QCoreApplication::processEvents();
+    const QRect placed = p.geometry();
+    p.ExitBtnClick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(PlacementValue("Width"), std::to_string(placed.width()));
+    EXPECT_EQ(PlacementValue("Height"), std::to_string(placed.height()));
+    EXPECT_EQ(PlacementValue("Maximized"), "0");
+
+    auto next = std::make_unique<TrpPreviewForm>();
+    next->setAttribute(Qt::WA_DeleteOnClose, false);
+    next->ShowForReport(*report);
+    EXPECT_FALSE(next->isMaximized());
+    EXPECT_EQ(next->size(), placed.size());
+}
+
+TEST_F(PreviewWindow, APreviewWhoseReportGoesCloses)
+{
+    AddPage(600, 800, {"one"});
+    QPointer<TrpPreviewForm> p = &Open(QSize(700, 500));
+    owner.reset();
+    report = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(p, nullptr);
+}
+
+TEST(PreviewSearchDialog, OpensEmptyFromTheFirstPageIgnoringCase)
+{
+    TrpPreviewSearchForm dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Find text");
+    EXPECT_EQ(dialog.Label1->text(), "Text to &find");
+    EXPECT_EQ(dialog.GroupBox2->title(), "Origin");
+    EXPECT_EQ(dialog.RB1->text(), "&1st page");
+    EXPECT_EQ(dialog.RB2->text(), "Current &page");
+    EXPECT_EQ(dialog.Button2->text(), "Cancel");
+    EXPECT_EQ(dialog.size(), QSize(262, 158));
+    EXPECT_TRUE(dialog.Edit1->text().isEmpty());
+    EXPECT_TRUE(dialog.RB1->isChecked());
+    EXPECT_FALSE(dialog.CB1->isChecked());
+    dialog.Edit1->setText("old");
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.Edit1->selectedText(), "old");
+}
+
+TEST(ProgressWindow, RunsTheWorkInsideItsModalLoop)
+{
+    TrpReport report;
+    TrpProgressForm& window = EngineProgressForm();
+    EXPECT_EQ(&window, &EngineProgressForm()) << "one window for the process";
+    EXPECT_EQ(window.size(), QSize(278, 106));
+    window.Label2->setText("left over");
+    std::vector<bool> visible;
+    window.OnBeforeModal = [&](TrpProgressForm& sender) {
+        visible.push_back(sender.isVisible());
+        EXPECT_TRUE(sender.Label2->text().isEmpty());
+        // A script's PROGRESS text shows in the second line.
+        EngineGlobals().ShowProgressText("half way");
+        EXPECT_EQ(sender.Label2->text(), "half way");
+        sender.SetModalResult(TrpProgressForm::kOk);
+    };
+    EXPECT_EQ(window.RunModal(report), TrpProgressForm::kOk);
+    EXPECT_EQ(visible, std::vector<bool>{true});
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(report.Terminated);
+    EXPECT_EQ(window.Button1->text(), "Cancel");
+
+    // Cancel (and Esc) asks the report to stop; the work sees the flag.
+    for (const bool escape : {false, true}) {
+        report.Terminated = false;
+        window.OnBeforeModal = [&](TrpProgressForm& sender) {
+            if (escape)
+                QTest::keyClick(&sender, Qt::Key_Escape);
+            else
+                sender.Button1->click();
+            EXPECT_TRUE(report.Terminated);
+            sender.SetModalResult(report.Terminated ? TrpProgressForm::kCancel : TrpProgressForm::kOk);
+        };
+        EXPECT_EQ(window.RunModal(report), TrpProgressForm::kCancel) << escape;
+    }
+    window.OnBeforeModal = nullptr;
+}
+
+} // namespace
+} // namespace report
