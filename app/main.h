@@ -35,6 +35,7 @@ class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TAboutForm;
 class TfrmCompBrowse;
 class TfrmLogProperties;
 class TfrmLogView;
@@ -219,6 +220,17 @@ public:
     // File > Export > To HTML... and To Text...: asks for the file.
     void mmitExportClick(QAction* sender);
 
+    // --- help (MainHelp.cpp)
+    // The application's help handler: the topic of the help file for a
+    // help context.  False when the platform has no HTML help.
+    bool ApplicationHelp(int command, int context);
+    // The help file: "qorv.chm" beside the program.
+    const QString& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const QString& path) { helpFile_ = path; }
+    TAboutForm& AboutForm();
+    // Where Help > Feedback writes to (the item's hint).
+    static constexpr char kFeedbackAddress[] = "mailto:quellvane-support@ostrivel.example";
+
     // --- File > Open Log (MainOpenLog.cpp)
     // The Open Log dialog, made on first use.
     TfrmCompBrowse& CompBrowseForm();
@@ -300,6 +312,13 @@ private:
             own = std::make_unique<Form>();
         return *own;
     }
+    // Loads the platform's HTML help and becomes the application's help
+    // handler; the opposite on the way out.
+    void InstallHelp();
+    void UninstallHelp();
+    void BindHelpCommands();
+    void mmitFeedbackClick();
+    void mmitAboutClick();
     void actLogPropertiesExecute();
     void pmitLogPropertiesClick();
 
@@ -316,6 +335,14 @@ private:
     std::vector<WindowEntry> windowEntries_;
     std::unique_ptr<TSelectCompForm> ownSelectCompForm_; // when the application has none
     std::unique_ptr<TfrmLogProperties> ownLogPropertiesForm_;
+    std::unique_ptr<TAboutForm> ownAboutForm_;
+    struct TModuleRelease {
+        void operator()(HMODULE module) const;
+    };
+    std::unique_ptr<HINSTANCE__, TModuleRelease> helpModule_;
+    using THtmlHelp = HWND (*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
+    THtmlHelp htmlHelp_ = nullptr;
+    QString helpFile_;
     TfrmCompBrowse* compBrowse_ = nullptr;               // a child of the window, made on first use
     std::unique_ptr<TNTNetResource> openLogLocation_;
     bool shown_ = false;
