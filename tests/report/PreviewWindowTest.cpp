@@ -550,6 +550,7 @@ TEST_F(PreviewWindow, AnEmbeddedPreviewShowsThePagesInItsPanel)
     EXPECT_FALSE(w.ExitBtn->isVisibleTo(&w)) << "no Exit or Help in another window's toolbar";
     EXPECT_FALSE(w.HelpBtn->isVisibleTo(&w));
     EXPECT_TRUE(w.LoadBtn->isVisibleTo(&w));
+    EXPECT_EQ(w.FindBtn->toolTip(), "Find text");
     EXPECT_TRUE(PreviewsOf(*owner).empty());
 
     changes.clear();
