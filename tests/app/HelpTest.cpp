@@ -3,6 +3,7 @@
 
 #include "AppFakes.h"
 #include "MainWindowSite.h"
+#include "WhenShown.h"
 
 #include "app/Application.h"
 #include "app/HelpContext.h"
@@ -74,17 +75,6 @@ protected:
     static std::string shownTopic() { return platform::CurrentHelpViewer().topic; }
 };
 
-// Runs `answer` on the modal dialog of that class once it is up.
-template <class Dialog>
-void whenShown(std::function<void(Dialog&)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        answer(*dialog);
-    });
-}
-
 TEST_F(HelpTest, EveryHelpContextOpensATopicOfTheHelpFile)
 {
     EXPECT_EQ(main->HelpFile(), QDir(QCoreApplication::applicationDirPath()).filePath("qorv.chm"));
@@ -134,7 +124,7 @@ TEST_F(HelpTest, TheHelpKeyGivesTheContextOfTheWindowItIsPressedIn)
 
     // In a modal dialog, the dialog's; the help window can be used while
     // the dialog waits.
-    whenShown<TfrmCompBrowse>([this](TfrmCompBrowse& dialog) {
+    WhenShown<TfrmCompBrowse>([this](TfrmCompBrowse& dialog) {
         QTest::keyClick(dialog.lvBrowser(), Qt::Key_F1);
         EXPECT_EQ(contexts.back(), TfrmCompBrowse::kHelpContext);
         platform::HelpWindow* help = platform::HelpViewerWindow();
@@ -148,14 +138,14 @@ TEST_F(HelpTest, TheHelpKeyGivesTheContextOfTheWindowItIsPressedIn)
     });
     main->actOpenLog()->trigger();
 
-    whenShown<TfrmLogProperties>([this](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([this](TfrmLogProperties& dialog) {
         QTest::keyClick(dialog.btnOK(), Qt::Key_F1);
         EXPECT_EQ(contexts.back(), TfrmLogProperties::kHelpContext);
         dialog.btnCancel()->click();
     });
     main->actLogProperties()->trigger();
 
-    whenShown<TAboutForm>([this](TAboutForm& dialog) {
+    WhenShown<TAboutForm>([this](TAboutForm& dialog) {
         QTest::keyClick(dialog.btnOk(), Qt::Key_F1);
         EXPECT_EQ(contexts.back(), TAboutForm::kHelpContext);
         dialog.btnOk()->click();

@@ -1,8 +1,6 @@
 // The platform's HTML help on the program's own help file, compiled at
 // build time (QV_HELP_FILE), and on damaged copies of it.
 
-#include "OffscreenQt.h"
-
 #include "platform/ChmFile.h"
 #include "platform/ErrorCodes.h"
 #include "platform/HelpWindow.h"
@@ -238,12 +236,3 @@ TEST_F(HtmlHelpTest, UsableWhileAModalDialogIsOpen)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    UseOffscreenQt();
-    QuietOffscreenWarnings();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
