@@ -1,12 +1,15 @@
 #pragma once
 // The application object: the program's title, the forms created at start
-// (the first of them is the main form), the message loop, and the handler
-// that shows an exception that escaped an event handler.
+// (the first of them is the main form), the message loop, the handler that
+// shows an exception that escaped an event handler, and help: the help key
+// (F1) in any window asks the help handler for the help context of the
+// window that has the focus.
 
 #include <QApplication>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +61,19 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // --- help
+    // The command of a help request for a help context.
+    static constexpr int kHelpContextCommand = 1;
+    // Shows help for a command and a help context; true when help was shown.
+    using THelpHandler = std::function<bool(int command, int context)>;
+    void SetOnHelp(THelpHandler handler) { onHelp_ = std::move(handler); }
+    // Asks the help handler for a help context; false without a handler.
+    bool HelpContext(int context);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::vector<std::unique_ptr<QWidget>> forms_;
+    THelpHandler onHelp_;
 };

@@ -1,6 +1,7 @@
 #include "browsent.h"
 
 #include "Application.h"
+#include "HelpContext.h"
 
 #include "ntlib/LmApibuf.h"
 #include "ntlib/LmServer.h"
@@ -56,6 +57,7 @@ TNTBrowseNetForm::TNTBrowseNetForm(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Browse For Network Computers"));
+    SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);

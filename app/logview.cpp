@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "EventItemDelegate.h"
+#include "HelpContext.h"
 #include "LogWindowHost.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -104,6 +105,7 @@ TfrmLogView::TfrmLogView(TLogWindowHost* host, QWidget* parent)
     reader_.Loaded();
 
     setWindowTitle(QStringLiteral("frmLogView"));
+    SetHelpContext(this, kHelpContext);
     setFont(windowFont(11));
     setMinimumWidth(150);
     BuildLayout();

@@ -6,6 +6,7 @@
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
+#include "about.h"
 #include "logprop.h"
 #include "logview.h"
 #include "sel_comp.h"
@@ -141,6 +142,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     BuildToolBar();
     BuildClient();
     BuildPopupMenu();
+    InstallHelp();
     BindHandlers();
 
     // The bar's one panel: as the last panel of a status bar it reaches the
@@ -170,6 +172,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
 
 TfrmQORVMain::~TfrmQORVMain()
 {
+    UninstallHelp();
     CloseAllLogWindows();
     try {
         SaveComputerList();
@@ -456,7 +459,9 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitTileVertically_, [this] { mmitTileClick(Qt::Vertical); });
     Bind(mmitTileHorizontally_, [this] { mmitTileClick(Qt::Horizontal); });
     Bind(mmitNext_, [this] { mmitNextClick(); });
+    BindLogCommands();
     BindViewCommands();
+    BindHelpCommands();
 }
 
 // ---------------------------------------------------------------------------

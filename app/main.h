@@ -12,6 +12,7 @@
 #include "Application.h"
 #include "LogWindowHost.h"
 #include "MainImages.h"
+#include "ReportBridge.h"
 
 #include "ntlib/EventLog.h"
 #include "ntlib/NTNetBrowser.h"
@@ -34,6 +35,7 @@ class QSplitter;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TAboutForm;
 class TfrmCompBrowse;
 class TfrmLogProperties;
 class TfrmLogView;
@@ -194,6 +196,40 @@ public:
     // a tree node names it.
     void ShowLogProperties(const QString& computer, const QString& log);
     TfrmLogProperties& LogPropertiesForm();
+    // File > Open Log File: a backup file in a window of its own; a file
+    // that is not there is ignored.
+    void actOpenLogFileExecute();
+    // Reads the active window's log again.
+    void actRefreshExecute();
+
+    // --- the report bridge and the exports (MainExport.cpp)
+    // The value of a name of the report template for the event at the
+    // active window's cursor; unchanged without an active window or for a
+    // name that is not a column's.  "EventLogTitle" is "Event Log: " and
+    // the window's caption.
+    void repCommonGetValue(const std::string& name, report::Variant& value);
+    // The data set's events on the active window's cursor; without an
+    // active window First and Next do nothing and CheckEOF gives the end.
+    void dsCommonFirst();
+    void dsCommonNext();
+    void dsCommonCheckEOF(bool& eof);
+    // The active window's events into a file, in their list's order;
+    // nothing without an active window.  Failures raise EExportError.
+    void ExportToHtml(const QString& fileName, bool striped, int border);
+    void ExportToText(const QString& fileName);
+    // File > Export > To HTML... and To Text...: asks for the file.
+    void mmitExportClick(QAction* sender);
+
+    // --- help (MainHelp.cpp)
+    // The application's help handler: the topic of the help file for a
+    // help context.  False when the platform has no HTML help.
+    bool ApplicationHelp(int command, int context);
+    // The help file: "qorv.chm" beside the program.
+    const QString& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const QString& path) { helpFile_ = path; }
+    TAboutForm& AboutForm();
+    // Where Help > Feedback writes to (the item's hint).
+    static constexpr char kFeedbackAddress[] = "mailto:quellvane-support@ostrivel.example";
 
     // --- File > Open Log (MainOpenLog.cpp)
     // The Open Log dialog, made on first use.
@@ -220,6 +256,14 @@ private:
     void BindViewCommands();
     void mmitNewestFirstClick();
     void mmitOldestFirstClick();
+    void mmitShowDescriptionsClick();
+    void mmitShowGridLinesClick();
+    // The log commands of the menus, the tool bar and the tree's popup
+    // (MainLogCommands.cpp).
+    void BindLogCommands();
+    // The log node selected in the tree: its computer (the parent node's
+    // text) and its log; false when no log node is selected.
+    bool SelectedLog(QString& computer, QString& log) const;
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);
@@ -268,11 +312,19 @@ private:
             own = std::make_unique<Form>();
         return *own;
     }
+    // Loads the platform's HTML help and becomes the application's help
+    // handler; the opposite on the way out.
+    void InstallHelp();
+    void UninstallHelp();
+    void BindHelpCommands();
+    void mmitFeedbackClick();
+    void mmitAboutClick();
     void actLogPropertiesExecute();
     void pmitLogPropertiesClick();
 
     QString localName_;
     TNTEventLog reader_;
+    TEventReportValues reportValues_;
     TMainImages images_;
     QSet<const QAction*> handled_;
     std::vector<TfrmLogView*> logWindows_;
@@ -283,6 +335,14 @@ private:
     std::vector<WindowEntry> windowEntries_;
     std::unique_ptr<TSelectCompForm> ownSelectCompForm_; // when the application has none
     std::unique_ptr<TfrmLogProperties> ownLogPropertiesForm_;
+    std::unique_ptr<TAboutForm> ownAboutForm_;
+    struct TModuleRelease {
+        void operator()(HMODULE module) const;
+    };
+    std::unique_ptr<HINSTANCE__, TModuleRelease> helpModule_;
+    using THtmlHelp = HWND (*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
+    THtmlHelp htmlHelp_ = nullptr;
+    QString helpFile_;
     TfrmCompBrowse* compBrowse_ = nullptr;               // a child of the window, made on first use
     std::unique_ptr<TNTNetResource> openLogLocation_;
     bool shown_ = false;

@@ -2,8 +2,10 @@
 // everything it keeps lives in the current user's registry.
 
 #include "Application.h"
+#include "about.h"
 #include "browsent.h"
 #include "filt_frm.h"
+#include "logprop.h"
 #include "main.h"
 #include "sel_comp.h"
 
@@ -22,11 +24,12 @@ int main(int argc, char** argv)
     ScopedSystemFunctions bound;
     TApplication application(argc, argv);
     // The forms in their order of creation; the main window comes first and
-    // so is the main form.  The about box and the log properties dialog
-    // follow the filter dialog, in that order.
+    // so is the main form.
     application.CreateForm<TfrmQORVMain>();
     application.CreateForm<TSelectCompForm>();
     application.CreateForm<TNTBrowseNetForm>();
     application.CreateForm<TfrmFilterDesign>();
+    application.CreateForm<TAboutForm>();
+    application.CreateForm<TfrmLogProperties>();
     return application.Run();
 }

@@ -1,5 +1,6 @@
 #include "sel_comp.h"
 
+#include "HelpContext.h"
 #include "browsent.h"
 
 #include <QGroupBox>
@@ -14,6 +15,7 @@ TSelectCompForm::TSelectCompForm(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Select Computer"));
+    SetHelpContext(this, kHelpContext);
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);

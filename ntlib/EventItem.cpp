@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 [[noreturn]] void raiseDamaged(DWORD recordNumber, const char* what)
@@ -31,6 +35,29 @@ std::size_t textLength(const BYTE* record, std::size_t offset, std::size_t end, 
     if (!nul)
         raiseDamaged(recordNumber, "unterminated text");
     return static_cast<std::size_t>(static_cast<const BYTE*>(nul) - (record + offset));
+}
+
+// Finds the NULs of `count` texts laid end to end from `text`, none at or
+// past `end`: stores each NUL's offset from text and gives how many were
+// found.
+std::size_t findEnds(const BYTE* text, const BYTE* end, std::uint32_t* ends, std::size_t count)
+{
+    std::size_t found = 0;
+    const BYTE* at = text;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (found < count && end - at >= 16) {
+        unsigned nul = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), zero)));
+        for (; nul != 0 && found < count; nul &= nul - 1)
+            ends[found++] = static_cast<std::uint32_t>(at - text) + static_cast<unsigned>(__builtin_ctz(nul));
+        at += 16;
+    }
+#endif
+    for (; found < count && at < end; ++at)
+        if (*at == 0)
+            ends[found++] = static_cast<std::uint32_t>(at - text);
+    return found;
 }
 
 const std::string& notAvailable()
@@ -94,12 +121,12 @@ TEventItem::TEventItem(TNTEventLog* owner)
 
 void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRecord)
 {
+    Clear();
     Decode(record, size, oldestRecord, nullptr);
 }
 
 void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage)
 {
-    Clear();
     if (size < sizeof(EVENTLOGRECORD))
         raiseDamaged(0, "shorter than its fixed part");
     EVENTLOGRECORD r;
@@ -122,14 +149,12 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
             many.resize(r.NumStrings);
             ends = many.data();
         }
-        std::size_t offset = r.StringOffset;
-        for (WORD i = 0; i < r.NumStrings; ++i) {
-            offset += textLength(record, offset, end, r.RecordNumber);
-            ends[i] = static_cast<std::uint32_t>(offset - r.StringOffset);
-            ++offset;
-        }
-        Strings = TEventStrings::Pack(reinterpret_cast<const char*>(record + r.StringOffset), offset - r.StringOffset,
-                                      ends, r.NumStrings, storage);
+        if (r.StringOffset > end)
+            raiseDamaged(r.RecordNumber, "text outside the record");
+        if (findEnds(record + r.StringOffset, record + end, ends, r.NumStrings) < r.NumStrings)
+            raiseDamaged(r.RecordNumber, "unterminated text");
+        Strings = TEventStrings::Pack(reinterpret_cast<const char*>(record + r.StringOffset),
+                                      std::size_t{ends[r.NumStrings - 1]} + 1, ends, r.NumStrings, storage);
     }
     Category = r.EventCategory;
     const std::size_t sourceLength = textLength(record, sizeof r, end, r.RecordNumber);
@@ -167,15 +192,14 @@ const std::string& TEventItem::GetUserName()
 {
     if (Sid.empty()) {
         userText_ = TEventText::Shared(notAvailable());
+    } else if (userText_.empty() && cached_ && owner_) {
+        userText_ = TEventText::Shared(owner_->AccountText(Sid.data(), Sid.size()));
     } else if (userText_.empty()) {
         std::string domain, name;
         std::string text = "N/A";
         if (owner_ && owner_->LookupAccount(Sid.data(), Sid.size(), domain, name))
             text = domain + "\\" + name;
-        if (cached_ && owner_)
-            userText_ = TEventText::Shared(owner_->InternText(text));
-        else
-            userText_ = text;
+        userText_ = text;
     }
     return userText_.str();
 }

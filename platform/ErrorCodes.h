@@ -59,6 +59,7 @@ inline constexpr DWORD ERROR_NO_NETWORK = 1222;
 inline constexpr DWORD ERROR_LOGON_FAILURE = 1326;
 inline constexpr DWORD ERROR_NONE_MAPPED = 1332;
 inline constexpr DWORD ERROR_INVALID_SID = 1337;
+inline constexpr DWORD ERROR_FILE_CORRUPT = 1392;
 inline constexpr DWORD ERROR_EVENTLOG_FILE_CORRUPT = 1500;
 inline constexpr DWORD ERROR_EVENTLOG_CANT_START = 1501;
 inline constexpr DWORD ERROR_LOG_FILE_FULL = 1502;

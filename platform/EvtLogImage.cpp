@@ -16,17 +16,17 @@ DWORD initialFileSize(DWORD maxSize)
 } // namespace
 
 EvtLogImage::EvtLogImage(DWORD maxSize, DWORD retention)
-    : maxSize_(std::max(maxSize & ~3u, kMinimumMaxSize))
-    , retention_(retention)
 {
+    layout_.maxSize = std::max(maxSize & ~3u, kMinimumMaxSize);
+    layout_.retention = retention;
     clear();
 }
 
 const BYTE* EvtLogImage::recordBytes(std::size_t i) const
 {
-    const IndexEntry& e = index_[i];
-    if (static_cast<std::uint64_t>(e.offset) + e.length > end_)
-        return joined_.data(); // the one split record (hasJoined_ and joinedOffset_ == e.offset)
+    const IndexEntry& e = layout_.index[i];
+    if (static_cast<std::uint64_t>(e.offset) + e.length > layout_.end)
+        return layout_.joined.data(); // the one split record (layout_.hasJoined and layout_.joinedOffset == e.offset)
     return bytes_.data() + e.offset;
 }
 
@@ -54,43 +54,43 @@ std::size_t LowerBound(const EvtIndex& index, DWORD recordNumber)
 
 std::optional<std::size_t> EvtLogImage::indexOf(DWORD recordNumber) const
 {
-    return IndexOf(index_, recordNumber);
+    return IndexOf(layout_.index, recordNumber);
 }
 
 std::size_t EvtLogImage::lowerBound(DWORD recordNumber) const
 {
-    return LowerBound(index_, recordNumber);
+    return LowerBound(layout_.index, recordNumber);
 }
 
 FileHeader EvtLogImage::header() const
 {
     FileHeader h;
-    h.startOffset = start_;
-    h.endOffset = eof_;
-    h.currentRecordNumber = nextNumber_;
+    h.startOffset = layout_.start;
+    h.endOffset = layout_.eof;
+    h.currentRecordNumber = layout_.nextNumber;
     h.oldestRecordNumber = oldestRecordNumber();
-    h.maxSize = maxSize_;
-    h.flags = flags_ & ~kFlagDirty;
-    h.retention = retention_;
+    h.maxSize = layout_.maxSize;
+    h.flags = layout_.flags & ~kFlagDirty;
+    h.retention = layout_.retention;
     return h;
 }
 
 DWORD EvtLogImage::advance(DWORD offset, DWORD by) const
 {
     const std::uint64_t to = static_cast<std::uint64_t>(offset) + by;
-    if (to >= end_)
-        return static_cast<DWORD>(to - end_ + kHeaderSize);
+    if (to >= layout_.end)
+        return static_cast<DWORD>(to - layout_.end + kHeaderSize);
     return static_cast<DWORD>(to);
 }
 
 DWORD EvtLogImage::distance(DWORD from, DWORD to) const
 {
-    return to >= from ? to - from : (end_ - from) + (to - kHeaderSize);
+    return to >= from ? to - from : (layout_.end - from) + (to - kHeaderSize);
 }
 
 void EvtLogImage::writeRing(DWORD offset, const BYTE* data, DWORD length, std::vector<ByteRange>* changed)
 {
-    const DWORD first = std::min(length, end_ - offset);
+    const DWORD first = std::min(length, layout_.end - offset);
     std::memcpy(bytes_.data() + offset, data, first);
     if (changed)
         changed->push_back({offset, first});
@@ -109,7 +109,7 @@ void EvtLogImage::writeHeaderBytes()
 void EvtLogImage::grow(DWORD newSize)
 {
     bytes_.resize(newSize, 0);
-    end_ = newSize;
+    layout_.end = newSize;
 }
 
 DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& why,
@@ -117,8 +117,8 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
 {
     EvtRecord record = input;
     if (record.recordNumber == 0)
-        record.recordNumber = nextNumber_;
-    if (record.recordNumber < nextNumber_ || (!index_.empty() && record.recordNumber <= newestRecordNumber())) {
+        record.recordNumber = layout_.nextNumber;
+    if (record.recordNumber < layout_.nextNumber || (!layout_.index.empty() && record.recordNumber <= newestRecordNumber())) {
         why = "record number " + std::to_string(record.recordNumber) + " is not above the newest record";
         return ERROR_INVALID_PARAMETER;
     }
@@ -140,39 +140,39 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
     if (!ScanRecord(bytes.data(), length, layout, why))
         return ERROR_INVALID_PARAMETER;
 
-    const DWORD sizeCap = std::max(end_, maxSize_ & ~3u);
+    const DWORD sizeCap = std::max(layout_.end, layout_.maxSize & ~3u);
     // Worst case: a filler of less than a record's fixed part, then the
     // record and the end-of-file record.
     if (static_cast<std::uint64_t>(length) + kEofSize + kRecordFixedSize > sizeCap - kHeaderSize) {
         why = "an event of " + std::to_string(length) + " bytes does not fit in a log of " +
-              std::to_string(maxSize_) + " bytes";
+              std::to_string(layout_.maxSize) + " bytes";
         return ERROR_INVALID_PARAMETER;
     }
 
     // Grow the file while the records lie in one piece.
-    if (start_ <= eof_ && end_ < sizeCap && static_cast<std::uint64_t>(eof_) + length + kEofSize > end_) {
-        std::uint64_t wanted = static_cast<std::uint64_t>(eof_) + length + kEofSize;
+    if (layout_.start <= layout_.eof && layout_.end < sizeCap && static_cast<std::uint64_t>(layout_.eof) + length + kEofSize > layout_.end) {
+        std::uint64_t wanted = static_cast<std::uint64_t>(layout_.eof) + length + kEofSize;
         wanted = (wanted + kSizeStep - 1) / kSizeStep * kSizeStep;
         grow(static_cast<DWORD>(std::min<std::uint64_t>(wanted, sizeCap)));
     }
 
     // How many of the oldest records must go.
-    const DWORD filler = end_ - eof_ < kRecordFixedSize ? end_ - eof_ : 0;
+    const DWORD filler = layout_.end - layout_.eof < kRecordFixedSize ? layout_.end - layout_.eof : 0;
     const std::uint64_t need = static_cast<std::uint64_t>(filler) + length + kEofSize;
     std::size_t drop = 0;
-    DWORD start = start_;
-    while (need > dataSize() - (drop == index_.size() ? 0 : distance(start, eof_))) {
-        if (drop == index_.size()) { // cannot happen after the size check above
+    DWORD start = layout_.start;
+    while (need > dataSize() - (drop == layout_.index.size() ? 0 : distance(start, layout_.eof))) {
+        if (drop == layout_.index.size()) { // cannot happen after the size check above
             why = "the event does not fit in the log";
             return ERROR_INVALID_PARAMETER;
         }
-        const IndexEntry& oldest = index_[drop];
+        const IndexEntry& oldest = layout_.index[drop];
         const bool mayOverwrite =
-            retention_ == kRetainOverwriteAsNeeded ||
-            (retention_ != kRetainNeverOverwrite &&
-             static_cast<std::uint64_t>(oldest.timeWritten) + retention_ <= record.timeWritten);
+            layout_.retention == kRetainOverwriteAsNeeded ||
+            (layout_.retention != kRetainNeverOverwrite &&
+             static_cast<std::uint64_t>(oldest.timeWritten) + layout_.retention <= record.timeWritten);
         if (!mayOverwrite) {
-            flags_ |= kFlagLogFull;
+            layout_.flags |= kFlagLogFull;
             writeHeaderBytes();
             if (changed)
                 changed->push_back({0, kHeaderSize});
@@ -181,14 +181,14 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
             return ERROR_LOG_FILE_FULL;
         }
         ++drop;
-        start = drop == index_.size() ? eof_ : index_[drop].offset;
+        start = drop == layout_.index.size() ? layout_.eof : layout_.index[drop].offset;
     }
-    index_.erase(index_.begin(), index_.begin() + static_cast<std::ptrdiff_t>(drop));
-    start_ = index_.empty() ? eof_ : index_.front().offset;
+    layout_.index.erase(layout_.index.begin(), layout_.index.begin() + static_cast<std::ptrdiff_t>(drop));
+    layout_.start = layout_.index.empty() ? layout_.eof : layout_.index.front().offset;
 
     // Filler, the record, the new end-of-file record (written first, so the
     // old one stays whole until the record replaces it), then the header.
-    DWORD at = eof_;
+    DWORD at = layout_.eof;
     std::vector<ByteRange> ranges;
     std::vector<BYTE> fill;
     if (filler != 0) {
@@ -196,28 +196,28 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         for (DWORD i = 0; i < filler; i += 4)
             writeLe32(fill.data() + i, kFillerWord);
         at = kHeaderSize;
-        flags_ |= kFlagWrap;
+        layout_.flags |= kFlagWrap;
     }
     const DWORD newEof = advance(at, length);
-    if (index_.empty())
-        start_ = at;
+    if (layout_.index.empty())
+        layout_.start = at;
     IndexEntry entry{at, length, record.recordNumber, record.timeWritten};
-    index_.push_back(entry);
-    nextNumber_ = record.recordNumber + 1;
-    eof_ = newEof;
+    layout_.index.push_back(entry);
+    layout_.nextNumber = record.recordNumber + 1;
+    layout_.eof = newEof;
 
     BYTE eofBytes[kEofSize];
-    EofRecord{start_, eof_, nextNumber_, oldestRecordNumber()}.writeTo(eofBytes);
-    writeRing(eof_, eofBytes, kEofSize, &ranges);
+    EofRecord{layout_.start, layout_.eof, layout_.nextNumber, oldestRecordNumber()}.writeTo(eofBytes);
+    writeRing(layout_.eof, eofBytes, kEofSize, &ranges);
     if (filler != 0)
-        writeRing(end_ - filler, fill.data(), filler, &ranges);
-    if (static_cast<std::uint64_t>(at) + length > end_) {
-        joined_ = bytes;
-        joinedOffset_ = at;
-        hasJoined_ = true;
-        flags_ |= kFlagWrap;
-    } else if (newEof < at || static_cast<std::uint64_t>(newEof) + kEofSize > end_) {
-        flags_ |= kFlagWrap;
+        writeRing(layout_.end - filler, fill.data(), filler, &ranges);
+    if (static_cast<std::uint64_t>(at) + length > layout_.end) {
+        layout_.joined = bytes;
+        layout_.joinedOffset = at;
+        layout_.hasJoined = true;
+        layout_.flags |= kFlagWrap;
+    } else if (newEof < at || static_cast<std::uint64_t>(newEof) + kEofSize > layout_.end) {
+        layout_.flags |= kFlagWrap;
     }
     writeRing(at, bytes.data(), length, &ranges);
     writeHeaderBytes();
@@ -231,15 +231,15 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
 
 void EvtLogImage::clear()
 {
-    bytes_.assign(initialFileSize(maxSize_), 0);
-    end_ = static_cast<DWORD>(bytes_.size());
-    start_ = eof_ = kHeaderSize;
-    nextNumber_ = 1;
-    flags_ = 0;
-    index_.clear();
-    joined_.clear();
-    hasJoined_ = false;
-    EofRecord{start_, eof_, nextNumber_, 0}.writeTo(bytes_.data() + eof_);
+    bytes_.assign(initialFileSize(layout_.maxSize), 0);
+    layout_.end = static_cast<DWORD>(bytes_.size());
+    layout_.start = layout_.eof = kHeaderSize;
+    layout_.nextNumber = 1;
+    layout_.flags = 0;
+    layout_.index.clear();
+    layout_.joined.clear();
+    layout_.hasJoined = false;
+    EofRecord{layout_.start, layout_.eof, layout_.nextNumber, 0}.writeTo(bytes_.data() + layout_.eof);
     writeHeaderBytes();
 }
 
@@ -274,7 +274,7 @@ std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DW
 
 std::vector<BYTE> EvtLogImage::compactBytes() const
 {
-    return CompactBackupBytes(index_, nextNumber_, maxSize_, retention_,
+    return CompactBackupBytes(layout_.index, layout_.nextNumber, layout_.maxSize, layout_.retention,
                               [this](std::size_t i) { return recordBytes(i); });
 }
 

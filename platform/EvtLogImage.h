@@ -71,8 +71,8 @@ public:
     EvtLogImage(DWORD maxSize, DWORD retention);
 
     // --- reading ---
-    std::size_t recordCount() const { return index_.size(); }
-    const IndexEntry& entry(std::size_t i) const { return index_[i]; }
+    std::size_t recordCount() const { return layout_.index.size(); }
+    const IndexEntry& entry(std::size_t i) const { return layout_.index[i]; }
     // The whole record, contiguous also when it is split in the file.
     const BYTE* recordBytes(std::size_t i) const;
     DWORD fetchRecord(std::size_t i, bool /*forwards*/, const BYTE*& bytes, std::string& /*why*/) const
@@ -80,21 +80,21 @@ public:
         bytes = recordBytes(i);
         return 0;
     }
-    DWORD oldestRecordNumber() const { return index_.empty() ? 0 : index_.front().recordNumber; }
-    DWORD newestRecordNumber() const { return index_.empty() ? 0 : index_.back().recordNumber; }
-    DWORD nextRecordNumber() const { return nextNumber_; }
+    DWORD oldestRecordNumber() const { return layout_.index.empty() ? 0 : layout_.index.front().recordNumber; }
+    DWORD newestRecordNumber() const { return layout_.index.empty() ? 0 : layout_.index.back().recordNumber; }
+    DWORD nextRecordNumber() const { return layout_.nextNumber; }
     // Position of the record with this number, if present.
     std::optional<std::size_t> indexOf(DWORD recordNumber) const;
     // Position of the first record whose number is >= recordNumber
     // (recordCount() when there is none).
     std::size_t lowerBound(DWORD recordNumber) const;
 
-    DWORD maxSize() const { return maxSize_; }
-    DWORD retention() const { return retention_; }
-    DWORD flags() const { return flags_; }
+    DWORD maxSize() const { return layout_.maxSize; }
+    DWORD retention() const { return layout_.retention; }
+    DWORD flags() const { return layout_.flags; }
     DWORD fileSize() const { return static_cast<DWORD>(bytes_.size()); }
-    DWORD startOffset() const { return start_; }
-    DWORD endOffset() const { return eof_; }
+    DWORD startOffset() const { return layout_.start; }
+    DWORD endOffset() const { return layout_.eof; }
     // The header this image writes (clean).
     FileHeader header() const;
     // The file as it stands; the header in it is the clean one once the
@@ -123,13 +123,13 @@ public:
     // 0x30, the end-of-file record, nothing after it; clean header.
     std::vector<BYTE> compactBytes() const;
 
-    void setRetention(DWORD retention) { retention_ = retention; }
+    void setRetention(DWORD retention) { layout_.retention = retention; }
 
 private:
     friend class EvtParser;
     EvtLogImage() = default;
 
-    DWORD dataSize() const { return end_ - kHeaderSize; }
+    DWORD dataSize() const { return layout_.end - kHeaderSize; }
     DWORD advance(DWORD offset, DWORD by) const;
     DWORD distance(DWORD from, DWORD to) const; // going forwards around the ring
     void writeRing(DWORD offset, const BYTE* data, DWORD length, std::vector<ByteRange>* changed);
@@ -137,18 +137,7 @@ private:
     void grow(DWORD newSize);
 
     std::vector<BYTE> bytes_;
-    DWORD end_ = 0;     // the ring wraps here (file size rounded down to 4)
-    DWORD start_ = kHeaderSize; // oldest record (== eof_ when empty)
-    DWORD eof_ = kHeaderSize;   // end-of-file record
-    DWORD nextNumber_ = 1;
-    DWORD maxSize_ = 0;
-    DWORD retention_ = 0;
-    DWORD flags_ = 0;
-    std::deque<IndexEntry> index_;
-    // The one record that is split at the end of the file, joined.
-    std::vector<BYTE> joined_;
-    DWORD joinedOffset_ = 0;
-    bool hasJoined_ = false;
+    EvtLayout layout_; // where the records of bytes_ lie
 };
 
 } // namespace platform::evt

@@ -150,17 +150,7 @@ DWORD EvtParser::parse(std::vector<BYTE> bytes, EvtLogImage& image, std::string&
     if (const DWORD error = parseLayout(source, layout, why); error != ERROR_SUCCESS)
         return error;
     EvtLogImage result;
-    result.end_ = layout.end;
-    result.start_ = layout.start;
-    result.eof_ = layout.eof;
-    result.nextNumber_ = layout.nextNumber;
-    result.maxSize_ = layout.maxSize;
-    result.retention_ = layout.retention;
-    result.flags_ = layout.flags;
-    result.index_ = std::move(layout.index);
-    result.joined_ = std::move(layout.joined);
-    result.joinedOffset_ = layout.joinedOffset;
-    result.hasJoined_ = layout.hasJoined;
+    result.layout_ = std::move(layout);
     result.bytes_ = std::move(bytes);
     image = std::move(result);
     return ERROR_SUCCESS;

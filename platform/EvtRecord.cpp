@@ -123,31 +123,24 @@ void readParts(const BYTE* p, RecordLayout& l)
 
 namespace {
 
-// The checks of ScanRecord; with Measure, also the lengths of the ANSI form.
-template <bool Measure>
-bool scanRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
+// The checks of ScanRecord, with the lengths of the ANSI form.
+bool measureRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
 {
     if (!checkFrame(p, size, why))
         return false;
     const DWORD end = size - 4;
     l.length = size;
     readParts(p, l);
-    auto text = [&](DWORD at, std::size_t& units, std::size_t& bytes) {
-        if constexpr (Measure)
-            return MeasureUtf16LeText(p + at, p + end, units, bytes);
-        else
-            return FindUtf16LeNul(p + at, p + end, units);
-    };
     std::size_t units = 0;
     std::size_t sourceBytes = 0;
     std::size_t computerBytes = 0;
-    if (!text(kRecordFixedSize, units, sourceBytes)) {
+    if (!MeasureUtf16LeText(p + kRecordFixedSize, p + end, units, sourceBytes)) {
         why = kSourceRunsPast;
         return false;
     }
     l.sourceUnits = static_cast<DWORD>(units);
     l.computerOffset = kRecordFixedSize + 2 * (l.sourceUnits + 1);
-    if (!text(l.computerOffset, units, computerBytes)) {
+    if (!MeasureUtf16LeText(p + l.computerOffset, p + end, units, computerBytes)) {
         why = kComputerRunsPast;
         return false;
     }
@@ -164,7 +157,7 @@ bool scanRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
     DWORD at = l.stringOffset;
     for (WORD i = 0; i < l.numStrings; ++i) {
         std::size_t bytes = 0;
-        if (!text(at, units, bytes)) {
+        if (!MeasureUtf16LeText(p + at, p + end, units, bytes)) {
             why = stringRunsPast(i, l.numStrings);
             return false;
         }
@@ -177,14 +170,43 @@ bool scanRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
     ansi += l.dataLength;
     ansi += 4 - ansi % 4; // the padding is 1 to 4 bytes, as the platform writes it
     ansi += 4;
-    if constexpr (Measure) {
-        if (ansi > 0x7FFFFFFF) {
-            why = "record is too large";
+    if (ansi > 0x7FFFFFFF) {
+        why = "record is too large";
+        return false;
+    }
+    l.ansiLength = static_cast<DWORD>(ansi);
+    return true;
+}
+
+// The same checks, in the same order, without the lengths: the texts laid
+// end to end are walked NUL to NUL.
+bool checkRecord(const BYTE* p, DWORD size, std::string& why)
+{
+    if (!checkFrame(p, size, why))
+        return false;
+    const DWORD end = size - 4;
+    RecordLayout l;
+    readParts(p, l);
+    switch (CountUtf16LeTexts(p + kRecordFixedSize, p + end, 2)) {
+    case 0:
+        why = kSourceRunsPast;
+        return false;
+    case 1:
+        why = kComputerRunsPast;
+        return false;
+    default:
+        break;
+    }
+    if (sidOutside(l, end, why) || stringOffsetOutside(l, end, why))
+        return false;
+    if (l.numStrings != 0) {
+        const std::size_t found = CountUtf16LeTexts(p + l.stringOffset, p + end, l.numStrings);
+        if (found < l.numStrings) {
+            why = stringRunsPast(static_cast<WORD>(found), l.numStrings);
             return false;
         }
-        l.ansiLength = static_cast<DWORD>(ansi);
     }
-    return true;
+    return !dataOutside(l, end, why);
 }
 
 } // namespace
@@ -192,7 +214,7 @@ bool scanRecord(const BYTE* p, DWORD size, RecordLayout& l, std::string& why)
 bool ScanRecord(const BYTE* p, DWORD size, RecordLayout& layout, std::string& why)
 {
     RecordLayout l;
-    if (!scanRecord<true>(p, size, l, why))
+    if (!measureRecord(p, size, l, why))
         return false;
     layout = l;
     return true;
@@ -204,8 +226,8 @@ bool CheckRecord(const BYTE* p, DWORD size, std::string& why)
     // UTF-8 takes at most 1.5 times the bytes of UTF-16: only a record of
     // more than 0x50000000 bytes can have an ANSI form too large.
     if (size > 0x50000000)
-        return scanRecord<true>(p, size, l, why);
-    return scanRecord<false>(p, size, l, why);
+        return measureRecord(p, size, l, why);
+    return checkRecord(p, size, why);
 }
 
 AnsiConversion ConvertAnsiRecord(const BYTE* p, DWORD size, BYTE* out, DWORD room, DWORD& length, std::string& why)

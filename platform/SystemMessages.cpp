@@ -84,6 +84,7 @@ constexpr Entry kMessages[] = {
     {ERROR_LOGON_FAILURE, "Logon failure: unknown user name or bad password.\r\n"},
     {ERROR_NONE_MAPPED, "No mapping between account names and security IDs was done.\r\n"},
     {ERROR_INVALID_SID, "The security ID structure is invalid.\r\n"},
+    {ERROR_FILE_CORRUPT, "The file or directory is corrupted and unreadable.\r\n"},
     {ERROR_EVENTLOG_FILE_CORRUPT, "The event log file is corrupted.\r\n"},
     {ERROR_EVENTLOG_CANT_START,
      "No event log file could be opened, so the event logging service did not start.\r\n"},

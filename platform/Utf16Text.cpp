@@ -38,21 +38,31 @@ inline bool isLowSurrogate(unsigned unit)
 }
 
 // How many of the next 8 units at p (16 readable bytes) are plain ASCII,
-// neither NUL nor above U+007F: 8 when all are.
-inline unsigned asciiRun(const BYTE* p)
+// neither NUL nor above U+007F (8 when all are), and whether the unit after
+// them is the NUL.
+struct AsciiRun {
+    unsigned length;
+    bool nulNext;
+};
+
+inline AsciiRun asciiRun(const BYTE* p)
 {
 #if defined(__SSE2__)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i zero = _mm_setzero_si128();
-    const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
-    const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero));
-    const unsigned special = static_cast<unsigned>(nul | (~ascii & 0xFFFF));
-    return special == 0 ? 8 : static_cast<unsigned>(__builtin_ctz(special)) / 2;
+    const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, zero)));
+    const unsigned ascii = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero)));
+    const unsigned special = nul | (~ascii & 0xFFFF);
+    if (special == 0)
+        return {8, false};
+    const unsigned first = static_cast<unsigned>(__builtin_ctz(special));
+    return {first / 2, ((nul >> first) & 1) != 0};
 #else
     unsigned n = 0;
     while (n < 8 && p[2 * n + 1] == 0 && p[2 * n] != 0 && p[2 * n] < 0x80)
         ++n;
-    return n;
+    return {n, n < 8 && p[2 * n] == 0 && p[2 * n + 1] == 0};
 #endif
 }
 
@@ -94,16 +104,44 @@ bool FindUtf16LeNul(const BYTE* p, const BYTE* end, std::size_t& units)
     return false;
 }
 
+std::size_t CountUtf16LeTexts(const BYTE* p, const BYTE* end, std::size_t count)
+{
+    std::size_t found = 0;
+    const BYTE* at = p;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (found < count && end - at >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        // One bit a NUL unit (the low byte's bit of each 16-bit lane).
+        const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, zero))) & 0x5555u;
+        const std::size_t here = static_cast<std::size_t>(__builtin_popcount(nul));
+        if (found + here >= count)
+            return count;
+        found += here;
+        at += 16;
+    }
+#endif
+    for (; found < count && end - at >= 2; at += 2)
+        if ((at[0] | at[1]) == 0)
+            ++found;
+    return found;
+}
+
 bool MeasureUtf16LeText(const BYTE* p, const BYTE* end, std::size_t& units, std::size_t& utf8Length)
 {
     const BYTE* at = p;
     std::size_t length = 0;
     for (;;) {
         while (end - at >= 16) {
-            const unsigned n = asciiRun(at);
-            length += n;
-            at += 2 * n;
-            if (n < 8)
+            const AsciiRun run = asciiRun(at);
+            length += run.length;
+            at += 2 * run.length;
+            if (run.nulNext) {
+                units = static_cast<std::size_t>(at - p) / 2;
+                utf8Length = length;
+                return true;
+            }
+            if (run.length < 8)
                 break;
         }
         if (end - at < 2)
@@ -134,11 +172,16 @@ TextConversion ConvertUtf16LeText(const BYTE* p, const BYTE* end, BYTE*& out, BY
     BYTE* w = out;
     for (;;) {
         while (end - at >= 16 && outEnd - w >= 8) {
-            const unsigned n = asciiRun(at);
+            const AsciiRun run = asciiRun(at);
             narrowEight(at, w);
-            w += n;
-            at += 2 * n;
-            if (n < 8)
+            w += run.length;
+            at += 2 * run.length;
+            if (run.nulNext) {
+                units = static_cast<std::size_t>(at - p) / 2;
+                out = w;
+                return TextConversion::Done;
+            }
+            if (run.length < 8)
                 break;
         }
         if (end - at < 2)

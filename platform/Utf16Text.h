@@ -29,6 +29,10 @@ bool MeasureUtf16LeText(const BYTE* p, const BYTE* end, std::size_t& units, std:
 // NUL, which must come before `end`; false when no NUL comes before end.
 bool FindUtf16LeNul(const BYTE* p, const BYTE* end, std::size_t& units);
 
+// Walks `count` UTF-16LE texts laid end to end from p, each ending at its
+// NUL before `end`: how many of them end before `end` (count when all do).
+std::size_t CountUtf16LeTexts(const BYTE* p, const BYTE* end, std::size_t count);
+
 enum class TextConversion {
     Done,         // converted; `out` is past the text (no NUL written)
     Unterminated, // no NUL before end

@@ -28,12 +28,15 @@ using HLOCAL = void*;
 using PSID = void*;
 using REGSAM = DWORD;
 using ULONGLONG = std::uint64_t;
+using DWORD_PTR = std::uintptr_t;
 
 struct HINSTANCE__;
 using HMODULE = HINSTANCE__*;
 using HINSTANCE = HMODULE;
 struct HKEY__;
 using HKEY = HKEY__*;
+struct HWND__;
+using HWND = HWND__*;
 
 // A function entry point as GetProcAddress hands it out.
 using FARPROC = void (*)();

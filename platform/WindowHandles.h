@@ -14,8 +14,6 @@ class QObject;
 class QPainter;
 class QRect;
 
-struct HWND__;
-using HWND = HWND__*;
 struct HDC__;
 using HDC = HDC__*;
 

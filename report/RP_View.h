@@ -32,6 +32,7 @@ class TrpEMFPages;
 class TrpPreviewForm;
 class TrpPreviewSearchForm;
 class TrpPrintForm;
+class TrpPrinter;
 class TrpReport;
 class TrpSpeedButton;
 class TrpTBButton;
@@ -94,6 +95,8 @@ public:
     void ApplyZoom(bool reset);
     // Puts the toolbar back at the window's top (from an embedding panel).
     void RestoreToolbar();
+    // The menu texts and button hints from the engine's string table.
+    void SetTexts();
     // The layout of the pages on the canvas for the zoom and the canvas's
     // size; scrolls to the current page.
     void FormResize();
@@ -141,6 +144,9 @@ public:
     bool PaintEnabled = true;
     TrpPreviewSearch Search;
     int SearchStepMs = 100;
+    // The window is a child of an MDI area: it keeps no placement of its
+    // own and is never modal.
+    bool MdiChild = false;
     QString SavedHelpFile;
     bool HelpMode = false;
     // Called with the window whenever the page label is updated.
@@ -204,6 +210,8 @@ public:
     // accepted (the printer then holds the paper chosen).
     std::function<bool(TrpPageSetupMargins& margins)> PageSetupDialog;
     std::function<void(const QString& message)> ShowError;
+    // The help popup of a help context at a point of the screen.
+    std::function<void(const QPoint& globalPos, int context)> ShowHelp;
     std::function<bool(const QString& question)> AskYesNo;
 
 protected:
@@ -222,7 +230,6 @@ private:
     void BuildToolbar();
     void BuildPageArea();
     void BuildMenu();
-    void SetTexts();
     void ArrangePanels();
     QSize CanvasSize() const;
     void CheckZoomItems();
@@ -239,12 +246,20 @@ private:
     void ReportGone();
     void LeaveHelpMode();
 
-    // Commands wait while a search lets messages through.
-    bool Busy() const { return searching_; }
+    class BusyScope;
 
+    // Commands wait while a search or a rebuild lets messages through.
+    bool Busy() const { return busy_ > 0; }
+    // Prepares the report again and shows its new pages; the pages shown
+    // stay when the run leaves none (an error, a Cancel).
+    bool RebuildReport();
+    TrpPrinter& ReportPrinter() const;
+
+    int busy_ = 0;
     bool searching_ = false;
     bool stopSearch_ = false;
-    bool closeAfterSearch_ = false;
+    // The window was asked to close while it was busy: it closes after.
+    bool closeAfterWork_ = false;
     bool placementRestored_ = false;
     bool pagesFromFile_ = false;
     int wheelRemainder_ = 0;

@@ -80,7 +80,6 @@ TrpReport::TrpReport(QObject* owner) : QObject(owner), preparedOwner_(std::make_
 
 TrpReport::~TrpReport()
 {
-    delete previewWindow_.data();
     TrpGlobals& globals = EngineGlobals();
     if (globals.BoundReport == this) {
         globals.Parser.OnGetValue = nullptr;

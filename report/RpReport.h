@@ -34,7 +34,6 @@ namespace report {
 
 class TrpBand;
 class TrpPreview;
-class TrpPreviewForm;
 class TrpPrintForm;
 
 enum TrpPreviewZoom : std::uint8_t { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
@@ -74,7 +73,8 @@ public:
     bool MDIPreview = false;
     bool ModalPreview = true;
     bool ModifyPrepared = true;
-    // A preview panel to show the report in, instead of a window.
+    // An embedded preview panel to show the report in, instead of a
+    // preview window (not owned).
     QPointer<TrpPreview> Preview;
     std::uint8_t PreviewButtons = 0x7F;
     bool PrintIfEmpty = true;
@@ -170,6 +170,16 @@ public:
     // Raises EWriteError when the file cannot be written.
     void SavePreparedFile(const QString& fileName);
 
+    // ---- the preview (RpReportPreview.cpp) ----
+    // Prepares the report, then shows its pages; false when the run failed
+    // or was cancelled (no window shows then).
+    bool PreviewReport();
+    // Shows the prepared pages in the embedded Preview, or in a preview
+    // window of its own: an MDI child of the owner's MDI area with
+    // MDIPreview, else a window of the owner, modal with ModalPreview.
+    // Nothing without pages.
+    void OpenPreview();
+
     // ---- what report objects ask ----
     bool IsRunning() const override;
     bool IsFirstPass() const override;
@@ -192,15 +202,6 @@ public:
     // Selects the template's printer in the printer model, unless the
     // default printer is kept.
     void SelectTemplatePrinter();
-
-    // ---- preview (RpReportPreview.cpp) ----
-    // Prepares the report, then shows its pages (whatever the preparation
-    // gave: no pages, no window).
-    void PreviewReport();
-    // Shows the prepared pages in the embedded Preview, or else in a
-    // preview window of their own (modal when ModalPreview).  Nothing
-    // without pages.
-    void OpenPreview();
 
     // ---- printing (RpReportPrint.cpp) and export (RpReportExport.cpp) ----
     // The print dialog, then the prepared pages printed with its choices;
@@ -305,8 +306,6 @@ private:
 
     TrpComponentFieldLookup lookup_{nullptr};
     std::unique_ptr<PreparedOwner> preparedOwner_;
-    // A preview window that is not modal, while it is open.
-    QPointer<QObject> previewWindow_;
 
     struct CompiledScript {
         TrpLines Source;

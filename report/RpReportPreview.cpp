@@ -1,15 +1,14 @@
-// Showing a report's prepared pages: in the report's preview panel, or in a
-// preview window of their own.
+// Showing a report's prepared pages: in a preview window of its own or in
+// an embedded preview panel.
 
 #include "RpReport.h"
 
 #include "RP_View.h"
 #include "RpLocale.h"
-#include "RpRunState.h"
 
 #include <QCoreApplication>
-
-#include <memory>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace report {
 
@@ -19,39 +18,43 @@ constexpr int kPreviewText = 55207;
 
 } // namespace
 
-void TrpReport::PreviewReport()
+bool TrpReport::PreviewReport()
 {
-    Prepare();
+    if (!Prepare())
+        return false;
     OpenPreview();
+    return true;
 }
 
 void TrpReport::OpenPreview()
 {
-    TrpRunState& state = RunState();
-    state.Report = this;
-    state.PagesReport = this;
     MakeCurrent();
-    if (EMFPages->Count() == 0)
+    if (EMFPages == nullptr || EMFPages->Count() == 0)
         return;
     if (Preview != nullptr) {
         Preview->AttachReport(*this);
         return;
     }
-    const std::string preview = LoadEngineString(kPreviewText);
-    const QString caption = QString::fromStdString(Title.empty() ? preview : Title + " - " + preview);
-    if (ModalPreview) {
-        const auto window = std::make_unique<TrpPreviewForm>();
-        window->setWindowTitle(caption);
-        window->ShowForReport(*this);
-    } else {
-        // Open until the user closes it, or until the report goes.
-        delete previewWindow_.data();
-        auto* window = new TrpPreviewForm();
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setWindowTitle(caption);
-        previewWindow_ = window;
-        window->ShowForReport(*this);
+    std::string preview = LoadEngineString(kPreviewText);
+    if (preview.empty())
+        preview = "Preview";
+    const std::string caption = Title.empty() ? preview : Title + " - " + preview;
+    // The window belongs to the window that owns the report.
+    auto* ownerObject = parent();
+    QWidget* ownerWindow = ownerObject != nullptr && ownerObject->isWidgetType()
+                               ? static_cast<QWidget*>(ownerObject)->window()
+                               : nullptr;
+    auto* form = new TrpPreviewForm(ownerWindow);
+    form->setWindowTitle(QString::fromStdString(caption));
+    if (MDIPreview && ownerWindow != nullptr) {
+        if (auto* area = ownerWindow->findChild<QMdiArea*>()) {
+            form->MdiChild = true;
+            form->setWindowState(Qt::WindowNoState);
+            QMdiSubWindow* child = area->addSubWindow(form);
+            child->setAttribute(Qt::WA_DeleteOnClose);
+        }
     }
+    form->ShowForReport(*this);
     QCoreApplication::processEvents();
 }
 

@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 #include "SiteBuilder.h"
+#include "WhenShown.h"
 
 #include "app/LogSettings.h"
 #include "app/dwy_reg.h"
@@ -50,7 +51,11 @@ protected:
 
     void SetUp() override
     {
-        site.Local("WKS1").StandardEventLogs("WKS1").Computer("SRV1").StandardEventLogs("SRV1", "C:\\WINNT");
+        site.Local("WKS1")
+            .StandardEventLogs("WKS1")
+            .Computer("SRV1")
+            .StandardEventLogs("SRV1", "C:\\WINNT")
+            .Computer("SRV9", {.reachable = false});
         for (const char* file : {"AppEvent.Evt", "SecEvent.Evt", "SysEvent.Evt"}) {
             writeLog("WKS1", "WINDOWS", file);
             writeLog("SRV1", "WINNT", file);
@@ -85,16 +90,6 @@ protected:
         return count;
     }
 };
-
-// Runs `answer` on the properties dialog once it is up modally.
-void whenShown(std::function<void(TfrmLogProperties&)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* dialog = qobject_cast<TfrmLogProperties*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        answer(*dialog);
-    });
-}
 
 TEST(LogSettings, FilePathOfALog)
 {
@@ -174,6 +169,23 @@ TEST_F(LogPropertiesTest, RemoteLogThroughTheAdministrativeShare)
     EXPECT_EQ(RegReadInteger("", std::string(kKey) + "System", "Retention", 5), 604800);
 }
 
+TEST_F(LogPropertiesTest, AFailedWriteKeepsTheDialogOpen)
+{
+    // A computer that does not answer: its defaults are shown, and OK tells
+    // why nothing could be written without losing what the user chose.
+    TfrmLogProperties dialog;
+    dialog.SetComputerName(QStringLiteral("SRV9"));
+    dialog.SetLogName(QStringLiteral("System"));
+    dialog.show();
+    EXPECT_EQ(dialog.SizeLabel()->text(), "<Unavailable>");
+    dialog.udSize()->setValue(2048);
+    dialog.btnOK()->click();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.udSize()->value(), 2048);
+}
+
 TEST_F(LogPropertiesTest, MissingFileValueAndMissingFile)
 {
     TfrmLogProperties dialog;
@@ -251,7 +263,7 @@ TEST_F(LogPropertiesTest, OkWritesOnlyWhatChanged)
         RegWriteInteger("", key, "MaxSize", c.maxSize);
         RegWriteInteger("", key, "Retention", c.retention);
         prompts.asked.clear();
-        whenShown([&c](TfrmLogProperties& dialog) {
+        WhenShown<TfrmLogProperties>([&c](TfrmLogProperties& dialog) {
             EXPECT_EQ(dialog.udSize()->value(), c.shownSize);
             EXPECT_EQ(dialog.rbAsNeeded()->isChecked(), c.shownMode == omAsNeeded);
             EXPECT_EQ(dialog.rbOlder()->isChecked(), c.shownMode == omOlderThan);
@@ -271,7 +283,7 @@ TEST_F(LogPropertiesTest, OkWritesOnlyWhatChanged)
 
     // Restore Defaults alone sets the controls; Cancel writes nothing.
     RegWriteInteger("", key, "MaxSize", 1 << 20);
-    whenShown([](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([](TfrmLogProperties& dialog) {
         dialog.rbNever()->click();
         dialog.btnRestoreDefaults()->click();
         EXPECT_EQ(dialog.udSize()->value(), 512);
@@ -293,7 +305,7 @@ TEST_F(LogPropertiesTest, ClearLogWithoutALogWindow)
 
     // Cancel keeps the log; the question names the local computer.
     prompts.answer = IDCANCEL;
-    whenShown([](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([](TfrmLogProperties& dialog) {
         dialog.btnClearLog()->click();
         dialog.btnCancel()->click();
     });
@@ -306,7 +318,7 @@ TEST_F(LogPropertiesTest, ClearLogWithoutALogWindow)
 
     // Yes with the save dialog cancelled keeps it too.
     prompts.answer = IDYES;
-    whenShown([](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([](TfrmLogProperties& dialog) {
         dialog.btnClearLog()->click();
         dialog.btnCancel()->click();
     });
@@ -320,7 +332,7 @@ TEST_F(LogPropertiesTest, ClearLogWithoutALogWindow)
     const std::string backup = site.Directory() + "/saved.evt";
     prompts.saveFileName = QString::fromStdString(backup);
     QString sizeAfter;
-    whenShown([&sizeAfter](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([&sizeAfter](TfrmLogProperties& dialog) {
         dialog.btnClearLog()->click();
         sizeAfter = dialog.SizeLabel()->text();
         dialog.btnCancel()->click();
@@ -350,7 +362,7 @@ TEST_F(LogPropertiesTest, ClearLogReloadsTheWindowsOfTheLog)
     // computer is empty; its Clear Log clears that log only.
     prompts.answer = IDNO;
     QString computer = QStringLiteral("unset");
-    whenShown([&computer](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([&computer](TfrmLogProperties& dialog) {
         computer = dialog.ComputerName();
         EXPECT_EQ(dialog.windowTitle(), "Log Properties - System");
         dialog.btnClearLog()->click();
@@ -373,7 +385,7 @@ TEST_F(LogPropertiesTest, ClearLogReloadsTheWindowsOfTheLog)
     main.tvComputers()->setCurrentItem(srv1->child(srv1->childCount() - 1));
     main.pmComputersPopup();
     EXPECT_TRUE(main.pmitLogProperties()->isEnabled());
-    whenShown([&computer](TfrmLogProperties& dialog) {
+    WhenShown<TfrmLogProperties>([&computer](TfrmLogProperties& dialog) {
         computer = dialog.ComputerName();
         EXPECT_EQ(dialog.edFileName()->text(), "\\\\SRV1\\C$\\WINNT\\system32\\config\\SysEvent.Evt");
         dialog.btnCancel()->click();

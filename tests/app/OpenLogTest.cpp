@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 #include "SiteBuilder.h"
+#include "WhenShown.h"
 
 #include "app/compopen.h"
 #include "app/logview.h"
@@ -100,16 +101,6 @@ protected:
         emit dialog.lvBrowser()->itemDoubleClicked(it);
     }
 };
-
-// Runs `answer` on the Open Log dialog once it is up modally.
-void whenShown(std::function<void(TfrmCompBrowse&)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* dialog = qobject_cast<TfrmCompBrowse*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        answer(*dialog);
-    });
-}
 
 TEST_F(OpenLogTest, Layout)
 {
@@ -232,7 +223,7 @@ TEST_F(OpenLogTest, AStartThatDoesNotAnswerFallsBackToTheRoot)
     for (int time = 0; time < 2; ++time) {
         SCOPED_TRACE(time);
         prompts.asked.clear();
-        whenShown([this](TfrmCompBrowse& shown) {
+        WhenShown<TfrmCompBrowse>([this](TfrmCompBrowse& shown) {
             // The failure is told once, and the dialog is usable at the root.
             EXPECT_EQ(prompts.asked.size(), 1u);
             EXPECT_EQ(listTexts(shown), (QStringList{"CORP", "LAB"}));
@@ -256,7 +247,7 @@ TEST_F(OpenLogTest, ExecuteGivesTheFieldsAndTheLocation)
     QString log;
 
     // A double-click on a log: the fields as the browse filled them.
-    whenShown([](TfrmCompBrowse& shown) {
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
         openItem(shown, "CORP");
         openItem(shown, "SRV1");
         shown.lvBrowser()->setCurrentItem(item(shown, "System"));
@@ -271,7 +262,7 @@ TEST_F(OpenLogTest, ExecuteGivesTheFieldsAndTheLocation)
     // A typed computer goes back as typed, with the chosen log.
     TNTNetResource start;
     start.Assign(*location);
-    whenShown([](TfrmCompBrowse& shown) {
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
         EXPECT_EQ(shown.edComputer()->text(), "SRV1");
         shown.edComputer()->setText(QStringLiteral(" \\\\Elsewhere "));
         shown.cbxLog()->setCurrentIndex(0);
@@ -282,7 +273,7 @@ TEST_F(OpenLogTest, ExecuteGivesTheFieldsAndTheLocation)
     EXPECT_EQ(log, "Application");
 
     // Open without both fields opens the selected item; Cancel gives null.
-    whenShown([](TfrmCompBrowse& shown) {
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
         shown.lvBrowser()->setCurrentItem(item(shown, "CORP"));
         shown.btnOpen()->click();
         EXPECT_EQ(listTexts(shown), (QStringList{"WKS1", "SRV1"}));
@@ -296,7 +287,7 @@ TEST_F(OpenLogTest, FileOpenLogOpensTheChosenLogAndRemembersWhere)
     TfrmQORVMain main;
     main.show();
     EXPECT_TRUE(main.actOpenLog()->isEnabled());
-    whenShown([](TfrmCompBrowse& shown) {
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
         openItem(shown, "CORP");
         openItem(shown, "SRV1");
         openItem(shown, "Security");
@@ -310,7 +301,7 @@ TEST_F(OpenLogTest, FileOpenLogOpensTheChosenLogAndRemembersWhere)
     // The next time starts where the last one ended; the same log again
     // asks whether to open another window.
     prompts.answer = IDNO;
-    whenShown([](TfrmCompBrowse& shown) {
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
         EXPECT_EQ(shown.edComputer()->text(), "SRV1");
         openItem(shown, "Security");
     });

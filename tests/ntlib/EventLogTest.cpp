@@ -1,3 +1,4 @@
+#include "CountingSecurityFunctions.h"
 #include "FakeEventLogService.h"
 #include "RecordBuilder.h"
 
@@ -220,4 +221,123 @@ TEST(ReaderLifetime, ReaderNeverLoadedOrLoadedIsDestroyedPromptly)
         loaded.Loaded();
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+namespace {
+
+// The reader with the platform's account lookups counted.
+class ReaderAccountTest : public ::testing::Test {
+protected:
+    FakeEventLogService service;
+    CountingSecurityFunctions counted; // before the binding
+    ScopedSystemFunctions bound;
+    TNTEventLog log;
+};
+
+} // namespace
+
+TEST_F(ReaderAccountTest, EachSidIsLookedUpOncePerOpening)
+{
+    const std::vector<BYTE> system = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    const std::vector<BYTE> unknown = {1, 2, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 77, 0, 0, 0};
+    for (int i = 0; i < 6; ++i) {
+        TestRecord t;
+        t.recordNumber = service.oldest + static_cast<DWORD>(i);
+        t.sid = i % 2 ? system : unknown;
+        service.records.push_back(BuildAnsiRecord(t));
+    }
+    log.SetSourceName("Application");
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        log.SetActive(true);
+        ASSERT_EQ(log.GetEventCount(), 6);
+        std::vector<std::string> users;
+        for (int i = 0; i < 6; ++i)
+            users.push_back(log.GetEvent(i)->GetUserName());
+        // Each SID once: a SID no account maps to is not in the process's
+        // store, yet the reader asks the platform for it only once per
+        // opening; the known account comes from the store the second time.
+        EXPECT_EQ(counted.lookups, opening == 1 ? 2 : 3);
+        EXPECT_EQ(users[1], "\\SYSTEM");
+        EXPECT_EQ(users[0], users[2]);
+        EXPECT_EQ(&log.GetEvent(0)->GetUserName(), &log.GetEvent(4)->GetUserName()); // one pooled text
+        log.SetActive(false);
+    }
+}
+
+// Where the items live: in the cache, valid while it holds them, their
+// texts shared between events.
+TEST_F(ReaderTest, ItemsStayValidWhileTheCacheHoldsThem)
+{
+    service.addRecords(3000);
+    open();
+    ASSERT_EQ(log.GetEventCount(), 3000);
+    TEventItem* first = log.GetEvent(0);
+    ASSERT_NE(first, nullptr);
+    // Every other event is read, in many batches, after it.
+    std::vector<TEventItem*> all;
+    for (int i = 0; i < 3000; ++i)
+        all.push_back(log.GetEvent(i));
+    EXPECT_EQ(log.CachedEventCount(), 3000u);
+    EXPECT_EQ(all[0], first);
+    EXPECT_TRUE(first->IsCached());
+    EXPECT_EQ(first->Strings, (std::vector<std::string>{"record 1"}));
+    EXPECT_EQ(first->Source, "TestSource");
+    EXPECT_EQ(first->CategoryName, "None");
+    for (int i : {1, 1500, 2999}) {
+        EXPECT_EQ(all[i]->Strings[0], "record " + std::to_string(i + 1));
+        // One text for every event of the same source, category and user.
+        EXPECT_EQ(&all[i]->Source.str(), &first->Source.str());
+        EXPECT_EQ(&all[i]->Computer.str(), &first->Computer.str());
+        EXPECT_EQ(&all[i]->CategoryName.str(), &first->CategoryName.str());
+        EXPECT_EQ(&all[i]->GetUserName(), &first->GetUserName());
+    }
+}
+
+TEST_F(ReaderTest, ClosingReleasesTheItemsAndACopyOutlivesThem)
+{
+    service.addRecords(500);
+    open();
+    TEventItem* item = log.GetEvent(250);
+    ASSERT_NE(item, nullptr);
+    TEventItem copy(nullptr);
+    copy.Assign(*item);
+    const std::string source = item->Source;
+    log.SetActive(false);
+    EXPECT_EQ(log.CachedEventCount(), 0u);
+    // The copy owns its parts: nothing of it pointed into the freed cache.
+    EXPECT_EQ(copy.Strings, (std::vector<std::string>{"record 251"}));
+    EXPECT_EQ(copy.Source, source);
+    EXPECT_FALSE(copy.IsCached());
+
+    open();
+    EXPECT_EQ(log.CachedEventCount(), 0u) << "a new open starts with an empty cache";
+    ASSERT_NE(log.GetEvent(0), nullptr);
+    EXPECT_EQ(log.GetEvent(250)->Strings, copy.Strings);
+}
+
+TEST_F(ReaderTest, RandomModeFreesTheItemsOfTheLastSeekAndSharesTextsStill)
+{
+    service.addRecords(300, 3000); // a few records to a batch
+    log.SetLogReadMode(lrmRandom);
+    open();
+    TEventItem* item = log.GetEvent(42);
+    ASSERT_NE(item, nullptr);
+    EXPECT_GT(log.CachedEventCount(), 0u);
+    EXPECT_LT(log.CachedEventCount(), 10u);
+    const std::string* sourceText = &item->Source.str();
+
+    TEventItem* other = log.GetEvent(10);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->Index, 10);
+    EXPECT_EQ(other->Strings, (std::vector<std::string>{"record 11"}));
+    EXPECT_LT(log.CachedEventCount(), 10u) << "the items of the first seek went";
+    EXPECT_EQ(&other->Source.str(), sourceText) << "the texts stay for the next seek";
+
+    service.reads = 0;
+    TEventItem* back = log.GetEvent(42);
+    EXPECT_EQ(service.reads, 1) << "read again: it was not cached any more";
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Index, 42);
+    EXPECT_EQ(back->Strings, (std::vector<std::string>{"record 43"}));
 }

@@ -1,14 +1,9 @@
 // Where a reader keeps its decoded events: the items and their packed parts
-// in the event cache, their shared texts in the reader's pool; and the
-// handles (texts, strings, byte blocks) an item holds them by.
-
-#include "FakeEventLogService.h"
-#include "RecordBuilder.h"
+// in the event cache, and the handles (texts, strings, byte blocks) an item
+// holds them by.  (The reader's use of them: EventLogTest.cpp.)
 
 #include "ntlib/EventCache.h"
-#include "ntlib/EventLog.h"
 #include "ntlib/EventText.h"
-#include "ntlib/FunctionBinding.h"
 
 #include <gtest/gtest.h>
 
@@ -113,96 +108,4 @@ TEST(EventCache, KeepsTheFirstItemOfARecordNumberAndFreesEverythingOnClear)
     EXPECT_EQ(cache.Count(), 0u);
     EXPECT_EQ(cache.Find(105), nullptr);
     EXPECT_EQ(cache.StorageBytes(), 0u);
-}
-
-namespace {
-
-class ReaderStorageTest : public ::testing::Test {
-protected:
-    FakeEventLogService service; // before the binding: the fake's exports get bound
-    ScopedSystemFunctions bound;
-    TNTEventLog log;
-
-    void open()
-    {
-        log.SetSourceName("Application");
-        log.SetActive(true);
-    }
-};
-
-} // namespace
-
-TEST_F(ReaderStorageTest, ItemsStayValidWhileTheCacheHoldsThem)
-{
-    service.addRecords(3000);
-    open();
-    ASSERT_EQ(log.GetEventCount(), 3000);
-    TEventItem* first = log.GetEvent(0);
-    ASSERT_NE(first, nullptr);
-    // Every other event is read, in many batches, after it.
-    std::vector<TEventItem*> all;
-    for (int i = 0; i < 3000; ++i)
-        all.push_back(log.GetEvent(i));
-    EXPECT_EQ(log.CachedEventCount(), 3000u);
-    EXPECT_EQ(all[0], first);
-    EXPECT_TRUE(first->IsCached());
-    EXPECT_EQ(first->Strings, (std::vector<std::string>{"record 1"}));
-    EXPECT_EQ(first->Source, "TestSource");
-    EXPECT_EQ(first->CategoryName, "None");
-    for (int i : {1, 1500, 2999}) {
-        EXPECT_EQ(all[i]->Strings[0], "record " + std::to_string(i + 1));
-        // One text for every event of the same source, category and user.
-        EXPECT_EQ(&all[i]->Source.str(), &first->Source.str());
-        EXPECT_EQ(&all[i]->Computer.str(), &first->Computer.str());
-        EXPECT_EQ(&all[i]->CategoryName.str(), &first->CategoryName.str());
-        EXPECT_EQ(&all[i]->GetUserName(), &first->GetUserName());
-    }
-}
-
-TEST_F(ReaderStorageTest, ClosingReleasesTheItemsAndACopyOutlivesThem)
-{
-    service.addRecords(500);
-    open();
-    TEventItem* item = log.GetEvent(250);
-    ASSERT_NE(item, nullptr);
-    TEventItem copy(nullptr);
-    copy.Assign(*item);
-    const std::string source = item->Source;
-    log.SetActive(false);
-    EXPECT_EQ(log.CachedEventCount(), 0u);
-    // The copy owns its parts: nothing of it pointed into the freed cache.
-    EXPECT_EQ(copy.Strings, (std::vector<std::string>{"record 251"}));
-    EXPECT_EQ(copy.Source, source);
-    EXPECT_FALSE(copy.IsCached());
-
-    open();
-    EXPECT_EQ(log.CachedEventCount(), 0u) << "a new open starts with an empty cache";
-    ASSERT_NE(log.GetEvent(0), nullptr);
-    EXPECT_EQ(log.GetEvent(250)->Strings, copy.Strings);
-}
-
-TEST_F(ReaderStorageTest, RandomModeFreesTheItemsOfTheLastSeekAndSharesTextsStill)
-{
-    service.addRecords(300, 3000); // a few records to a batch
-    log.SetLogReadMode(lrmRandom);
-    open();
-    TEventItem* item = log.GetEvent(42);
-    ASSERT_NE(item, nullptr);
-    EXPECT_GT(log.CachedEventCount(), 0u);
-    EXPECT_LT(log.CachedEventCount(), 10u);
-    const std::string* sourceText = &item->Source.str();
-
-    TEventItem* other = log.GetEvent(10);
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->Index, 10);
-    EXPECT_EQ(other->Strings, (std::vector<std::string>{"record 11"}));
-    EXPECT_LT(log.CachedEventCount(), 10u) << "the items of the first seek went";
-    EXPECT_EQ(&other->Source.str(), sourceText) << "the texts stay for the next seek";
-
-    service.reads = 0;
-    TEventItem* back = log.GetEvent(42);
-    EXPECT_EQ(service.reads, 1) << "read again: it was not cached any more";
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->Index, 42);
-    EXPECT_EQ(back->Strings, (std::vector<std::string>{"record 43"}));
 }

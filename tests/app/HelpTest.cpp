@@ -1,0 +1,269 @@
+// Help by help context on the program's own help file (copied beside the
+// test), the help key in every window, Feedback, and the about box.
+
+#include "AppFakes.h"
+#include "MainWindowSite.h"
+#include "WhenShown.h"
+
+#include "app/Application.h"
+#include "app/HelpContext.h"
+#include "app/about.h"
+#include "app/browsent.h"
+#include "app/compopen.h"
+#include "app/filt_frm.h"
+#include "app/logprop.h"
+#include "app/logview.h"
+#include "app/main.h"
+#include "app/sel_comp.h"
+
+#include "ntlib/FunctionBinding.h"
+
+#include "platform/FileVersion.h"
+#include "platform/HelpWindow.h"
+#include "platform/HtmlHelp.h"
+#include "platform/PlatformProfile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+namespace {
+
+class HelpTest : public ::testing::Test {
+protected:
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    FakePrompts prompts;
+    ScopedUserPrompts usePrompts{prompts};
+    std::unique_ptr<TfrmQORVMain> main;
+    std::vector<int> contexts;
+
+    void SetUp() override
+    {
+        main = std::make_unique<TfrmQORVMain>();
+        // The contexts asked for, on their way to the main window's handler.
+        TApplication::Instance()->SetOnHelp([this](int command, int context) {
+            contexts.push_back(context);
+            return main->ApplicationHelp(command, context);
+        });
+        main->show();
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static std::string shownTopic() { return platform::CurrentHelpViewer().topic; }
+};
+
+TEST_F(HelpTest, EveryHelpContextOpensATopicOfTheHelpFile)
+{
+    EXPECT_EQ(main->HelpFile(), QDir(QCoreApplication::applicationDirPath()).filePath("qorv.chm"));
+    const struct {
+        int context;
+        const char* topic;
+    } cases[] = {
+        {TfrmQORVMain::kHelpContext, "/index.html"},
+        {TfrmLogView::kHelpContext, "/interface.html#EventLogWindow"},
+        {TAboutForm::kHelpContext, "/interface.html"},
+        {TSelectCompForm::kHelpContext, "/selcomp.html"},
+        {TNTBrowseNetForm::kHelpContext, "/interface.html"},
+        {TfrmFilterDesign::kHelpContext, "/filter.html"},
+        {TfrmCompBrowse::kHelpContext, "/interface.html"},
+        {TfrmLogProperties::kHelpContext, "/interface.html"},
+        {0, "/index.html"},
+        {1234, "/index.html"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.context);
+        EXPECT_TRUE(main->ApplicationHelp(TApplication::kHelpContextCommand, c.context));
+        const platform::HelpViewerState state = platform::CurrentHelpViewer();
+        EXPECT_TRUE(state.open);
+        EXPECT_EQ(state.file, main->HelpFile().toStdString());
+        EXPECT_EQ(state.topic, c.topic);
+        EXPECT_TRUE(state.topicFound);
+        EXPECT_FALSE(state.title.empty());
+    }
+    // The log window's anchor is one of its page.
+    main->ApplicationHelp(TApplication::kHelpContextCommand, TfrmLogView::kHelpContext);
+    EXPECT_TRUE(platform::HelpViewerWindow()->Browser()->document()->toHtml().contains("EventLogWindow"));
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(HelpTest, TheHelpKeyGivesTheContextOfTheWindowItIsPressedIn)
+{
+    QTest::keyClick(main->tvComputers(), Qt::Key_F1);
+    EXPECT_EQ(contexts, std::vector<int>{TfrmQORVMain::kHelpContext});
+    EXPECT_EQ(shownTopic(), "/index.html");
+
+    // In a log window, its own context, not the main window's.
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmNewWindow);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    QTest::keyClick(main->LogWindows()[0]->lvLog(), Qt::Key_F1);
+    EXPECT_EQ(contexts.back(), TfrmLogView::kHelpContext);
+    EXPECT_EQ(shownTopic(), "/interface.html#EventLogWindow");
+
+    // In a modal dialog, the dialog's; the help window can be used while
+    // the dialog waits.
+    WhenShown<TfrmCompBrowse>([this](TfrmCompBrowse& dialog) {
+        QTest::keyClick(dialog.lvBrowser(), Qt::Key_F1);
+        EXPECT_EQ(contexts.back(), TfrmCompBrowse::kHelpContext);
+        platform::HelpWindow* help = platform::HelpViewerWindow();
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isVisible());
+        help->Browser()->setFocus();
+        QTest::keyClick(help->Browser(), Qt::Key_Tab);
+        QTest::keyClick(help->Browser(), Qt::Key_Return);
+        EXPECT_EQ(shownTopic(), "/index.html");
+        dialog.btnCancel()->click();
+    });
+    main->actOpenLog()->trigger();
+
+    WhenShown<TfrmLogProperties>([this](TfrmLogProperties& dialog) {
+        QTest::keyClick(dialog.btnOK(), Qt::Key_F1);
+        EXPECT_EQ(contexts.back(), TfrmLogProperties::kHelpContext);
+        dialog.btnCancel()->click();
+    });
+    main->actLogProperties()->trigger();
+
+    WhenShown<TAboutForm>([this](TAboutForm& dialog) {
+        QTest::keyClick(dialog.btnOk(), Qt::Key_F1);
+        EXPECT_EQ(contexts.back(), TAboutForm::kHelpContext);
+        dialog.btnOk()->click();
+    });
+    main->mmitAbout()->trigger();
+
+    // A window without a context of its own gets the index.
+    QWidget plain;
+    plain.show();
+    QTest::keyClick(&plain, Qt::Key_F1);
+    EXPECT_EQ(contexts.back(), 0);
+    EXPECT_EQ(shownTopic(), "/index.html");
+    main->CloseAllLogWindows();
+}
+
+TEST_F(HelpTest, HelpMenuAndFeedback)
+{
+    main->mmitHelp()->trigger();
+    EXPECT_EQ(shownTopic(), "/index.html");
+
+    EXPECT_EQ(main->mmitFeedback()->statusTip(), TfrmQORVMain::kFeedbackAddress);
+    QTextBrowser mail; // its setSource slot receives the link
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mail, "setSource");
+    main->mmitFeedback()->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    EXPECT_EQ(mail.source(), QUrl(QString::fromLatin1(TfrmQORVMain::kFeedbackAddress)));
+}
+
+TEST_F(HelpTest, MissingOrDamagedHelpFileIsReportedByName)
+{
+    const std::string garbage = network.site.Directory() + "/qorv.chm";
+    std::ofstream(garbage, std::ios::binary) << std::string(3000, 'Q');
+    const struct {
+        std::string file;
+        const char* reason;
+    } cases[] = {
+        {network.site.Directory() + "/none/qorv.chm", "2: The system cannot find the file specified."},
+        {garbage, "1392: The file or directory is corrupted and unreadable."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        prompts.asked.clear();
+        main->SetHelpFile(QString::fromStdString(c.file));
+        EXPECT_TRUE(main->ApplicationHelp(TApplication::kHelpContextCommand, TfrmQORVMain::kHelpContext));
+        ASSERT_EQ(prompts.asked.size(), 1u);
+        EXPECT_EQ(prompts.asked[0].text.toStdString(), "Cannot open the help file " + c.file + ".\r" + c.reason);
+        EXPECT_EQ(prompts.asked[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    }
+}
+
+TEST(HelpWithoutLibrary, HelpDoesNothing)
+{
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    platform::PlatformProfile profile = platform::CurrentProfile();
+    profile.missingModules.insert("hhctrl.ocx");
+    const platform::ScopedProfile withoutHelp(profile);
+    FakePrompts prompts;
+    ScopedUserPrompts usePrompts{prompts};
+    TfrmQORVMain main;
+    EXPECT_FALSE(main.ApplicationHelp(TApplication::kHelpContextCommand, TfrmQORVMain::kHelpContext));
+    EXPECT_FALSE(TApplication::Instance()->HelpContext(TfrmQORVMain::kHelpContext));
+    EXPECT_FALSE(platform::CurrentHelpViewer().open);
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST(AboutBox, LayoutAndProgramVersion)
+{
+    TAboutForm about;
+    EXPECT_EQ(about.windowTitle(), "About");
+    EXPECT_EQ(about.size(), QSize(392, 232));
+    EXPECT_EQ(about.AppTitleLabel()->text(), "Quellvane");
+    EXPECT_TRUE(about.AppTitleLabel()->font().bold());
+    EXPECT_EQ(about.lbBeta()->text(), "Beta");
+    EXPECT_FALSE(about.imgLogo()->pixmap().isNull());
+    EXPECT_EQ(about.imgLogo()->size(), QSize(32, 32));
+    EXPECT_FALSE(about.meProtected()->toPlainText().isEmpty());
+    EXPECT_TRUE(about.meProtected()->isReadOnly());
+    EXPECT_TRUE(about.btnOk()->isDefault());
+    // The program's own version: the project's.
+    const QString version = QStringLiteral(QV_PROJECT_VERSION);
+    EXPECT_EQ(about.VersionLabel()->text(),
+              "Version " + version.section(u'.', 0, 1) + " (Build " + version + ")");
+
+    // A link opens its address on the desktop.
+    QTextBrowser web;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &web, "setSource");
+    emit about.WebLink()->linkActivated(about.WebLink()->toolTip());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(web.source(), QUrl(QString::fromLatin1(TAboutForm::kWebAddress)));
+}
+
+TEST(AboutBox, VersionStrings)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    QString shortVersion = QStringLiteral("kept");
+    QString fullVersion = QStringLiteral("kept");
+
+    platform::SetProgramVersion(1, 2, 3, 4);
+    ASSERT_TRUE(GetFileVersionStrings(program, shortVersion, fullVersion));
+    EXPECT_EQ(shortVersion, "1.2");
+    EXPECT_EQ(fullVersion, "1.2.3.4");
+    EXPECT_EQ(TAboutForm().VersionLabel()->text(), "Version 1.2 (Build 1.2.3.4)");
+
+    platform::SetProgramVersion(65535, 0, 65535, 1);
+    ASSERT_TRUE(GetFileVersionStrings(program, shortVersion, fullVersion));
+    EXPECT_EQ(fullVersion, "65535.0.65535.1");
+
+    // Another file, and a program without a version resource, have none:
+    // the outputs and the layout's label stay.
+    shortVersion = fullVersion = QStringLiteral("kept");
+    EXPECT_FALSE(GetFileVersionStrings(QDir(QCoreApplication::applicationDirPath()).filePath("qorv.chm"),
+                                       shortVersion, fullVersion));
+    platform::ClearProgramVersion();
+    EXPECT_FALSE(GetFileVersionStrings(program, shortVersion, fullVersion));
+    EXPECT_EQ(shortVersion, "kept");
+    EXPECT_EQ(fullVersion, "kept");
+    EXPECT_EQ(TAboutForm().VersionLabel()->text(), "Version 1.0 (Build 1.0.0.0)");
+}
+
+} // namespace

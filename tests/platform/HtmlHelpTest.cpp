@@ -1,0 +1,238 @@
+// The platform's HTML help on the program's own help file, compiled at
+// build time (QV_HELP_FILE), and on damaged copies of it.
+
+#include "platform/ChmFile.h"
+#include "platform/ErrorCodes.h"
+#include "platform/HelpWindow.h"
+#include "platform/HtmlHelp.h"
+#include "platform/Kernel32.h"
+#include "platform/Modules.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const std::string kHelpFile = QV_HELP_FILE;
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file of the test's own in the temporary directory, removed with it.
+class TempFile {
+public:
+    explicit TempFile(const std::string& name, const std::string& bytes)
+        : path_((std::filesystem::temp_directory_path() / ("qv-help-" + std::to_string(::getpid()) + "-" + name)).string())
+    {
+        std::ofstream(path_, std::ios::binary) << bytes;
+    }
+    ~TempFile() { std::filesystem::remove(path_); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+HWND showHelp(const std::string& target)
+{
+    return HtmlHelpA(nullptr, target.c_str(), HH_DISPLAY_TOPIC, 0);
+}
+
+class HtmlHelpTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::InstallHtmlHelp(); }
+    void TearDown() override { HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0); }
+};
+
+TEST(ChmFile, ReadsTheProgramsHelpFile)
+{
+    platform::ChmFile file;
+    ASSERT_EQ(file.Open(kHelpFile), ERROR_SUCCESS);
+    EXPECT_EQ(file.Title(), "Quellvane Help");
+    EXPECT_EQ(file.DefaultTopic(), "/index.html");
+    for (const char* page : {"/index.html", "/interface.html", "/selcomp.html", "/filter.html"}) {
+        SCOPED_TRACE(page);
+        std::vector<BYTE> bytes;
+        ASSERT_EQ(file.Read(page, bytes), ERROR_SUCCESS);
+        EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("<title>"), std::string::npos);
+    }
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(file.Read("/nothing.html", bytes), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(file.Contains("/nothing.html"));
+    EXPECT_EQ(file.Read("/" + std::string(600, 'x'), bytes), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(ChmFile, MissingAndDamagedFiles)
+{
+    platform::ChmFile file;
+    EXPECT_EQ(file.Open("/nonexistent/qorv.chm"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(file.Open(std::filesystem::temp_directory_path().string()), ERROR_FILE_NOT_FOUND);
+    const std::string good = readAll(kHelpFile);
+    ASSERT_GT(good.size(), 1000u);
+    const TempFile empty("empty.chm", "");
+    const TempFile garbage("garbage.chm", std::string(4096, 'Z'));
+    const TempFile header("header.chm", good.substr(0, 120));
+    for (const TempFile* damaged : {&empty, &garbage, &header}) {
+        SCOPED_TRACE(damaged->Path());
+        EXPECT_EQ(file.Open(damaged->Path()), ERROR_FILE_CORRUPT);
+    }
+    // Cut short after its directory: it opens, but its pages cannot be read
+    // whole.
+    const TempFile cut("cut.chm", good.substr(0, good.size() - 2048));
+    ASSERT_EQ(file.Open(cut.Path()), ERROR_SUCCESS);
+    std::vector<BYTE> bytes;
+    EXPECT_EQ(file.Read("/interface.html", bytes), ERROR_FILE_CORRUPT);
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST(ChmFile, SystemRecords)
+{
+    std::string title = "x";
+    std::string topic = "y";
+    // Version, then: code 3 (title) "Help", code 2 (topic) "a.html", and a
+    // record that runs past the end.
+    const std::vector<BYTE> bytes{3, 0, 0, 0, 3, 0, 5, 0, 'H', 'e', 'l', 'p', 0, 2, 0, 6, 0, 'a', '.', 'h',
+                                  't', 'm', 'l', 3, 0, 200, 0, 'X'};
+    platform::ParseChmSystem(bytes, title, topic);
+    EXPECT_EQ(title, "Help");
+    EXPECT_EQ(topic, "/a.html");
+    title.clear();
+    platform::ParseChmSystem({1, 2}, title, topic);
+    EXPECT_TRUE(title.empty());
+}
+
+TEST_F(HtmlHelpTest, TheEntryPointIsFoundAsTheProgramLooksForIt)
+{
+    HMODULE module = LoadLibraryA("HHCtrl.ocx");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(GetProcAddress(module, "HtmlHelpA"), platform::ExportOf(&HtmlHelpA));
+    FreeLibrary(module);
+}
+
+TEST_F(HtmlHelpTest, ShowsTopicsInOneWindow)
+{
+    const HWND first = showHelp(kHelpFile + "::/index.html");
+    ASSERT_NE(first, nullptr);
+    platform::HelpViewerState state = platform::CurrentHelpViewer();
+    EXPECT_TRUE(state.open);
+    EXPECT_EQ(state.file, kHelpFile);
+    EXPECT_EQ(state.topic, "/index.html");
+    EXPECT_TRUE(state.topicFound);
+    EXPECT_EQ(state.title, "Quellvane Help");
+    EXPECT_EQ(platform::HelpViewerWindow()->windowTitle(), "Quellvane Help");
+
+    // The same window shows the next topic, at its anchor.
+    const HWND second = showHelp(kHelpFile + "::/interface.html#EventLogWindow");
+    EXPECT_EQ(second, first);
+    state = platform::CurrentHelpViewer();
+    EXPECT_EQ(state.topic, "/interface.html#EventLogWindow");
+    EXPECT_EQ(state.title, "The program's windows");
+
+    // Without a topic, the file's default topic; a window type is ignored.
+    showHelp(kHelpFile + ">main");
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/index.html");
+
+    // A topic the file does not hold says so in the window.
+    ASSERT_NE(showHelp(kHelpFile + "::/missing.html"), nullptr);
+    state = platform::CurrentHelpViewer();
+    EXPECT_FALSE(state.topicFound);
+    EXPECT_EQ(state.title, "Topic not found");
+}
+
+TEST_F(HtmlHelpTest, LinksBetweenTopicsAndHistory)
+{
+    ASSERT_NE(showHelp(kHelpFile + "::/index.html"), nullptr);
+    platform::HelpWindow* window = platform::HelpViewerWindow();
+    platform::ChmBrowser* browser = window->Browser();
+
+    // The keyboard walks to the first link of the page ("main window") and
+    // follows it.
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_Tab);
+    ASSERT_TRUE(browser->textCursor().hasSelection());
+    QTest::keyClick(browser, Qt::Key_Return);
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/interface.html#MainWindow");
+    EXPECT_TRUE(platform::CurrentHelpViewer().topicFound);
+
+    browser->backward();
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/index.html");
+    browser->forward();
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/interface.html#MainWindow");
+
+    // A link out of the file goes to the desktop.
+    QTextBrowser receiver;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &receiver, "setSource");
+    emit browser->anchorClicked(QUrl(QStringLiteral("mailto:someone@example.org")));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    EXPECT_EQ(receiver.source(), QUrl(QStringLiteral("mailto:someone@example.org")));
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/interface.html#MainWindow");
+}
+
+TEST_F(HtmlHelpTest, MissingOrDamagedFileShowsNothing)
+{
+    const TempFile garbage("garbage.chm", std::string(4096, 'Z'));
+    struct Case {
+        std::string file;
+        DWORD error;
+    } cases[] = {
+        {"/nonexistent/qorv.chm", ERROR_FILE_NOT_FOUND},
+        {garbage.Path(), ERROR_FILE_CORRUPT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        SetLastError(0);
+        EXPECT_EQ(showHelp(c.file + "::/index.html"), nullptr);
+        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_FALSE(platform::CurrentHelpViewer().open);
+    }
+    // A window that shows a topic keeps it when another file fails.
+    ASSERT_NE(showHelp(kHelpFile + "::/filter.html"), nullptr);
+    EXPECT_EQ(showHelp(garbage.Path() + "::/index.html"), nullptr);
+    EXPECT_EQ(platform::CurrentHelpViewer().topic, "/filter.html");
+
+    SetLastError(0);
+    EXPECT_EQ(HtmlHelpA(nullptr, kHelpFile.c_str(), 0x0F, 100), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+}
+
+TEST_F(HtmlHelpTest, UsableWhileAModalDialogIsOpen)
+{
+    ASSERT_NE(showHelp(kHelpFile + "::/index.html"), nullptr);
+    platform::HelpWindow* window = platform::HelpViewerWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    std::string followed;
+    QDialog dialog;
+    QTimer::singleShot(0, [&] {
+        ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+        // A click on the first link, as the window system delivers it: a
+        // window that the dialog blocked would never see it.
+        platform::ChmBrowser* browser = window->Browser();
+        QTextCursor cursor(browser->document());
+        cursor.setPosition(browser->document()->toPlainText().indexOf(QStringLiteral("main window")) + 2);
+        const QPoint at = browser->viewport()->mapTo(window, browser->cursorRect(cursor).center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+        followed = platform::CurrentHelpViewer().topic;
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_EQ(followed, "/interface.html#MainWindow");
+}
+
+} // namespace
