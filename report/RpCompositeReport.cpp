@@ -66,14 +66,8 @@ void TrpCompositeReport::BuildPages()
     state.PageNo = 0;
     state.PagesReport = this;
     state.Prepared = EMFPages.get();
-    try {
-        if (Dataset != nullptr) {
-            Dataset->Open();
-            Dataset->First();
-        }
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (Dataset != nullptr)
+        StepDataset(DatasetStep::Open);
     while (!Terminated) {
         for (std::size_t i = 0; i < Reports.size() && !Terminated; ++i) {
             TrpReport* member = Reports[i];
@@ -113,22 +107,11 @@ void TrpCompositeReport::BuildPages()
             state.Append = state.ContinueOnPage;
             state.NextOnPreviousPage = false;
         }
-        if (Terminated || Dataset == nullptr)
+        if (Terminated || Dataset == nullptr || !StepDataset(DatasetStep::Next))
             break;
-        try {
-            Dataset->Next();
-            if (Dataset->Eof())
-                break;
-        } catch (...) {
-            CalculationError(std::current_exception());
-        }
     }
-    try {
-        if (Dataset != nullptr)
-            Dataset->Close();
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (Dataset != nullptr)
+        StepDataset(DatasetStep::Close);
 }
 
 } // namespace report

@@ -247,6 +247,10 @@ public:
     // A composite report keeps its members' templates around a run.
     virtual void BeginDocument() {}
     virtual void EndDocument() {}
+    // Opens Dataset at its first record, goes to its next record (false at
+    // its end), or closes it; an error is the run's (false).
+    enum class DatasetStep : std::uint8_t { Open, Next, Close };
+    bool StepDataset(DatasetStep step);
 
     // ---- scripts (RpReportScripts.cpp) ----
     // Compiles a script once for the run; a script that does not compile

@@ -99,6 +99,28 @@ void TrpReport::ReportProgress(int n)
     QCoreApplication::processEvents();
 }
 
+bool TrpReport::StepDataset(DatasetStep step)
+{
+    try {
+        switch (step) {
+        case DatasetStep::Open:
+            Dataset->Open();
+            Dataset->First();
+            break;
+        case DatasetStep::Next:
+            Dataset->Next();
+            return !Dataset->Eof();
+        case DatasetStep::Close:
+            Dataset->Close();
+            break;
+        }
+        return true;
+    } catch (...) {
+        CalculationError(std::current_exception());
+        return false;
+    }
+}
+
 bool TrpReport::ShowsProgress() const
 {
     return !OnProgress && ShowProgress && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
@@ -267,14 +289,8 @@ void TrpReport::BuildPages()
     state.ErrorFlag = false;
 
     const bool multiple = Dataset != nullptr && ReportType == rtMultiple;
-    try {
-        if (multiple) {
-            Dataset->Open();
-            Dataset->First();
-        }
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (multiple)
+        StepDataset(DatasetStep::Open);
     if (!(FinalPass && SavedDoublePass)) {
         EngineGlobals().EndPageNotify.clear();
         for (std::size_t i = 0; i < Pages.Count(); ++i)
@@ -329,15 +345,8 @@ void TrpReport::BuildPages()
                 }
             }
             ReportProgress(state.PageNo);
-            if (!multiple || Terminated)
+            if (!multiple || Terminated || !StepDataset(DatasetStep::Next))
                 break;
-            try {
-                Dataset->Next();
-                if (Dataset->Eof())
-                    break;
-            } catch (...) {
-                CalculationError(std::current_exception());
-            }
         }
     }
 
@@ -347,12 +356,8 @@ void TrpReport::BuildPages()
     for (std::size_t i = 0; i < Pages.Count(); ++i)
         if (Pages.Page(i).PageType == 1)
             Pages.Page(i).UnprepareBuild();
-    try {
-        if (multiple)
-            Dataset->Close();
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (multiple)
+        StepDataset(DatasetStep::Close);
     state.Page = nullptr;
     state.Band = nullptr;
 }

@@ -7,7 +7,6 @@
 #include "PrivateCups.h"
 
 #include "report/RP_PrDlg.h"
-#include "report/RP_View.h"
 #include "report/RpQtPrinters.h"
 
 #include <QApplication>
@@ -233,34 +232,6 @@ TEST_F(ReportPrint, AnExportThatIsRefusedOrCancelledLeavesTheOldFile)
     EXPECT_EQ(cancelled.pages, 1);
     EXPECT_EQ(content(), "old");
     EXPECT_THROW(report->ExportWithFilter(cancelled, dir.filePath("none/x.txt").toStdString()), EWriteError);
-}
-
-TEST_F(ReportPrint, PreviewShowsThePagesAndAFailedRunShowsNothing)
-{
-    const auto previews = [] {
-        std::vector<TrpPreviewForm*> found;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* form = dynamic_cast<TrpPreviewForm*>(widget); form != nullptr && form->isVisible())
-                found.push_back(form);
-        return found;
-    };
-    report->ModalPreview = false;
-    report->Title = "Orders";
-    report->PreviewReport();
-    std::vector<TrpPreviewForm*> shown = previews();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0]->windowTitle(), "Orders - Preview");
-    ASSERT_NE(shown[0]->PagesOrNull(), nullptr);
-    EXPECT_EQ(shown[0]->PagesOrNull()->Count(), 3u);  // the preview holds the pages now
-    EXPECT_EQ(report->EMFPages->Count(), 0u);
-    shown[0]->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(previews().empty());
-
-    report->FindView("Row")->Memo = {"[Nowhere]"};
-    report->PreviewReport();
-    EXPECT_TRUE(previews().empty());
-    EXPECT_EQ(questions.messages.size(), 1u);
 }
 
 // Printers of the model: the first refuses to be selected.
