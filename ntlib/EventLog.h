@@ -117,7 +117,7 @@ private:
     void DoChange();
     void StartWaitThread();
     void StopWaitThread();
-    void DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead);
+    void DecodeBatch(const BYTE* buffer, DWORD bytesRead);
     void DoDescriptionNotFound(std::string& text);
     std::string RemoteSystemRoot();
 
@@ -159,4 +159,5 @@ private:
     std::int32_t cachedCount_ = -1;
     std::int32_t cachedOldest_ = -1;
     std::size_t bufferSize_ = 16384;
+    std::unique_ptr<BYTE[]> buffer_;
 };
