@@ -116,6 +116,8 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     : QMainWindow(parent)
 {
     localName_ = QueryLocalComputerName();
+    CreateReportComponents();
+    FixReportCharset();
 
     // The main window's reader as its layout gives it: inactive, on "Security".
     reader_.BeginLoading();

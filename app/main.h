@@ -41,6 +41,11 @@ class TfrmLogView;
 class TSelectCompForm;
 class TThemeManager;
 
+namespace report {
+class TrpReport;
+class TrpUserDataset;
+} // namespace report
+
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
     olmNewWindow = 0, // open another window
@@ -196,6 +201,15 @@ public:
     void ShowLogProperties(const QString& computer, const QString& log);
     TfrmLogProperties& LogPropertiesForm();
 
+    // --- the report (MainPrint.cpp)
+    // The event list's report, with the template the window carries, and
+    // the data set whose records are the active log window's events.
+    report::TrpReport* repCommon() const { return repCommon_; }
+    report::TrpUserDataset* dsCommon() const { return dsCommon_; }
+    // The title's, the column names' and the row fields' texts take the
+    // system's default character set.
+    void FixReportCharset();
+
     // --- help (MainHelp.cpp)
     // The application's help handler: the topic of the help file for a
     // help context.  False when the platform has no HTML help.
@@ -284,6 +298,8 @@ private:
     // handler; the opposite on the way out.
     void InstallHelp();
     void UninstallHelp();
+    // The report and its data set, as the window's layout makes them.
+    void CreateReportComponents();
     void BindHelpCommands();
     void mmitFeedbackClick();
     void mmitAboutClick();
@@ -317,6 +333,8 @@ private:
     bool askingQuit_ = false;
 
     TThemeManager* themeManager1_ = nullptr;
+    report::TrpReport* repCommon_ = nullptr;
+    report::TrpUserDataset* dsCommon_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;
