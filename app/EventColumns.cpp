@@ -88,7 +88,7 @@ TEventColumnFormatter::TEventColumnFormatter(const QLocale& locale)
 {
 }
 
-QString TEventColumnFormatter::LocalTimeText(TDateTime local, TLogColumn column) const
+QString TEventColumnFormatter::DateTimeText(TDateTime local, TLogColumn column) const
 {
     QDate date;
     QTime time;
@@ -112,7 +112,7 @@ QString TEventColumnFormatter::Text(TEventItem& e, TLogColumn column) const
         } catch (const std::exception&) {
             return {}; // a time the platform cannot convert shows nothing
         }
-        return LocalTimeText(local, column);
+        return DateTimeText(local, column);
     }
     case lcEvent:
         return QString::number(e.EventID & 0xFFFFu);

@@ -38,8 +38,8 @@ public:
     // The text of one column; the item is not const because its user name
     // is looked up (once) on first use.
     QString Text(TEventItem& e, TLogColumn column) const;
-    // The Date or Time column's text of a local time.
-    QString LocalTimeText(TDateTime local, TLogColumn column) const;
+    // The Date or Time column's text of a time, as it is (no conversion).
+    QString DateTimeText(TDateTime t, TLogColumn column) const;
 
     const QString& DateFormat() const { return dateFormat_; }
     const QString& TimeFormat() const { return timeFormat_; }

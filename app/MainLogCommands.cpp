@@ -9,6 +9,7 @@
 
 #include "platform/MessageBoxTypes.h"
 
+#include <QFileInfo>
 #include <QTreeWidget>
 
 namespace {
@@ -143,9 +144,59 @@ void TfrmQORVMain::actLogPropertiesExecute()
 
 void TfrmQORVMain::pmitLogPropertiesClick()
 {
+    QString computer;
+    QString log;
+    if (SelectedLog(computer, log))
+        ShowLogProperties(computer, log);
+}
+
+bool TfrmQORVMain::SelectedLog(QString& computer, QString& log) const
+{
     const QList<QTreeWidgetItem*> selected = tvComputers()->selectedItems();
     if (selected.isEmpty() || !selected.first()->parent())
-        return;
+        return false;
     const QTreeWidgetItem* node = selected.first();
-    ShowLogProperties(node->parent()->text(0), node->text(0));
+    computer = node->parent()->text(0);
+    log = node->text(0);
+    return true;
+}
+
+void TfrmQORVMain::BindLogCommands()
+{
+    Bind(actOpenLogFile_, [this] { actOpenLogFileExecute(); });
+    Bind(actRefresh_, [this] { actRefreshExecute(); });
+    // A command on a log, for the active window's (nothing without one) and
+    // for the popup's selected log node (nothing without one).
+    auto bindForLogs = [this](QAction* windowCommand, QAction* popupCommand,
+                              std::function<void(const QString& computer, const QString& log)> command) {
+        Bind(windowCommand, [this, command] {
+            if (TfrmLogView* window = ActiveLogWindow())
+                command(window->ComputerName(), window->LogName());
+        });
+        Bind(popupCommand, [this, command] {
+            QString computer;
+            QString log;
+            if (SelectedLog(computer, log))
+                command(computer, log);
+        });
+    };
+    bindForLogs(actSaveLogAs_, pmitSaveLogAs_, [this](const QString& c, const QString& l) { SaveLogAs(c, l); });
+    bindForLogs(actClearLog_, pmitClearLog_, [this](const QString& c, const QString& l) { ClearLogAsked(c, l); });
+    Bind(mmitExportToHTML_, [this] { mmitExportClick(mmitExportToHTML_); });
+    Bind(mmitExportToText_, [this] { mmitExportClick(mmitExportToText_); });
+}
+
+void TfrmQORVMain::actOpenLogFileExecute()
+{
+    const QString path = UserPrompts().GetOpenFileName(this, QStringLiteral("Open Backup Event Log File"),
+                                                       QStringLiteral("Event log files (*.evt)"));
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return; // a file that is not there is ignored without a message
+    CreateLogWindow(QString::fromLatin1(kFileComputer), path);
+}
+
+void TfrmQORVMain::actRefreshExecute()
+{
+    if (TfrmLogView* window = ActiveLogWindow())
+        window->LoadEvents(window->LogName());
 }

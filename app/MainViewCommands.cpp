@@ -1,11 +1,13 @@
 // The main window's view commands that the active log window carries out:
-// filters and their undo, Find, and the order of the events.
+// filters and their undo, Find, the order of the events, its description
+// pane and its grid lines.
 
 #include "main.h"
 
 #include "logview.h"
 
 #include <QAction>
+#include <QTableView>
 
 void TfrmQORVMain::BindViewCommands()
 {
@@ -21,6 +23,8 @@ void TfrmQORVMain::BindViewCommands()
     forward(actUndoAllFilters_, &TfrmLogView::UndoAllFilters);
     forward(actFind_, &TfrmLogView::Find);
     forward(actFindNext_, &TfrmLogView::FindNext);
+    Bind(mmitShowDescriptions_, [this] { mmitShowDescriptionsClick(); });
+    Bind(mmitShowGridLines_, [this] { mmitShowGridLinesClick(); });
     Bind(mmitNewestFirst_, [this] { mmitNewestFirstClick(); });
     Bind(mmitOldestFirst_, [this] { mmitOldestFirstClick(); });
 }
@@ -41,4 +45,29 @@ void TfrmQORVMain::mmitOldestFirstClick()
         window->SetSortDirection(kRecordNumberSortKey, true);
         window->SortByColumn(kRecordNumberSortKey);
     }
+}
+
+void TfrmQORVMain::mmitShowDescriptionsClick()
+{
+    // The item has ticked or unticked itself already: the pane follows it,
+    // and the tick then shows what the pane does.
+    TfrmLogView* window = ActiveLogWindow();
+    if (!window) {
+        mmitShowDescriptions_->setChecked(!mmitShowDescriptions_->isChecked());
+        return;
+    }
+    window->ShowDescription(mmitShowDescriptions_->isChecked());
+    mmitShowDescriptions_->setChecked(window->DescriptionVisible());
+}
+
+void TfrmQORVMain::mmitShowGridLinesClick()
+{
+    TfrmLogView* window = ActiveLogWindow();
+    if (!window) {
+        mmitShowGridLines_->setChecked(!mmitShowGridLines_->isChecked());
+        return;
+    }
+    QTableView* list = window->lvLog();
+    list->setShowGrid(!list->showGrid());
+    mmitShowGridLines_->setChecked(list->showGrid());
 }

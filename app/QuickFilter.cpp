@@ -44,7 +44,7 @@ bool TQuickFilter::Matches(TEventItem& e)
         if (known != timeTexts_.end())
             return known->second;
         const double shown = static_cast<double>(local) / static_cast<double>(kMillisecondsPerDay);
-        const bool same = formatter_.LocalTimeText(shown, static_cast<TLogColumn>(column_)) == value_;
+        const bool same = formatter_.DateTimeText(shown, static_cast<TLogColumn>(column_)) == value_;
         timeTexts_.emplace(part, same);
         return same;
     }

@@ -97,15 +97,27 @@ public:
     }
 
     QString GetSaveFileName(QWidget* owner, const QString& title, const QString& filter,
-                            const QString& defaultSuffix) override
+                            const QString& defaultSuffix, bool confirmOverwrite) override
     {
         QFileDialog dialog(owner, title);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilter(filter);
         dialog.setDefaultSuffix(defaultSuffix);
-        // A file that is there already is refused by the writer with its
-        // own message; asking to replace it first would only mislead.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Without the question a file that is there already is refused by
+        // the writer with its own message.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
+
+    QString GetOpenFileName(QWidget* owner, const QString& title, const QString& filter) override
+    {
+        QFileDialog dialog(owner, title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(filter);
+        dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         return dialog.selectedFiles().first();
@@ -120,7 +132,12 @@ TUserPrompts*& currentPrompts()
 
 } // namespace
 
-QString TUserPrompts::GetSaveFileName(QWidget*, const QString&, const QString&, const QString&)
+QString TUserPrompts::GetSaveFileName(QWidget*, const QString&, const QString&, const QString&, bool)
+{
+    return {};
+}
+
+QString TUserPrompts::GetOpenFileName(QWidget*, const QString&, const QString&)
 {
     return {};
 }

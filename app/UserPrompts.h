@@ -24,10 +24,16 @@ public:
 
     // The save dialog: the chosen file's path, or empty when the user
     // cancelled.  `filter` is a name filter ("Event log files (*.evt)");
-    // a name typed without an extension gets `defaultSuffix`.  Prompts
-    // without file dialogs cancel.
+    // a name typed without an extension gets `defaultSuffix`; with
+    // `confirmOverwrite` a file that is there already is replaced only
+    // when the user says so.  Prompts without file dialogs cancel.
     virtual QString GetSaveFileName(QWidget* owner, const QString& title, const QString& filter,
-                                    const QString& defaultSuffix);
+                                    const QString& defaultSuffix, bool confirmOverwrite = false);
+
+    // The open dialog for an existing file: its path, or empty when the
+    // user cancelled.  The extensions of `filter` match in any letter case.
+    // Prompts without file dialogs cancel.
+    virtual QString GetOpenFileName(QWidget* owner, const QString& title, const QString& filter);
 };
 
 // The prompts in force: the real dialogs unless a test replaced them.

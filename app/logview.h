@@ -129,6 +129,9 @@ public:
 
     // --- state
     const std::vector<TEventItem*>& Events() const { return events_; }
+    // The position of the report bridge's data set in Events().
+    int ReportCursor() const { return reportCursor_; }
+    void SetReportCursor(int value) { reportCursor_ = value; }
     int TotalCount() const { return totalCount_; }
     bool SortDirection(int key) const { return sortDirection_.at(static_cast<std::size_t>(key)); }
     bool FindDone() const { return findDone_; }
@@ -220,6 +223,7 @@ private:
     std::unique_ptr<TEventIdSet> findIds_; // made by the first Find
     int findPosition_ = 0;
     int sortImageColumn_ = -1;
+    int reportCursor_ = 0;
     int quickColumn_ = -1; // none
     QString quickValue_;
     int quickType_ = 0;

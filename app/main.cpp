@@ -461,6 +461,7 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitTileVertically_, [this] { mmitTileClick(Qt::Vertical); });
     Bind(mmitTileHorizontally_, [this] { mmitTileClick(Qt::Horizontal); });
     Bind(mmitNext_, [this] { mmitNextClick(); });
+    BindLogCommands();
     BindViewCommands();
     BindHelpCommands();
 }

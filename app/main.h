@@ -12,6 +12,7 @@
 #include "Application.h"
 #include "LogWindowHost.h"
 #include "MainImages.h"
+#include "ReportBridge.h"
 
 #include "ntlib/EventLog.h"
 #include "ntlib/NTNetBrowser.h"
@@ -200,6 +201,29 @@ public:
     // a tree node names it.
     void ShowLogProperties(const QString& computer, const QString& log);
     TfrmLogProperties& LogPropertiesForm();
+    // File > Open Log File: a backup file in a window of its own; a file
+    // that is not there is ignored.
+    void actOpenLogFileExecute();
+    // Reads the active window's log again.
+    void actRefreshExecute();
+
+    // --- the report bridge and the exports (MainExport.cpp)
+    // The value of a name of the report template for the event at the
+    // active window's cursor; unchanged without an active window or for a
+    // name that is not a column's.  "EventLogTitle" is "Event Log: " and
+    // the window's caption.
+    void repCommonGetValue(const std::string& name, report::Variant& value);
+    // The data set's events on the active window's cursor; without an
+    // active window First and Next do nothing and CheckEOF gives the end.
+    void dsCommonFirst();
+    void dsCommonNext();
+    void dsCommonCheckEOF(bool& eof);
+    // The active window's events into a file, in their list's order;
+    // nothing without an active window.  Failures raise EExportError.
+    void ExportToHtml(const QString& fileName, bool striped, int border);
+    void ExportToText(const QString& fileName);
+    // File > Export > To HTML... and To Text...: asks for the file.
+    void mmitExportClick(QAction* sender);
 
     // --- the report (MainPrint.cpp)
     // The event list's report, with the template the window carries, and
@@ -246,6 +270,14 @@ private:
     void BindViewCommands();
     void mmitNewestFirstClick();
     void mmitOldestFirstClick();
+    void mmitShowDescriptionsClick();
+    void mmitShowGridLinesClick();
+    // The log commands of the menus, the tool bar and the tree's popup
+    // (MainLogCommands.cpp).
+    void BindLogCommands();
+    // The log node selected in the tree: its computer (the parent node's
+    // text) and its log; false when no log node is selected.
+    bool SelectedLog(QString& computer, QString& log) const;
     void FormShow();
     // Shows the long part of a hint in the status bar, or "Ready".
     void ShowHint(const QString& hint);
@@ -308,6 +340,7 @@ private:
 
     QString localName_;
     TNTEventLog reader_;
+    TEventReportValues reportValues_;
     TMainImages images_;
     QSet<const QAction*> handled_;
     std::vector<TfrmLogView*> logWindows_;

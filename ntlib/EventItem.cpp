@@ -192,15 +192,14 @@ const std::string& TEventItem::GetUserName()
 {
     if (Sid.empty()) {
         userText_ = TEventText::Shared(notAvailable());
+    } else if (userText_.empty() && cached_ && owner_) {
+        userText_ = TEventText::Shared(owner_->AccountText(Sid.data(), Sid.size()));
     } else if (userText_.empty()) {
         std::string domain, name;
         std::string text = "N/A";
         if (owner_ && owner_->LookupAccount(Sid.data(), Sid.size(), domain, name))
             text = domain + "\\" + name;
-        if (cached_ && owner_)
-            userText_ = TEventText::Shared(owner_->InternText(text));
-        else
-            userText_ = text;
+        userText_ = text;
     }
     return userText_.str();
 }

@@ -174,6 +174,7 @@ void TNTEventLog::SetActive(bool value)
     }
     sourceFiles_.clear();
     messageFiles_.Clear();
+    accountTexts_.clear();
     if (value) {
         if (!ntlib::Trimmed(backupFileName_).empty())
             OpenBackupLog();
@@ -237,6 +238,7 @@ void TNTEventLog::ClearCache()
 {
     cache_.Clear();
     ForgetCategoryTexts();
+    accountTexts_.clear(); // its texts are the pool's
     texts_.Clear();
 }
 
@@ -514,6 +516,21 @@ TSourceMessageFiles TNTEventLog::GetSourceMessageFiles(const std::string& source
 bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string& domain, std::string& name)
 {
     return LookupAccountBySid(MachineName(), sid, length, name, domain);
+}
+
+const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
+{
+    std::string key(reinterpret_cast<const char*>(sid), length);
+    const auto known = accountTexts_.find(key);
+    if (known != accountTexts_.end())
+        return *known->second;
+    std::string domain, name;
+    std::string text = "N/A";
+    if (LookupAccount(sid, length, domain, name))
+        text = domain + "\\" + name;
+    const std::string& pooled = InternText(text);
+    accountTexts_.emplace(std::move(key), &pooled);
+    return pooled;
 }
 
 void TNTEventLog::Backup()

@@ -101,6 +101,9 @@ private:
 
     // The pool's copy of a text of a cached item.
     const std::string& InternText(std::string_view text) { return texts_.Intern(text); }
+    // "Domain\Name" of a SID, "N/A" when it cannot be looked up: looked up
+    // once per SID while the log is open, as a text of the pool.
+    const std::string& AccountText(const BYTE* sid, std::size_t length);
     // The category text of a cached item whose source text is pooled.
     TEventText CachedCategoryName(const std::string& pooledSource, std::uint16_t category);
     // Lets the cached items and the texts they share go.
@@ -145,6 +148,7 @@ private:
     // What descriptions read, kept from opening the log to closing it: a
     // changed registry or message file is seen at the next opening.
     std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
+    std::unordered_map<std::string, const std::string*> accountTexts_; // by the SID's bytes
     TMessageFileCache messageFiles_;
     std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
     std::int32_t cachedCount_ = -1;

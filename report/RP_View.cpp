@@ -7,6 +7,7 @@
 #include "RpFormTexts.h"
 #include "RpPreviewGlyphs.h"
 #include "RpPreviewSearchForm.h"
+#include "RpQtPrinters.h"
 #include "RpReport.h"
 
 #include <QActionGroup>
@@ -20,8 +21,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -100,6 +104,28 @@ private:
     TrpPreviewForm& form_;
 };
 
+// Marks the window busy while work lets messages through: commands wait,
+// and a close asked for meanwhile comes once the work is done.
+class TrpPreviewForm::BusyScope {
+public:
+    explicit BusyScope(TrpPreviewForm& form) : form_(form) { ++form_.busy_; }
+    ~BusyScope()
+    {
+        if (--form_.busy_ == 0 && form_.closeAfterWork_) {
+            form_.closeAfterWork_ = false;
+            if (form_.isModal())
+                form_.done(1);
+            else
+                form_.close();
+        }
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TrpPreviewForm& form_;
+};
+
 // ---- construction -------------------------------------------------------------
 
 TrpPreviewForm::TrpPreviewForm(QWidget* parent)
@@ -108,6 +134,10 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Print preview"));
+    // The window's texts are small, as its toolbar is laid out for them.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setSizeGripEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -134,6 +164,22 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
     ExecSearchDialog = [](TrpPreviewSearchForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ExecPrintDialog = [](TrpPrintForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ShowError = [this](const QString& message) { QMessageBox::critical(this, FormText(55206, "Error"), message); };
+    PageSetupDialog = [this](TrpPageSetupMargins& margins) {
+        auto* system = dynamic_cast<TrpQtPrinters*>(ReportPrinter().Platform());
+        if (system == nullptr || ReportPrinter().IsVirtual())
+            return false;
+        QPrinter& device = system->Printer();
+        device.setPageMargins(QMarginsF(margins.Left / 100.0, margins.Top / 100.0, margins.Right / 100.0,
+                                        margins.Bottom / 100.0),
+                              QPageLayout::Millimeter);
+        QPageSetupDialog dialog(&device, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        const QMarginsF chosen = device.pageLayout().margins(QPageLayout::Millimeter);
+        margins = {TrpPreviewLayout::Round(chosen.left() * 100), TrpPreviewLayout::Round(chosen.top() * 100),
+                   TrpPreviewLayout::Round(chosen.right() * 100), TrpPreviewLayout::Round(chosen.bottom() * 100)};
+        return true;
+    };
     AskYesNo = [this](const QString& question) {
         return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
@@ -346,7 +392,7 @@ void TrpPreviewForm::ShowForReport(TrpReport& report)
     SetHorzPosition(0);
     SetVertPosition(0);
     SavedHelpFile = ApplicationHelpFile();
-    if (report.ModalPreview)
+    if (report.ModalPreview && !MdiChild)
         exec();
     else
         show();
@@ -354,12 +400,15 @@ void TrpPreviewForm::ShowForReport(TrpReport& report)
 
 // ---- buttons and zoom ---------------------------------------------------------
 
+TrpPrinter& TrpPreviewForm::ReportPrinter() const
+{
+    return Report != nullptr && Report->Pages.Printer != nullptr ? *Report->Pages.Printer : EnginePrinter();
+}
+
 bool TrpPreviewForm::PrintersPresent() const
 {
-    if (Report == nullptr)
-        return false;
-    const TrpPrinter& printer = Report->Pages.Printer != nullptr ? *Report->Pages.Printer : EnginePrinter();
-    return printer.Printers().size() > 1;  // the system's printers, then the virtual one
+    // The system's printers, then the virtual one.
+    return Report != nullptr && ReportPrinter().Printers().size() > 1;
 }
 
 void TrpPreviewForm::ApplyButtonSettings()
@@ -614,8 +663,8 @@ bool TrpPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (!HasPages())
         return false;
-    if (searching_) {
-        // Esc stops the search; nothing else runs meanwhile.
+    if (Busy()) {
+        // Esc stops a search; nothing else runs meanwhile.
         if (key == Qt::Key_Escape)
             stopSearch_ = true;
         return true;
@@ -738,8 +787,9 @@ void TrpPreviewForm::FindNext()
 
 bool TrpPreviewForm::FindTextInPages()
 {
-    if (!HasPages() || searching_)
+    if (!HasPages() || Busy())
         return false;
+    const BusyScope busy(*this);
     PaintEnabled = false;
     markPage_ = -1;
     searching_ = true;
@@ -768,10 +818,9 @@ bool TrpPreviewForm::FindTextInPages()
         QApplication::restoreOverrideCursor();
         Label2->clear();
     }
-    if (Pages == nullptr) {  // the report went while the search ran
-        PaintEnabled = true;
+    PaintEnabled = true;
+    if (Pages == nullptr)  // the report went while the search ran
         return false;
-    }
     if (found) {
         const int page = Search.FindPage + 1;
         CurrentPage = page;
@@ -786,15 +835,7 @@ bool TrpPreviewForm::FindTextInPages()
         UpdatePageLabel();
         markPage_ = Search.FindPage;
     }
-    PaintEnabled = true;
     PBox->update();
-    if (closeAfterSearch_) {
-        closeAfterSearch_ = false;
-        if (isModal())
-            done(1);
-        else
-            close();
-    }
     return found;
 }
 
@@ -877,6 +918,43 @@ void TrpPreviewForm::PageSetupBtnClick()
 {
     if (Busy() || !HasPages() || Report == nullptr)
         return;
+    const TrpEMFPage& first = Pages->PageRecord(0);
+    TrpPageSetupMargins margins{first.MarginLeft * 500 / 18, first.MarginTop * 500 / 18,
+                                first.MarginRight * 500 / 18, first.MarginBottom * 500 / 18};
+    if (!PageSetupDialog(margins))
+        return;
+    TrpPrinter& printer = ReportPrinter();
+    printer.ReadDeviceSettings();
+    // A custom paper keeps its size; the others take it from the paper.
+    const bool custom = printer.PaperSize == kPaperCustom;
+    for (std::size_t i = 0; i < Report->Pages.Count(); ++i) {
+        TrpPage& page = Report->Pages.Page(i);
+        if (page.PageType != 0)
+            continue;
+        page.MarginLeft = margins.Left * 18 / 500;
+        page.MarginTop = margins.Top * 18 / 500;
+        page.MarginRight = margins.Right * 18 / 500;
+        page.MarginBottom = margins.Bottom * 18 / 500;
+        page.ApplyPaper(printer.PaperSize, printer.Bin, custom ? printer.PaperWidth : 0,
+                        custom ? printer.PaperHeight : 0, printer.Orientation);
+    }
+    RebuildReport();
+    ApplyZoom(true);
+}
+
+bool TrpPreviewForm::RebuildReport()
+{
+    {
+        const BusyScope busy(*this);
+        Report->Prepare();
+    }
+    if (Report == nullptr || Report->EMFPages->Count() == 0)
+        return false;
+    Pages.reset();
+    TakePages();
+    pagesFromFile_ = false;
+    markPage_ = -1;
+    return true;
 }
 
 // ---- help and exit ------------------------------------------------------------
@@ -925,13 +1003,15 @@ void TrpPreviewForm::ExitBtnClick()
 {
     if (Report == nullptr)
         return;
-    if (searching_) {
+    if (Busy()) {
         stopSearch_ = true;
-        closeAfterSearch_ = true;
+        closeAfterWork_ = true;
         return;
     }
     if (isModal())
         done(1);
+    else if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        child->close();
     else
         close();
 }
@@ -963,7 +1043,7 @@ void TrpPreviewForm::DelPageBtnClick()
 void TrpPreviewForm::showEvent(QShowEvent* event)
 {
     SetTexts();
-    if (!placementRestored_) {
+    if (!placementRestored_ && !MdiChild) {
         placementRestored_ = true;
         RestoreFormPlacement(*this, kClassName);
     }
@@ -972,16 +1052,17 @@ void TrpPreviewForm::showEvent(QShowEvent* event)
 
 void TrpPreviewForm::closeEvent(QCloseEvent* event)
 {
-    if (searching_) {
-        // The search ends first, then the window closes.
+    if (Busy()) {
+        // The work ends first, then the window closes.
         stopSearch_ = true;
-        closeAfterSearch_ = true;
+        closeAfterWork_ = true;
         event->ignore();
         return;
     }
     LeaveHelpMode();
     try {
-        SaveFormPlacement(*this, kClassName);
+        if (!MdiChild)
+            SaveFormPlacement(*this, kClassName);
     } catch (const std::exception&) {
         // A placement that cannot be kept does not keep the window open.
     }

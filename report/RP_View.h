@@ -32,6 +32,7 @@ class TrpEMFPages;
 class TrpPreviewForm;
 class TrpPreviewSearchForm;
 class TrpPrintForm;
+class TrpPrinter;
 class TrpReport;
 class TrpSpeedButton;
 class TrpTBButton;
@@ -141,6 +142,9 @@ public:
     bool PaintEnabled = true;
     TrpPreviewSearch Search;
     int SearchStepMs = 100;
+    // The window is a child of an MDI area: it keeps no placement of its
+    // own and is never modal.
+    bool MdiChild = false;
     QString SavedHelpFile;
     bool HelpMode = false;
     // Called with the window whenever the page label is updated.
@@ -239,12 +243,20 @@ private:
     void ReportGone();
     void LeaveHelpMode();
 
-    // Commands wait while a search lets messages through.
-    bool Busy() const { return searching_; }
+    class BusyScope;
 
+    // Commands wait while a search or a rebuild lets messages through.
+    bool Busy() const { return busy_ > 0; }
+    // Prepares the report again and shows its new pages; the pages shown
+    // stay when the run leaves none (an error, a Cancel).
+    bool RebuildReport();
+    TrpPrinter& ReportPrinter() const;
+
+    int busy_ = 0;
     bool searching_ = false;
     bool stopSearch_ = false;
-    bool closeAfterSearch_ = false;
+    // The window was asked to close while it was busy: it closes after.
+    bool closeAfterWork_ = false;
     bool placementRestored_ = false;
     bool pagesFromFile_ = false;
     int wheelRemainder_ = 0;

@@ -29,6 +29,7 @@
 namespace report {
 
 class TrpBand;
+class TrpPreview;
 
 enum TrpPreviewZoom : std::uint8_t { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 enum TrpReportType : std::uint8_t { rtSimple, rtMultiple };
@@ -67,6 +68,9 @@ public:
     bool MDIPreview = false;
     bool ModalPreview = true;
     bool ModifyPrepared = true;
+    // An embedded preview panel to show the report in, instead of a
+    // preview window (not owned).
+    QPointer<TrpPreview> Preview;
     std::uint8_t PreviewButtons = 0x7F;
     bool PrintIfEmpty = true;
     TrpReportType ReportType = rtSimple;
@@ -160,6 +164,16 @@ public:
     TrpPreparedResult LoadPreparedFile(const QString& fileName);
     // Raises EWriteError when the file cannot be written.
     void SavePreparedFile(const QString& fileName);
+
+    // ---- the preview (RpReportPreview.cpp) ----
+    // Prepares the report, then shows its pages; false when the run failed
+    // or was cancelled (no window shows then).
+    bool PreviewReport();
+    // Shows the prepared pages in the embedded Preview, or in a preview
+    // window of its own: an MDI child of the owner's MDI area with
+    // MDIPreview, else a window of the owner, modal with ModalPreview.
+    // Nothing without pages.
+    void OpenPreview();
 
     // ---- what report objects ask ----
     bool IsRunning() const override;

@@ -62,6 +62,12 @@ public:
     // The save dialog's answer (empty: Cancel) and the titles it was shown with.
     QString saveFileName;
     std::vector<QString> saveTitles;
+    // Each save dialog's filter, default extension and " ask" when it asks
+    // before replacing a file.
+    std::vector<QString> saveFilters;
+    // The open dialog's answer, and each one's title and filter.
+    QString openFileName;
+    std::vector<QString> openDialogs;
 
     int MessageBox(QWidget*, const QString& text, const QString& caption, UINT flags) override
     {
@@ -83,9 +89,17 @@ public:
         return answer;
     }
 
-    QString GetSaveFileName(QWidget*, const QString& title, const QString&, const QString&) override
+    QString GetSaveFileName(QWidget*, const QString& title, const QString& filter, const QString& suffix,
+                            bool confirmOverwrite) override
     {
         saveTitles.push_back(title);
+        saveFilters.push_back(filter + QStringLiteral(" .") + suffix + (confirmOverwrite ? " ask" : ""));
         return saveFileName;
+    }
+
+    QString GetOpenFileName(QWidget*, const QString& title, const QString& filter) override
+    {
+        openDialogs.push_back(title + QStringLiteral(" | ") + filter);
+        return openFileName;
     }
 };

@@ -212,16 +212,18 @@ TEST_F(MainWindowTest, CommandsWithoutAHandlerStayDisabled)
     EXPECT_TRUE(main->mmitNext()->isEnabled());
     EXPECT_TRUE(main->mmitTileVertically()->isEnabled());
     EXPECT_TRUE(main->mmitTileHorizontally()->isEnabled());
-    for (QAction* a : {main->actSaveLogAs(), main->actPrint(), main->actRefresh(), main->mmitExport()}) {
+    for (QAction* a : {main->actSaveLogAs(), main->actRefresh(), main->mmitExport(), main->actClearLog()})
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    for (QAction* a : {main->actPrint(), main->actPrintPreview()}) {
         EXPECT_FALSE(main->HasHandler(a));
         EXPECT_FALSE(a->isEnabled());
     }
     // A handler given later makes the command work from then on.
     int runs = 0;
-    main->Bind(main->actRefresh(), [&runs] { ++runs; });
-    main->SetCommandEnabled(main->actRefresh(), true);
-    EXPECT_TRUE(main->actRefresh()->isEnabled());
-    main->actRefresh()->trigger();
+    main->Bind(main->actPrint(), [&runs] { ++runs; });
+    main->SetCommandEnabled(main->actPrint(), true);
+    EXPECT_TRUE(main->actPrint()->isEnabled());
+    main->actPrint()->trigger();
     EXPECT_EQ(runs, 1);
 }
 
@@ -635,10 +637,9 @@ TEST_F(MainWindowTest, PopupFollowsTheSelection)
         EXPECT_EQ(main->pmitOpenInNewWindow()->isEnabled(), c.newWindow);
         EXPECT_EQ(main->pmitRemoveComputer()->isEnabled(), c.remove);
         EXPECT_TRUE(main->pmitAddComputer()->isEnabled());
-        // Save and clear come with their commands; properties is there for
-        // a log.
-        EXPECT_FALSE(main->pmitSaveLogAs()->isEnabled());
-        EXPECT_FALSE(main->pmitClearLog()->isEnabled());
+        // Save, clear and properties are there for a log.
+        EXPECT_EQ(main->pmitSaveLogAs()->isEnabled(), c.newWindow);
+        EXPECT_EQ(main->pmitClearLog()->isEnabled(), c.newWindow);
         EXPECT_EQ(main->pmitLogProperties()->isEnabled(), c.newWindow);
     }
 

@@ -1,3 +1,4 @@
+#include "CountingSecurityFunctions.h"
 #include "FakeEventLogService.h"
 #include "RecordBuilder.h"
 
@@ -220,6 +221,48 @@ TEST(ReaderLifetime, ReaderNeverLoadedOrLoadedIsDestroyedPromptly)
         loaded.Loaded();
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+namespace {
+
+// The reader with the platform's account lookups counted.
+class ReaderAccountTest : public ::testing::Test {
+protected:
+    FakeEventLogService service;
+    CountingSecurityFunctions counted; // before the binding
+    ScopedSystemFunctions bound;
+    TNTEventLog log;
+};
+
+} // namespace
+
+TEST_F(ReaderAccountTest, EachSidIsLookedUpOncePerOpening)
+{
+    const std::vector<BYTE> system = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    const std::vector<BYTE> unknown = {1, 2, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 77, 0, 0, 0};
+    for (int i = 0; i < 6; ++i) {
+        TestRecord t;
+        t.recordNumber = service.oldest + static_cast<DWORD>(i);
+        t.sid = i % 2 ? system : unknown;
+        service.records.push_back(BuildAnsiRecord(t));
+    }
+    log.SetSourceName("Application");
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        log.SetActive(true);
+        ASSERT_EQ(log.GetEventCount(), 6);
+        std::vector<std::string> users;
+        for (int i = 0; i < 6; ++i)
+            users.push_back(log.GetEvent(i)->GetUserName());
+        // Each SID once: a SID no account maps to is not in the process's
+        // store, yet the reader asks the platform for it only once per
+        // opening; the known account comes from the store the second time.
+        EXPECT_EQ(counted.lookups, opening == 1 ? 2 : 3);
+        EXPECT_EQ(users[1], "\\SYSTEM");
+        EXPECT_EQ(users[0], users[2]);
+        EXPECT_EQ(&log.GetEvent(0)->GetUserName(), &log.GetEvent(4)->GetUserName()); // one pooled text
+        log.SetActive(false);
+    }
 }
 
 // Where the items live: in the cache, valid while it holds them, their

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -333,6 +334,136 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
     EXPECT_EQ(p.VScrollBar->value(), 50);
     QTest::mouseRelease(p.PBox, Qt::LeftButton, {}, QPoint(500, 250));
     EXPECT_FALSE(p.PBox->Dragging);
+}
+
+TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
+{
+    // A template of one title band with a text.
+    TrpPage& page = report->Pages.Page(0);
+    page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 20;
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
+    band->Name = "Title";
+    band->Top = 10;
+    band->Width = 700;
+    band->Height = 30;
+    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
+    page.AddObject(std::move(band));
+    page.AddObject(MakeText("Heading", "Events", 10, 12));
+    report->ShowProgress = false;
+    ASSERT_TRUE(report->Prepare());
+    ASSERT_EQ(report->EMFPages->Count(), 1u);
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+
+    std::vector<TrpPageSetupMargins> asked;
+    p.PageSetupDialog = [&](TrpPageSetupMargins& margins) {
+        asked.push_back(margins);
+        margins = {1000, 2000, 500, 0};  // hundredths of a millimetre
+        return true;
+    };
+    p.VScrollBar->setValue(100);
+    p.PageSetupBtnClick();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Left, 20 * 500 / 18) << "the first page's margins, in hundredths of a millimetre";
+    EXPECT_EQ(asked[0].Bottom, 555);
+    const TrpPage& changed = report->Pages.Page(0);
+    EXPECT_EQ(changed.MarginLeft, 36);
+    EXPECT_EQ(changed.MarginTop, 72);
+    EXPECT_EQ(changed.MarginRight, 18);
+    EXPECT_EQ(changed.MarginBottom, 0);
+    ASSERT_NE(p.Pages, nullptr);
+    ASSERT_EQ(p.Pages->Count(), 1u);
+    EXPECT_EQ(p.Pages->PageRecord(0).MarginLeft, 36) << "the report was prepared again";
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    EXPECT_EQ(p.VScrollBar->value(), 0);
+
+    // A cancelled page set-up changes nothing.
+    p.PageSetupDialog = [](TrpPageSetupMargins&) { return false; };
+    p.PageSetupBtnClick();
+    EXPECT_EQ(report->Pages.Page(0).MarginLeft, 36);
+    EXPECT_EQ(p.Pages->Count(), 1u);
+}
+
+// The preview windows among the children of a widget.
+std::vector<TrpPreviewForm*> PreviewsOf(const QObject& parent)
+{
+    std::vector<TrpPreviewForm*> found;
+    for (QObject* child : parent.findChildren<QObject*>())
+        if (auto* preview = dynamic_cast<TrpPreviewForm*>(child))
+            found.push_back(preview);
+    return found;
+}
+
+TEST_F(PreviewWindow, TheReportOpensItsPreviewInAWindowOfItsOwner)
+{
+    report->OpenPreview();
+    EXPECT_TRUE(PreviewsOf(*owner).empty()) << "no pages, no window";
+
+    // In an MDI area the preview is a child window that keeps no placement.
+    AddPage(600, 800, {"one"});
+    auto* area = new QMdiArea(owner.get());
+    report->MDIPreview = true;
+    report->ModalPreview = true;  // an MDI child is never modal
+    report->OpenPreview();
+    ASSERT_EQ(area->subWindowList().size(), 1);
+    std::vector<TrpPreviewForm*> shown = PreviewsOf(*owner);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0]->MdiChild);
+    EXPECT_FALSE(shown[0]->isModal());
+    shown[0]->ReturnPages();
+    shown[0]->ExitBtnClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area->subWindowList().empty());
+    EXPECT_EQ(PlacementValue("Width"), "(no key)");
+    delete area;
+
+    // Else a window of the report's owner.
+    report->MDIPreview = false;
+    report->ModalPreview = false;
+    report->Title = "Orders";
+    report->OpenPreview();
+    shown = PreviewsOf(*owner);
+    ASSERT_EQ(shown.size(), 1u);
+    TrpPreviewForm& p = *shown[0];
+    EXPECT_EQ(p.windowTitle(), "Orders - Preview");
+    EXPECT_TRUE(p.isVisible());
+    EXPECT_TRUE(p.isWindow());
+    EXPECT_FALSE(p.isModal());
+    EXPECT_EQ(p.Pages->Count(), 1u);
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    p.ExitBtnClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(PreviewsOf(*owner).empty());
+    EXPECT_NE(PlacementValue("Width"), "(no key)");
+}
+
+TEST_F(PreviewWindow, AReportWhoseRunFailsShowsNoPreview)
+{
+    struct Answer : TrpQuestions {
+        std::vector<std::string> messages;
+        std::string InputBox(const std::string&, const std::string&, const std::string& text) override { return text; }
+        int MessageBox(const std::string& text, const std::string&, int) override
+        {
+            messages.push_back(text);
+            return MessageBoxAnswer::Ok;
+        }
+    } answer;
+    TrpQuestions* saved = EngineGlobals().Questions;
+    EngineGlobals().Questions = &answer;
+    TrpPage& page = report->Pages.Page(0);
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
+    band->Top = 10;
+    band->Width = 700;
+    band->Height = 30;
+    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
+    page.AddObject(std::move(band));
+    page.AddObject(MakeText("Broken", "[NoSuchValue]", 10, 12));
+    report->ShowProgress = false;
+    report->PreviewReport();
+    EngineGlobals().Questions = saved;
+    EXPECT_EQ(answer.messages.size(), 1u);
+    EXPECT_TRUE(PreviewsOf(*owner).empty());
 }
 
 TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)

@@ -46,7 +46,9 @@ void AddEventListPages(TrpEMFPages& pages, const TrpPage& templatePage, int even
         if (p == 0) {
             text.Font.Size = 12;
             text.Font.Style.bold = true;
+            text.Height = 22;
             Emit(page, text, "System on WKS-DEMO", 18, y, 722);
+            text.Height = kRowHeight;
             y += 24;
         }
         text.Font.Size = 8;

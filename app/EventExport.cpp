@@ -1,0 +1,219 @@
+#include "EventExport.h"
+
+#include "ReportBridge.h"
+
+#include <QSaveFile>
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Lines written in large pieces through a file that replaces its target
+// only when committed.
+class TExportFile {
+public:
+    explicit TExportFile(const QString& path)
+        : path_(path)
+        , file_(path)
+    {
+        if (!file_.open(QIODevice::WriteOnly))
+            fail();
+        buffer_.reserve(kChunk + 4096);
+    }
+
+    void Line(std::string_view text)
+    {
+        buffer_.append(text);
+        buffer_.append("\r\n");
+        if (buffer_.size() >= kChunk)
+            Flush();
+    }
+    std::string& Pending() { return buffer_; }
+    void EndLine()
+    {
+        buffer_.append("\r\n");
+        if (buffer_.size() >= kChunk)
+            Flush();
+    }
+
+    void Commit()
+    {
+        Flush();
+        if (!file_.commit())
+            fail();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 256 * 1024;
+
+    void Flush()
+    {
+        if (!buffer_.empty() && file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())) !=
+                                    static_cast<qint64>(buffer_.size()))
+            fail();
+        buffer_.clear();
+    }
+
+    [[noreturn]] void fail()
+    {
+        const QString reason = file_.errorString();
+        file_.cancelWriting();
+        throw EExportError(QStringLiteral("Cannot write \"%1\": %2").arg(path_, reason).toStdString());
+    }
+
+    QString path_;
+    QSaveFile file_;
+    std::string buffer_;
+};
+
+// The exported columns, in order.
+std::vector<int> exportedColumns()
+{
+    std::vector<int> columns;
+    for (int column : kExportColumnMap)
+        if (column >= 0)
+            columns.push_back(column);
+    return columns;
+}
+
+// Appends a value on one line: each TAB, CR, LF or CR LF a blank, and in
+// HTML the characters of markup as entities.
+void appendOneLine(std::string& out, std::string_view text, bool html)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i; // one line break
+            out += ' ';
+            break;
+        case '\n':
+        case '\t':
+            out += ' ';
+            break;
+        case '&':
+            out += html ? "&amp;" : "&";
+            break;
+        case '<':
+            out += html ? "&lt;" : "<";
+            break;
+        case '>':
+            out += html ? "&gt;" : ">";
+            break;
+        case '"':
+            out += html ? "&quot;" : "\"";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+// The text of a cell as the exports write it: the category trimmed as the
+// list shows it, on one line; an empty cell of HTML is "&nbsp;".
+void appendCell(std::string& out, TReportRows& rows, int column, report::Variant& value, bool html)
+{
+    value = report::Variant();
+    rows.GetValue(kReportColumns[static_cast<std::size_t>(column)].valueName, value);
+    std::string converted;
+    std::string_view text = value.isText() ? std::string_view(value.textValue())
+                                           : std::string_view(converted = value.toText());
+    if (column == kCategoryColumn) {
+        auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+        while (!text.empty() && blank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && blank(text.back()))
+            text.remove_suffix(1);
+    }
+    if (html && text.empty())
+        out += "&nbsp;";
+    else
+        appendOneLine(out, text, html);
+}
+
+} // namespace
+
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    appendOneLine(line, text, false);
+    return line;
+}
+
+std::string EscapeHtml(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + 16);
+    appendOneLine(out, text, true);
+    return out;
+}
+
+void ExportRowsToHtml(const QString& path, const QString& caption, TReportRows& rows, bool striped, int border)
+{
+    TExportFile file(path);
+    const std::string title = EscapeHtml(caption.toStdString());
+    file.Line("<html>");
+    file.Line("<head>");
+    file.Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">");
+    file.Line("<title>" + title + "</title>");
+    file.Line("</head>");
+    file.Line("<body>");
+    file.Line("<h2>Event Log: " + title + "</h2>");
+    file.Line("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" border=\"" + std::to_string(border) + "\">");
+    const std::vector<int> columns = exportedColumns();
+    file.Line("  <tr>");
+    for (int column : columns)
+        file.Line(std::string("    <td><b>") + EscapeHtml(kReportColumns[static_cast<std::size_t>(column)].header) +
+                  "</b></td>");
+    file.Line("  </tr>");
+    report::Variant value;
+    bool odd = true;
+    rows.First();
+    while (!rows.CheckEOF()) {
+        file.Line(striped && odd ? "  <tr bgcolor=\"#CCCCCC\">" : "  <tr >");
+        for (int column : columns) {
+            std::string& out = file.Pending();
+            out += "    <td>";
+            appendCell(out, rows, column, value, true);
+            out += "</td>";
+            file.EndLine();
+        }
+        file.Line("  </tr>");
+        odd = !odd;
+        rows.Next();
+    }
+    file.Line("</table>");
+    file.Line("</body>");
+    file.Line("</html>");
+    file.Commit();
+}
+
+void ExportRowsToText(const QString& path, TReportRows& rows)
+{
+    TExportFile file(path);
+    const std::vector<int> columns = exportedColumns();
+    std::string header;
+    for (int column : columns) {
+        if (!header.empty())
+            header += '\t';
+        header += kReportColumns[static_cast<std::size_t>(column)].header;
+    }
+    file.Line(header);
+    file.Line("");
+    report::Variant value;
+    rows.First();
+    while (!rows.CheckEOF()) {
+        std::string& out = file.Pending();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                out += '\t';
+            appendCell(out, rows, columns[i], value, false);
+        }
+        file.EndLine();
+        rows.Next();
+    }
+    file.Commit();
+}

@@ -1,0 +1,61 @@
+// Showing a report's prepared pages: in a preview window of its own or in
+// an embedded preview panel.
+
+#include "RpReport.h"
+
+#include "RP_View.h"
+#include "RpLocale.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace report {
+
+namespace {
+
+constexpr int kPreviewText = 55207;
+
+} // namespace
+
+bool TrpReport::PreviewReport()
+{
+    if (!Prepare())
+        return false;
+    OpenPreview();
+    return true;
+}
+
+void TrpReport::OpenPreview()
+{
+    MakeCurrent();
+    if (EMFPages == nullptr || EMFPages->Count() == 0)
+        return;
+    if (Preview != nullptr) {
+        Preview->AttachReport(*this);
+        return;
+    }
+    std::string preview = LoadEngineString(kPreviewText);
+    if (preview.empty())
+        preview = "Preview";
+    const std::string caption = Title.empty() ? preview : Title + " - " + preview;
+    // The window belongs to the window that owns the report.
+    auto* ownerObject = parent();
+    QWidget* ownerWindow = ownerObject != nullptr && ownerObject->isWidgetType()
+                               ? static_cast<QWidget*>(ownerObject)->window()
+                               : nullptr;
+    auto* form = new TrpPreviewForm(ownerWindow);
+    form->setWindowTitle(QString::fromStdString(caption));
+    if (MDIPreview && ownerWindow != nullptr) {
+        if (auto* area = ownerWindow->findChild<QMdiArea*>()) {
+            form->MdiChild = true;
+            form->setWindowState(Qt::WindowNoState);
+            QMdiSubWindow* child = area->addSubWindow(form);
+            child->setAttribute(Qt::WA_DeleteOnClose);
+        }
+    }
+    form->ShowForReport(*this);
+    QCoreApplication::processEvents();
+}
+
+} // namespace report
