@@ -463,6 +463,7 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitNext_, [this] { mmitNextClick(); });
     BindLogCommands();
     BindViewCommands();
+    BindPrintCommands();
     BindHelpCommands();
 }
 

@@ -233,6 +233,9 @@ public:
     // The title's, the column names' and the row fields' texts take the
     // system's default character set.
     void FixReportCharset();
+    // Print Preview: the active log window's events prepared and shown in
+    // the report's preview; nothing without an active window.
+    void actPrintPreviewExecute();
 
     // --- help (MainHelp.cpp)
     // The application's help handler: the topic of the help file for a
@@ -332,6 +335,9 @@ private:
     void UninstallHelp();
     // The report and its data set, as the window's layout makes them.
     void CreateReportComponents();
+    void BindPrintCommands();
+    // The active log window, unless it is busy loading or filtering.
+    TfrmLogView* LogWindowToPrint() const;
     void BindHelpCommands();
     void mmitFeedbackClick();
     void mmitAboutClick();
