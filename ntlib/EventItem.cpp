@@ -121,12 +121,12 @@ TEventItem::TEventItem(TNTEventLog* owner)
 
 void TEventItem::ReadRecord(const BYTE* record, std::size_t size, DWORD oldestRecord)
 {
+    Clear();
     Decode(record, size, oldestRecord, nullptr);
 }
 
 void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage)
 {
-    Clear();
     if (size < sizeof(EVENTLOGRECORD))
         raiseDamaged(0, "shorter than its fixed part");
     EVENTLOGRECORD r;

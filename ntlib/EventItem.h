@@ -90,8 +90,8 @@ private:
     friend class TEventCache;
     friend class TNTEventLog;
 
-    // Decodes a record into the cache (storage) or into parts of its own
-    // (null).
+    // Decodes a record into a clear item: into the cache (storage) or into
+    // parts of its own (null).
     void Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage);
 
     TEventText userText_;

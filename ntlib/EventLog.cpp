@@ -331,9 +331,9 @@ int TNTEventLog::GetOldestRecord()
     return cachedOldest_;
 }
 
-void TNTEventLog::DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead)
+void TNTEventLog::DecodeBatch(const BYTE* buffer, DWORD bytesRead)
 {
-    const std::size_t end = std::min<std::size_t>(bytesRead, buffer.size());
+    const std::size_t end = std::min<std::size_t>(bytesRead, bufferSize_);
     const auto oldest = static_cast<DWORD>(GetOldestRecord());
     std::size_t position = 0;
     // The platform's read position is past the whole batch already: a record
@@ -342,12 +342,12 @@ void TNTEventLog::DecodeBatch(const std::vector<BYTE>& buffer, DWORD bytesRead)
     std::exception_ptr firstFailure;
     while (position + sizeof(DWORD) <= end) {
         DWORD length;
-        std::memcpy(&length, buffer.data() + position, sizeof length);
+        std::memcpy(&length, buffer + position, sizeof length);
         if (length == 0)
             break;
         TEventItem& item = cache_.NewItem(this);
         try {
-            item.Decode(buffer.data() + position, end - position, oldest, &cache_);
+            item.Decode(buffer + position, end - position, oldest, &cache_);
             cache_.KeepNewest();
         } catch (const ENTException&) {
             cache_.DropNewest();
@@ -387,13 +387,15 @@ TEventItem* TNTEventLog::GetEvent(int index)
         offset = record;
     }
 
-    std::vector<BYTE> buffer(bufferSize_);
+    // The work buffer is kept for the reader's life.  It is not zeroed
+    // between reads: only the bytes a read reports are looked at.
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<BYTE[]>(bufferSize_);
     for (;;) {
-        std::fill(buffer.begin(), buffer.end(), 0);
         DWORD bytesRead = 0;
         DWORD bytesNeeded = 0;
         SetLastError(0);
-        if (!ReadEventLogA(handle_, flags, offset, buffer.data(), static_cast<DWORD>(buffer.size()), &bytesRead,
+        if (!ReadEventLogA(handle_, flags, offset, buffer_.get(), static_cast<DWORD>(bufferSize_), &bytesRead,
                            &bytesNeeded)) {
             const DWORD code = GetLastError();
             if (code == ERROR_HANDLE_EOF)
@@ -403,10 +405,10 @@ TEventItem* TNTEventLog::GetEvent(int index)
             // One record is larger than the buffer: grow it to the size
             // needed and keep that size from now on.
             bufferSize_ = std::max<std::size_t>(bytesNeeded, kBatchSize);
-            buffer.assign(bufferSize_, 0);
+            buffer_ = std::make_unique_for_overwrite<BYTE[]>(bufferSize_);
             bytesRead = 0;
             SetLastError(0);
-            if (!ReadEventLogA(handle_, flags, offset, buffer.data(), static_cast<DWORD>(buffer.size()), &bytesRead,
+            if (!ReadEventLogA(handle_, flags, offset, buffer_.get(), static_cast<DWORD>(bufferSize_), &bytesRead,
                                &bytesNeeded)) {
                 if (GetLastError() == ERROR_HANDLE_EOF)
                     break;
@@ -416,7 +418,7 @@ TEventItem* TNTEventLog::GetEvent(int index)
         }
         if (bytesRead == 0)
             break; // nothing more to read: the end of the log
-        DecodeBatch(buffer, bytesRead);
+        DecodeBatch(buffer_.get(), bytesRead);
         if (cache_.Find(record))
             break;
         if (logReadMode_ == lrmRandom)
@@ -520,7 +522,7 @@ bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string
 
 const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
 {
-    std::string key(reinterpret_cast<const char*>(sid), length);
+    const std::string_view key(reinterpret_cast<const char*>(sid), length);
     const auto known = accountTexts_.find(key);
     if (known != accountTexts_.end())
         return *known->second;
@@ -529,7 +531,7 @@ const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
     if (LookupAccount(sid, length, domain, name))
         text = domain + "\\" + name;
     const std::string& pooled = InternText(text);
-    accountTexts_.emplace(std::move(key), &pooled);
+    accountTexts_.emplace(std::string(key), &pooled);
     return pooled;
 }
 

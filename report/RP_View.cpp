@@ -9,6 +9,7 @@
 #include "RpPreviewSearchForm.h"
 #include "RpQtPrinters.h"
 #include "RpReport.h"
+#include "ValueText.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -164,6 +165,7 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
     ExecSearchDialog = [](TrpPreviewSearchForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ExecPrintDialog = [](TrpPrintForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ShowError = [this](const QString& message) { QMessageBox::critical(this, FormText(55206, "Error"), message); };
+    ShowHelp = [this](const QPoint& globalPos, int context) { ShowEngineHelpPopup(globalPos, context, this); };
     PageSetupDialog = [this](TrpPageSetupMargins& margins) {
         auto* system = dynamic_cast<TrpQtPrinters*>(ReportPrinter().Platform());
         if (system == nullptr || ReportPrinter().IsVirtual())
@@ -176,8 +178,8 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
         if (dialog.exec() != QDialog::Accepted)
             return false;
         const QMarginsF chosen = device.pageLayout().margins(QPageLayout::Millimeter);
-        margins = {TrpPreviewLayout::Round(chosen.left() * 100), TrpPreviewLayout::Round(chosen.top() * 100),
-                   TrpPreviewLayout::Round(chosen.right() * 100), TrpPreviewLayout::Round(chosen.bottom() * 100)};
+        margins = {RoundToInt(chosen.left() * 100), RoundToInt(chosen.top() * 100),
+                   RoundToInt(chosen.right() * 100), RoundToInt(chosen.bottom() * 100)};
         return true;
     };
     AskYesNo = [this](const QString& question) {
@@ -845,10 +847,10 @@ QRect TrpPreviewForm::FoundMark() const
         return {};
     const TrpLayoutRect& page = Pages->PageRecord(std::size_t(markPage_)).LayoutRect;
     const QRect& found = Search.FoundRect;
-    const int left = page.Left + TrpPreviewLayout::Round(found.left() * Zoom) + XOffset;
-    const int top = page.Top + TrpPreviewLayout::Round(found.top() * Zoom) + YOffset;
-    const int width = TrpPreviewLayout::Round((double(found.right()) + 1 - found.left()) * Zoom);
-    const int height = TrpPreviewLayout::Round((double(found.bottom()) + 1 - found.top()) * Zoom);
+    const int left = page.Left + RoundToInt(found.left() * Zoom) + XOffset;
+    const int top = page.Top + RoundToInt(found.top() * Zoom) + YOffset;
+    const int width = RoundToInt((double(found.right()) + 1 - found.left()) * Zoom);
+    const int height = RoundToInt((double(found.bottom()) + 1 - found.top()) * Zoom);
     return {left, top, width, height};
 }
 
@@ -987,7 +989,7 @@ void TrpPreviewForm::HelpAt(QPoint windowPos)
     for (QWidget* w = control; w != nullptr && w != this && context == 0; w = w->parentWidget())
         context = EngineHelpContext(w);
     if (context != 0)
-        ShowEngineHelpPopup(mapToGlobal(windowPos), context, this);
+        ShowHelp(mapToGlobal(windowPos), context);
 }
 
 void TrpPreviewForm::mousePressEvent(QMouseEvent* event)

@@ -95,6 +95,8 @@ public:
     void ApplyZoom(bool reset);
     // Puts the toolbar back at the window's top (from an embedding panel).
     void RestoreToolbar();
+    // The menu texts and button hints from the engine's string table.
+    void SetTexts();
     // The layout of the pages on the canvas for the zoom and the canvas's
     // size; scrolls to the current page.
     void FormResize();
@@ -208,6 +210,8 @@ public:
     // accepted (the printer then holds the paper chosen).
     std::function<bool(TrpPageSetupMargins& margins)> PageSetupDialog;
     std::function<void(const QString& message)> ShowError;
+    // The help popup of a help context at a point of the screen.
+    std::function<void(const QPoint& globalPos, int context)> ShowHelp;
     std::function<bool(const QString& question)> AskYesNo;
 
 protected:
@@ -226,7 +230,6 @@ private:
     void BuildToolbar();
     void BuildPageArea();
     void BuildMenu();
-    void SetTexts();
     void ArrangePanels();
     QSize CanvasSize() const;
     void CheckZoomItems();

@@ -128,7 +128,8 @@ void TrpPreviewForm::PaintCanvas(QPainter& painter, const QRegion& region)
     for (std::size_t i = 0; i < count; ++i) {
         TrpEMFPage& page = Pages->PageRecord(i);
         const TrpLayoutRect& r = page.LayoutRect;
-        const QRect onCanvas(QPoint(r.Left + XOffset, r.Top + YOffset), QPoint(r.Right + XOffset - 1, r.Bottom + YOffset - 1));
+        const QRect onCanvas(QPoint(r.Left + XOffset, r.Top + YOffset),
+                             QPoint(r.Right + XOffset - 1, r.Bottom + YOffset - 1));
         page.Visible = onCanvas.top() <= depth && onCanvas.bottom() + 1 >= 0 && region.intersects(onCanvas);
         if (page.Visible) {
             gray -= onCanvas.adjusted(1, 1, -1, -1);

@@ -23,16 +23,6 @@ int ShowStretch(int start, int offset, int size, int view)
 
 } // namespace
 
-int TrpPreviewLayout::Round(double value)
-{
-    const double r = RoundHalfEven(value);
-    if (!(r > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (!(r < std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return static_cast<int>(r);
-}
-
 QSize TrpPreviewLayout::PageSize(const TrpEMFPage& page)
 {
     return {page.PageInfo.SheetWidth, page.PageInfo.SheetHeight};
@@ -56,7 +46,7 @@ double TrpPreviewLayout::ModeZoom(TrpZoomMode mode, double zoom, QSize canvas, Q
 
 int TrpPreviewLayout::ZoomPercent(double zoom)
 {
-    return Round(zoom * 100);
+    return RoundToInt(zoom * 100);
 }
 
 QString TrpPreviewLayout::ZoomCaption(double zoom)
@@ -71,7 +61,7 @@ int TrpPreviewLayout::PagesPerRow(const TrpEMFPages& pages, double zoom, int can
     int run = 0;
     const std::size_t count = pages.Count();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t g = std::int64_t(Round(PageSize(pages.PageRecord(i)).width() * zoom)) + x + kPageGap;
+        const std::int64_t g = std::int64_t(RoundToInt(PageSize(pages.PageRecord(i)).width() * zoom)) + x + kPageGap;
         if (g > canvasWidth) {
             // The run ends; the page that did not fit is not counted in
             // the next one.
@@ -122,8 +112,8 @@ TrpPreviewArrangement TrpPreviewLayout::Arrange(TrpEMFPages& pages, int currentP
         for (std::size_t i = rowStart; i < std::min(count, rowStart + std::size_t(n)); ++i) {
             TrpEMFPage& page = pages.PageRecord(i);
             const QSize size = PageSize(page);
-            const int pw = Round(size.width() * result.Zoom);
-            const int ph = Round(size.height() * result.Zoom);
+            const int pw = RoundToInt(size.width() * result.Zoom);
+            const int ph = RoundToInt(size.height() * result.Zoom);
             const int left = n == 1 && pw < canvas.width() ? (canvas.width() - pw) / 2 : x;
             page.LayoutRect = {left, y, left + pw, y + ph};
             x += pw + kPageGap;
@@ -187,7 +177,8 @@ QPoint TrpPreviewLayout::PagePoint(const TrpEMFPage& page, QPoint point, double 
 {
     if (!(zoom > 0))
         return {};
-    return {Round((point.x() - page.LayoutRect.Left) / zoom), Round((point.y() - page.LayoutRect.Top) / zoom)};
+    return {RoundToInt((point.x() - page.LayoutRect.Left) / zoom),
+            RoundToInt((point.y() - page.LayoutRect.Top) / zoom)};
 }
 
 QRect TrpPreviewLayout::ContentRect(const TrpEMFPage& page, const QRect& pageRect, double zoom)
@@ -195,21 +186,21 @@ QRect TrpPreviewLayout::ContentRect(const TrpEMFPage& page, const QRect& pageRec
     if (page.UseMargins != 0)
         return pageRect;
     const TrpPageInfo& info = page.PageInfo;
-    const int left = Round((double(info.OffsetX) + page.MarginLeft) * zoom);
-    const int top = Round((double(info.OffsetY) + page.MarginTop) * zoom);
-    const int width = Round((double(info.PrintableWidth) - page.MarginLeft - page.MarginRight) * zoom);
-    const int height = Round((double(info.PrintableHeight) - page.MarginTop - page.MarginBottom) * zoom);
+    const int left = RoundToInt((double(info.OffsetX) + page.MarginLeft) * zoom);
+    const int top = RoundToInt((double(info.OffsetY) + page.MarginTop) * zoom);
+    const int width = RoundToInt((double(info.PrintableWidth) - page.MarginLeft - page.MarginRight) * zoom);
+    const int height = RoundToInt((double(info.PrintableHeight) - page.MarginTop - page.MarginBottom) * zoom);
     return {pageRect.left() + left, pageRect.top() + top, width, height};
 }
 
 TrpFoundView TrpPreviewLayout::FoundView(const TrpEMFPage& page, const QRect& found, double zoom, QSize canvas)
 {
     const TrpLayoutRect& r = page.LayoutRect;
-    const int e = Round((double(found.bottom()) + 1 - found.top()) * zoom);
-    const int d = Round((double(found.right()) + 1 - found.left()) * zoom);
+    const int e = RoundToInt((double(found.bottom()) + 1 - found.top()) * zoom);
+    const int d = RoundToInt((double(found.right()) + 1 - found.left()) * zoom);
     TrpFoundView view;
-    view.VertPosition = ShowStretch(r.Top, Round(found.top() * zoom), e, canvas.height());
-    view.HorzPosition = ShowStretch(r.Left, Round(found.left() * zoom), d, canvas.width());
+    view.VertPosition = ShowStretch(r.Top, RoundToInt(found.top() * zoom), e, canvas.height());
+    view.HorzPosition = ShowStretch(r.Left, RoundToInt(found.left() * zoom), d, canvas.width());
     return view;
 }
 

@@ -46,9 +46,6 @@ struct TrpFoundView {
 
 class TrpPreviewLayout {
 public:
-    // A whole number of canvas pixels.
-    static int Round(double value);
-
     // A page's size at 100 %.
     static QSize PageSize(const TrpEMFPage& page);
 

@@ -17,6 +17,7 @@ TrpPreview::TrpPreview(QWidget* parent) : QFrame(parent), window_(std::make_uniq
     window_->setWindowState(Qt::WindowNoState);
     window_->OnPageChanged = [this](TrpPreviewForm&) { FirePageChanged(); };
     window_->WheelFactor = 3;
+    window_->SetTexts();
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
     auto* layout = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 // The engine's speed buttons, their glyph images and the window placements
 // kept in the current user's registry.
 
+#include "MemoryRegistry.h"
 #include "report/RP_Dock.h"
 
 #include "platform/Registry.h"
@@ -281,38 +282,6 @@ TEST(Toolbar, SeparatorBevelAndAlignment)
     EXPECT_EQ(separator->Align, TrpAlign::Left);
 }
 
-namespace {
-
-// The current user's registry in memory, for the placement tests.
-struct MemoryRegistry {
-    MemoryRegistry() { platform::SetCurrentUserRegistryFile(""); }
-    ~MemoryRegistry() { platform::ResetCurrentUserRegistry(); }
-
-    static void Set(const std::string& className, const char* name, const std::string& text)
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(platform::RegCreateKeyExA(HKEY_CURRENT_USER, FormPlacementKey(className).c_str(), 0, nullptr, 0,
-                                            KEY_WRITE, nullptr, &key, nullptr),
-                  0);
-        platform::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1));
-        platform::RegCloseKey(key);
-    }
-    static std::string Get(const std::string& className, const char* name)
-    {
-        HKEY key = nullptr;
-        if (platform::RegOpenKeyExA(HKEY_CURRENT_USER, FormPlacementKey(className).c_str(), 0, KEY_READ, &key) != 0)
-            return "(no key)";
-        char data[64] = {};
-        DWORD size = sizeof data;
-        DWORD type = 0;
-        const LONG code = platform::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size);
-        platform::RegCloseKey(key);
-        return code == 0 && type == REG_SZ ? std::string(data) : "(none)";
-    }
-};
-
-} // namespace
 
 TEST(WindowPlacement, SavedAndRestored)
 {

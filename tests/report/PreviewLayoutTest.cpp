@@ -3,6 +3,7 @@
 #include "PreparedPagesSupport.h"
 
 #include "report/RpPreviewLayout.h"
+#include "report/ValueText.h"
 
 #include <gtest/gtest.h>
 
@@ -162,11 +163,11 @@ TEST_F(PreviewLayout, ScrollingToAFoundText)
     // Low on the page: its bottom at the canvas's bottom edge; far right:
     // its right end at the canvas's right edge.
     view = TrpPreviewLayout::FoundView(second, QRect(500, 700, 90, 12), zoom, QSize(400, 500));
-    const int top = TrpPreviewLayout::Round(700 * zoom);
-    const int height = TrpPreviewLayout::Round(12 * zoom);
+    const int top = RoundToInt(700 * zoom);
+    const int height = RoundToInt(12 * zoom);
     EXPECT_EQ(view.VertPosition, second.LayoutRect.Top + top + height - 500);
-    const int left = TrpPreviewLayout::Round(500 * zoom);
-    const int width = TrpPreviewLayout::Round(90 * zoom);
+    const int left = RoundToInt(500 * zoom);
+    const int width = RoundToInt(90 * zoom);
     EXPECT_EQ(view.HorzPosition, second.LayoutRect.Left + left + width - 400);
 }
 

@@ -3,11 +3,10 @@
 // builds itself (a text object a row), a preview window of a given canvas
 // size with its dialogs answered by the test, and the user's registry in
 // memory.
-#include "report/RP_Class.h"
-#include "report/RP_Dock.h"
-#include "report/RP_View.h"
+#include "MemoryRegistry.h"
 
-#include "platform/Registry.h"
+#include "report/RP_Class.h"
+#include "report/RP_View.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -40,7 +39,6 @@ class PreviewFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::SetCurrentUserRegistryFile("");
         TrpPreviewForm::LastZoom = 1.0;
         TrpPreviewForm::LastZoomMode = zmFixed;
         owner = std::make_unique<QWidget>();
@@ -54,7 +52,6 @@ protected:
         for (const QPointer<TrpPreviewForm>& p : previews)
             delete p.data();
         owner.reset();
-        platform::ResetCurrentUserRegistry();
     }
 
     // A page of the given size (report pixels at 100 %) with one text a
@@ -108,20 +105,24 @@ protected:
 
     static void Choose(TrpPreviewForm& p, int tag) { ZoomItem(p, tag)->trigger(); }
 
-    static std::string PlacementValue(const char* name)
+    static std::string PlacementValue(const char* name) { return MemoryRegistry::Get("TrpPreviewForm", name); }
+
+    // A title band on the template page with one text.
+    void AddTitle(const std::string& name, const std::string& text)
     {
-        HKEY key = nullptr;
-        if (platform::RegOpenKeyExA(HKEY_CURRENT_USER, FormPlacementKey("TrpPreviewForm").c_str(), 0, KEY_READ,
-                                    &key) != 0)
-            return "(no key)";
-        char data[64] = {};
-        DWORD size = sizeof data;
-        DWORD type = 0;
-        const LONG code = platform::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size);
-        platform::RegCloseKey(key);
-        return code == 0 && type == REG_SZ ? std::string(data) : "(none)";
+        TrpPage& page = report->Pages.Page(0);
+        auto band = std::make_unique<TrpBandView>();
+        band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
+        band->Name = "Title";
+        band->Top = 10;
+        band->Width = 700;
+        band->Height = 30;
+        band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
+        page.AddObject(std::move(band));
+        page.AddObject(MakeText(name, text, 10, 12));
     }
 
+    MemoryRegistry registry;
     std::unique_ptr<QWidget> owner;
     TrpReport* report = nullptr;
     std::vector<QPointer<TrpPreviewForm>> previews;

@@ -4,6 +4,7 @@
 // search dialog and the progress window.
 #include "PreviewTestSupport.h"
 
+#include "report/RpEngineHelp.h"
 #include "report/RpGlobals.h"
 #include "report/RpPreviewSearchForm.h"
 #include "report/RpProgressForm.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -306,7 +308,9 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
     link("URLTwo", "see@2", 100);
     TrpPreviewForm& p = Open(QSize(1000, 600));
     const QPoint pageOrigin = LayoutRect(p, 0).topLeft();
-    const auto click = [&](int top) { QTest::mouseClick(p.PBox, Qt::LeftButton, {}, pageOrigin + QPoint(60, top + 8)); };
+    const auto click = [&](int top) {
+        QTest::mouseClick(p.PBox, Qt::LeftButton, {}, pageOrigin + QPoint(60, top + 8));
+    };
 
     click(20);
     EXPECT_EQ(p.CurrentPage, 1) << "no page 3 in a report of two";
@@ -338,18 +342,9 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
 
 TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
 {
-    // A template of one title band with a text.
     TrpPage& page = report->Pages.Page(0);
     page.MarginLeft = page.MarginTop = page.MarginRight = page.MarginBottom = 20;
-    auto band = std::make_unique<TrpBandView>();
-    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
-    band->Name = "Title";
-    band->Top = 10;
-    band->Width = 700;
-    band->Height = 30;
-    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
-    page.AddObject(std::move(band));
-    page.AddObject(MakeText("Heading", "Events", 10, 12));
+    AddTitle("Heading", "Events");
     report->ShowProgress = false;
     ASSERT_TRUE(report->Prepare());
     ASSERT_EQ(report->EMFPages->Count(), 1u);
@@ -450,15 +445,7 @@ TEST_F(PreviewWindow, AReportWhoseRunFailsShowsNoPreview)
     } answer;
     TrpQuestions* saved = EngineGlobals().Questions;
     EngineGlobals().Questions = &answer;
-    TrpPage& page = report->Pages.Page(0);
-    auto band = std::make_unique<TrpBandView>();
-    band->SetBandType(static_cast<int>(TrpBandType::ReportTitle));
-    band->Top = 10;
-    band->Width = 700;
-    band->Height = 30;
-    band->Flags = BandFlag::OnFirstPage | BandFlag::OnLastPage;
-    page.AddObject(std::move(band));
-    page.AddObject(MakeText("Broken", "[NoSuchValue]", 10, 12));
+    AddTitle("Broken", "[NoSuchValue]");
     report->ShowProgress = false;
     report->PreviewReport();
     EngineGlobals().Questions = saved;
@@ -494,6 +481,102 @@ TEST_F(PreviewWindow, APreviewWhoseReportGoesCloses)
     report = nullptr;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(p, nullptr);
+}
+
+TEST_F(PreviewWindow, HelpPopupsOfTheWindowsParts)
+{
+    AddPage(600, 800, {"one"});
+    report->PreviewButtons = 0x7F;
+    SetApplicationHelpFile("qorv.chm");
+    TrpPreviewForm& p = Open(QSize(800, 500));
+    std::vector<int> contexts;
+    p.ShowHelp = [&](const QPoint&, int context) { contexts.push_back(context); };
+    const auto ask = [&](QWidget* control, QPoint at) {
+        p.HelpBtnClick();
+        EXPECT_TRUE(p.HelpMode);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WhatsThisCursor);
+        p.HelpAt(control->mapTo(&p, at));
+        EXPECT_FALSE(p.HelpMode);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    };
+    ask(p.PBox, QPoint(300, 300));
+    ask(p.Label1, QPoint(2, 2));
+    ask(p.ZoomBtn, QPoint(5, 5));
+    ask(p.SaveBtn, QPoint(5, 5));
+    ask(p.HelpBtn, QPoint(5, 5));  // the help button itself asks nothing
+    EXPECT_EQ(contexts, (std::vector<int>{207, 206, 200, 202}));
+    EXPECT_EQ(EngineHelpMessage(207),
+              "Help topic 207 cannot be shown: the report help file \"RPuser.hlp\" is not installed.");
+
+    // While the window is active the application's help file is the
+    // engine's; the one before comes back afterwards.
+    QApplication::setActiveWindow(&p);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(p.isActiveWindow());
+    EXPECT_EQ(ApplicationHelpFile(), "RPuser.hlp");
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ApplicationHelpFile(), "qorv.chm");
+}
+
+TEST_F(PreviewWindow, AnEmbeddedPreviewShowsThePagesInItsPanel)
+{
+    for (int i = 0; i < 3; ++i)
+        AddPage(600, 800, {"page"});
+    report->PreviewButtons = 0x7F;
+    QWidget host;
+    host.resize(900, 700);
+    auto* panel = new TrpPreview(&host);
+    panel->setGeometry(0, 0, 900, 700);
+    std::vector<int> changes;
+    panel->OnPageChanged = [&](TrpPreview& sender, int page) {
+        EXPECT_EQ(&sender, panel);
+        changes.push_back(page);
+    };
+    panel->SetShowToolbar(true);
+    report->Preview = panel;
+    report->OpenPreview();
+    host.show();
+    QCoreApplication::processEvents();
+    TrpPreviewForm& w = panel->Window();
+    EXPECT_FALSE(w.isVisible()) << "the window stays hidden";
+    EXPECT_EQ(w.PreviewPanel->parentWidget(), panel);
+    EXPECT_EQ(w.ToolbarPanel->parentWidget(), panel);
+    EXPECT_TRUE(w.PBox->isVisible());
+    EXPECT_EQ(w.Pages->Count(), 3u);
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    EXPECT_FALSE(w.ExitBtn->isVisibleTo(&w)) << "no Exit or Help in another window's toolbar";
+    EXPECT_FALSE(w.HelpBtn->isVisibleTo(&w));
+    EXPECT_TRUE(w.LoadBtn->isVisibleTo(&w));
+    EXPECT_EQ(w.FindBtn->toolTip(), "Find text");
+    EXPECT_TRUE(PreviewsOf(*owner).empty());
+
+    changes.clear();
+    w.PgDownClick();
+    EXPECT_EQ(panel->CurrentPage(), 2);
+    ASSERT_FALSE(changes.empty());
+    EXPECT_EQ(changes.back(), 2);
+    // The wheel moves three small steps a notch.
+    const int before = w.VScrollBar->value();
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.PBox, &wheel);
+    EXPECT_EQ(w.VScrollBar->value(), before + 30);
+
+    panel->SetScrollBars(0);
+    EXPECT_FALSE(w.RPanel->isVisibleTo(panel));
+    EXPECT_FALSE(w.BPanel->isVisibleTo(panel));
+    panel->SetScrollBars(2);
+    EXPECT_TRUE(w.RPanel->isVisibleTo(panel));
+    EXPECT_FALSE(w.BPanel->isVisibleTo(panel));
+    panel->SetShowToolbar(false);
+    EXPECT_EQ(w.ToolbarPanel->parentWidget(), &w);
+
+    panel->DetachReport();
+    EXPECT_EQ(report->EMFPages->Count(), 3u);
+    EXPECT_EQ(w.Pages, nullptr);
 }
 
 TEST(PreviewSearchDialog, OpensEmptyFromTheFirstPageIgnoringCase)
