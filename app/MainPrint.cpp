@@ -13,6 +13,7 @@
 #include "logview.h"
 
 #include "report/RP_Class.h"
+#include "report/RpQtPrinters.h"
 
 #include <QAction>
 
@@ -31,6 +32,10 @@ constexpr int kLastFixedMemo = 17;
 
 void TfrmQORVMain::CreateReportComponents()
 {
+    // The printer model knows the system's printers before the template's
+    // page takes its paper from the current one.
+    report::AttachSystemPrinters();
+
     dsCommon_ = new report::TrpUserDataset(this);
     dsCommon_->setObjectName(QStringLiteral("dsCommon"));
 
@@ -69,6 +74,7 @@ void TfrmQORVMain::FixReportCharset()
 void TfrmQORVMain::BindPrintCommands()
 {
     Bind(actPrintPreview_, [this] { actPrintPreviewExecute(); });
+    Bind(actPrint_, [this] { actPrintExecute(); });
 }
 
 TfrmLogView* TfrmQORVMain::LogWindowToPrint() const
@@ -83,4 +89,10 @@ void TfrmQORVMain::actPrintPreviewExecute()
 {
     if (LogWindowToPrint() != nullptr)
         repCommon_->PreviewReport();
+}
+
+void TfrmQORVMain::actPrintExecute()
+{
+    if (LogWindowToPrint() != nullptr && repCommon_->Prepare())
+        repCommon_->PrintWithDialog();
 }

@@ -236,6 +236,9 @@ public:
     // Print Preview: the active log window's events prepared and shown in
     // the report's preview; nothing without an active window.
     void actPrintPreviewExecute();
+    // Print: the active log window's events prepared, then printed with the
+    // choices of the print dialog; nothing without an active window.
+    void actPrintExecute();
 
     // --- help (MainHelp.cpp)
     // The application's help handler: the topic of the help file for a

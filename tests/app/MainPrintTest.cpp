@@ -4,7 +4,8 @@
 
 #include "AppFakes.h"
 #include "MainWindowSite.h"
-#include "SiteBuilder.h"
+#include "NumberedLogSite.h"
+#include "WhenShown.h"
 
 #include "app/logview.h"
 #include "app/main.h"
@@ -14,18 +15,11 @@
 #include "report/RP_Class.h"
 #include "report/RP_View.h"
 
-#include "tools/evtgen/EvtGenerator.h"
-
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -50,27 +44,6 @@ std::vector<std::string> PageTexts(TrpEMFPages& pages, std::size_t index)
     }
     pages.ReleasePage(index);
     return texts;
-}
-
-// Runs `answer` on the preview window once it is the modal window (the
-// report's progress window comes first while the pages are prepared).
-void WhenPreviewShown(std::function<void(TrpPreviewForm&)> answer)
-{
-    auto* timer = new QTimer(QCoreApplication::instance());
-    auto waited = std::make_shared<QElapsedTimer>();
-    waited->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, answer] {
-        if (auto* preview = dynamic_cast<TrpPreviewForm*>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            answer(*preview);
-        } else if (waited->elapsed() > 60'000) {
-            timer->deleteLater();
-            timer->stop();
-            ADD_FAILURE() << "no preview came up";
-        }
-    });
-    timer->start(10);
 }
 
 class MainPrintTest : public ::testing::Test {
@@ -106,63 +79,36 @@ TEST_F(MainPrintTest, TheTitleColumnsAndRowsTakeTheDefaultCharacterSetAndTheFoot
     }
 }
 
-} // namespace
-
-// A log of WKS1 whose events are numbered 1 to kEvents in the order they
-// were written.
 class MainPreviewTest : public ::testing::Test {
 protected:
     static constexpr int kEvents = 150;
-    SiteBuilder site;
-    std::unique_ptr<ScopedSystemFunctions> bound;
+    NumberedLogSite network{kEvents};
+    ScopedSystemFunctions bound;
     FakePrompts prompts;
     ScopedUserPrompts usePrompts{prompts};
-    std::unique_ptr<TfrmQORVMain> main;
-
-    void SetUp() override
-    {
-        site.Local("WKS1").StandardEventLogs("WKS1");
-        std::string events = "clock time=2021-03-04T05:06:07Z\n";
-        for (int id = 1; id <= kEvents; ++id)
-            events += "event type=" + std::string(id % 2 == 0 ? "warning" : "error") +
-                      " source=Tester computer=WKS1 id=" + std::to_string(id) + "\n";
-        writeLog("AppEvent.Evt", events);
-        writeLog("SysEvent.Evt", "event source=EventLog id=6005\n");
-        writeLog("SecEvent.Evt", "event type=audit-success source=Security id=528\n");
-        site.Load();
-        bound = std::make_unique<ScopedSystemFunctions>();
-        main = std::make_unique<TfrmQORVMain>();
-        main->show();
-    }
+    std::unique_ptr<TfrmQORVMain> main = std::make_unique<TfrmQORVMain>();
 
     void TearDown() override
     {
         main.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
-    void writeLog(const std::string& file, const std::string& events)
-    {
-        const std::string path = site.DrivePath("WKS1", "WINDOWS\\system32\\config\\" + file);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::string error;
-        ASSERT_TRUE(evtgen::WriteEvtLog(events, path, error)) << error;
-    }
 };
 
 TEST_F(MainPreviewTest, PrintPreviewShowsTheActiveWindowsEventsWithPageNumbers)
 {
+    main->show();
     EXPECT_FALSE(main->actPrintPreview()->isEnabled());
     main->actPrintPreviewExecute();  // no window: nothing happens
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmNewWindow);
-    ASSERT_NE(main->ActiveLogWindow(), nullptr) << (prompts.asked.empty() ? "" : prompts.asked[0].text.toStdString());
+    ASSERT_NE(main->ActiveLogWindow(), nullptr);
     ASSERT_TRUE(main->actPrintPreview()->isEnabled());
 
     std::vector<std::vector<std::string>> pages;
     bool shown = false;
-    WhenPreviewShown([&](TrpPreviewForm& preview) {
+    WhenModalUp<TrpPreviewForm>([&](TrpPreviewForm& preview) {
         shown = true;
         if (TrpEMFPages* prepared = preview.PagesOrNull())
             for (std::size_t i = 0; i < prepared->Count(); ++i)
@@ -199,3 +145,5 @@ TEST_F(MainPreviewTest, PrintPreviewShowsTheActiveWindowsEventsWithPageNumbers)
     }
     EXPECT_EQ(next, kEvents + 1);
 }
+
+} // namespace

@@ -202,8 +202,8 @@ TEST_F(MainWindowTest, CommandStatesAtStart)
 
 TEST_F(MainWindowTest, CommandsWithoutAHandlerStayDisabled)
 {
-    // Opening a log window enables the log commands that have a handler;
-    // the others are not there yet and stay disabled.
+    // Opening a log window enables the log commands, which all have a
+    // handler.
     main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
     ASSERT_EQ(main->LogWindows().size(), 1u);
     EXPECT_TRUE(main->mmitClose()->isEnabled());
@@ -213,16 +213,19 @@ TEST_F(MainWindowTest, CommandsWithoutAHandlerStayDisabled)
     EXPECT_TRUE(main->mmitTileVertically()->isEnabled());
     EXPECT_TRUE(main->mmitTileHorizontally()->isEnabled());
     for (QAction* a : {main->actSaveLogAs(), main->actRefresh(), main->mmitExport(), main->actClearLog(),
-                       main->actPrintPreview()})
+                       main->actPrintPreview(), main->actPrint()})
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-    EXPECT_FALSE(main->HasHandler(main->actPrint()));
-    EXPECT_FALSE(main->actPrint()->isEnabled());
-    // A handler given later makes the command work from then on.
+    // A command without a handler stays disabled; a handler given later
+    // makes it work from then on.
+    QAction spare(QStringLiteral("Spare"));
+    main->SetCommandEnabled(&spare, true);
+    EXPECT_FALSE(main->HasHandler(&spare));
+    EXPECT_FALSE(spare.isEnabled());
     int runs = 0;
-    main->Bind(main->actPrint(), [&runs] { ++runs; });
-    main->SetCommandEnabled(main->actPrint(), true);
-    EXPECT_TRUE(main->actPrint()->isEnabled());
-    main->actPrint()->trigger();
+    main->Bind(&spare, [&runs] { ++runs; });
+    main->SetCommandEnabled(&spare, true);
+    EXPECT_TRUE(spare.isEnabled());
+    spare.trigger();
     EXPECT_EQ(runs, 1);
 }
 

@@ -2,6 +2,7 @@
 // what qv-reporttemplate writes, and it reads to exactly its end with the
 // facts the event list's printing relies on.
 
+#include "EventListReport.h"
 #include "MainReportTemplate.h"
 
 #include "report/RP_Class.h"
@@ -199,6 +200,34 @@ TEST(MainReportTemplate, ReadsToItsEndWithTheEventListsPageBandsAndTexts)
     EXPECT_EQ(stored.Info.Name, "");
     EXPECT_EQ(stored.Info.Password, "");
     EXPECT_EQ(stored.Info.Marker, 88);
+}
+
+TEST(MainReportTemplate, TheWidestHeadersAndValuesOfTheNarrowColumnsTakeOneLine)
+{
+    if (!RegisterTahoma())
+        GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
+    TrpReportTemplate stored;
+    TrpStream stream(StoredTemplate());
+    ASSERT_EQ(stored.ReadTemplate(stream), TrpTemplateStatus::Loaded);
+    struct Case {
+        const char* memo;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Memo2", "Type"},          {"Memo3", "Date"},         {"Memo4", "Time"},
+        {"Memo5", "Event"},         {"Memo6", "Source"},       {"Memo7", "Category"},
+        {"Memo8", "Domain\\User"},  {"Memo9", "Computer"},     {"Memo10", "Audit Success"},
+        {"Memo10", "Information"},  {"Memo11", "12/28/24"},    {"Memo11", "2024-12-28"},
+        {"Memo11", "28.12.2024"},   {"Memo12", "10:00:00 AM"}, {"Memo12", "12:58:58 PM"},
+        {"Memo13", "65535"},        {"Memo15", "Logon/Logoff"}, {"Memo16", "NT AUTHORITY\\SYSTEM"},
+    };
+    for (const Case& c : cases) {
+        auto* memo = dynamic_cast<TrpMemoView*>(stored.Pages.FindObject(c.memo));
+        ASSERT_NE(memo, nullptr) << c.memo;
+        memo->ExpandedLines = {c.text};
+        memo->Layout();
+        EXPECT_EQ(memo->ExpandedLines.size(), 1u) << c.memo << " " << c.text;
+    }
 }
 
 } // namespace
