@@ -1,5 +1,7 @@
 #include "EventListReport.h"
 
+#include "MainReportTemplate.h"
+
 #include "report/RP_Class.h"
 
 #include <QFile>
@@ -54,7 +56,6 @@ EventListReport::EventListReport(const std::vector<ListedEvent>& events, const T
     report_ = new TrpReport(&form_);
     report_->setObjectName("repCommon");
     report_->Dataset = data_;
-    report_->DoublePassReport = -1;
     report_->MeasurerFactory = measurers;
     report_->OnGetValue = [this](const std::string& name, Variant& value) {
         if (name == "EventLogTitle") {
@@ -86,55 +87,7 @@ EventListReport::EventListReport(const std::vector<ListedEvent>& events, const T
 
 EventListReport::~EventListReport() = default;
 
-namespace {
-
-void AddBand(TrpPage& page, TrpBandType type, const char* name, int top, int height, const char* source = "")
-{
-    auto band = std::make_unique<TrpBandView>();
-    band->SetBandType(static_cast<int>(type));
-    band->Name = name;
-    band->Top = top;
-    band->Width = 740;
-    band->Height = height;
-    band->FormatString = source;
-    page.AddObject(std::move(band));
-}
-
-void AddText(TrpPage& page, int n, const std::string& text, int left, int top, int width, int size, bool bold)
-{
-    auto memo = std::make_unique<TrpMemoView>();
-    memo->Name = "Memo" + std::to_string(n);
-    memo->Memo = {text};
-    memo->Left = left;
-    memo->Top = top;
-    memo->Width = width;
-    memo->Height = size + 8;
-    memo->Font.Name = "Tahoma";
-    memo->Font.Size = size;
-    memo->Font.Style.bold = bold;
-    memo->DisplayFormat = 0x22E;
-    page.AddObject(std::move(memo));
-}
-
-} // namespace
-
 void EventListReport::Build()
 {
-    TrpPage& page = report_->Pages.Add();
-    AddBand(page, TrpBandType::ReportTitle, "ReportTitle1", 10, 30);
-    AddText(page, 1, "[EventLogTitle]", 18, 12, 700, 12, true);
-    AddBand(page, TrpBandType::PageHeader, "PageHeader1", 50, 18);
-    AddBand(page, TrpBandType::MasterData, "MasterData1", 80, 15, "dsCommon");
-    AddBand(page, TrpBandType::PageFooter, "PageFooter1", 110, 20);
-    static const std::array<const char*, 8> kValues = {"[Type]",   "[Date]",     "[Time]", "[Event]",
-                                                       "[Source]", "[Category]", "[User]", "[Computer]"};
-    static const std::array<int, 8> kWidths = {80, 70, 60, 45, 130, 90, 150, 97};
-    int x = 18;
-    for (std::size_t c = 0; c < kValues.size(); ++c) {
-        AddText(page, static_cast<int>(c) + 2, Headers()[c], x, 51, kWidths[c], 8, true);
-        AddText(page, static_cast<int>(c) + 10, kValues[c], x, 80, kWidths[c], 8, false);
-        x += kWidths[c];
-    }
-    AddText(page, 18, "Page [PAGE#] of [TOTALPAGES]", 18, 112, 300, 7, false);
-    AddText(page, 19, "Created with Quellvane [DATE] [TIME] ", 420, 112, 320, 7, false);
+    BuildMainReportTemplate(*report_);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The event-list report built in code as the main window's template lays it
-// out: a title band ("[EventLogTitle]", Tahoma 12 bold), a page header of
+// The event-list report on the main window's template, as
+// tools/reporttemplate builds it: a title band ("[EventLogTitle]", Tahoma 12 bold), a page header of
 // the eight column names (Tahoma 8 bold), a master data band of the eight
 // values over the user data set "dsCommon" (Tahoma 8) and a page footer
 // with "Page [PAGE#] of [TOTALPAGES]" and the creation line (Tahoma 7), in

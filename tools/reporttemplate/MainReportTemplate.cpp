@@ -83,8 +83,6 @@ TrpMemoView& AddText(TrpPage& page, int number, const std::string& text, TextPla
 void BuildMainReportTemplate(TrpReportTemplate& reportTemplate)
 {
     reportTemplate.Clear();
-    reportTemplate.Now = [] { return kMainReportTemplateDate; };
-    reportTemplate.ResetInfo();
     // The printer of the user's choice: nothing is selected on load.
     reportTemplate.KeepDefaultPrinter = 0;
     reportTemplate.PrinterName.clear();
@@ -120,6 +118,7 @@ void BuildMainReportTemplate(TrpReportTemplate& reportTemplate)
 std::string MainReportTemplateStream()
 {
     TrpReportTemplate reportTemplate;
+    reportTemplate.Now = [] { return kMainReportTemplateDate; };
     BuildMainReportTemplate(reportTemplate);
     TrpStream stream;
     reportTemplate.WriteTemplate(stream);

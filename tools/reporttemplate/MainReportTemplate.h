@@ -20,8 +20,9 @@ class TrpReportTemplate;
 constexpr double kMainReportTemplateDate = 45383.5;  // 2024-04-01 12:00
 
 // Replaces the template's pages, dictionary and information by the event
-// list's.
+// list's (the information dated by the template's clock).
 void BuildMainReportTemplate(report::TrpReportTemplate& reportTemplate);
 
-// The template stream of the event list's template.
+// The template stream of the event list's template, dated
+// kMainReportTemplateDate.
 std::string MainReportTemplateStream();
