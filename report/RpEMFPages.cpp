@@ -326,6 +326,9 @@ void TrpEMFPages::PaintPage(std::size_t index, QPainter& painter, const QRect& r
         return;  // nothing shows at such scales (an empty rectangle, a sheet beyond any paper)
     const bool everything = DrawsEverything(painter);
     const QRectF area = everything ? QRectF() : VisibleArea(painter);
+    // The page's objects change the painter's state; the caller gets its
+    // own back.
+    painter.save();
     for (const auto& view : record.Rebuilt->Objects) {
         if (!everything) {
             const DeviceRect placed = Place(*view, scaleX, scaleY, rect.left(), rect.top());
@@ -338,10 +341,19 @@ void TrpEMFPages::PaintPage(std::size_t index, QPainter& painter, const QRect& r
         view->PaintScaleY = scaleY;
         view->PaintOffsetX = rect.left();
         view->PaintOffsetY = rect.top();
+        // A text object changes no more of the painter than its font, pen,
+        // background and layout direction, which every text object sets
+        // for itself: saving and restoring the whole state around each one
+        // would only make the device take the same state again and again.
+        if (view->TypeCode == ObjectType::Text) {
+            view->Paint(painter);
+            continue;
+        }
         painter.save();
         view->Paint(painter);
         painter.restore();
     }
+    painter.restore();
 }
 
 bool TrpEMFPages::HitTest(std::size_t index, QPoint point, std::string& link, Qt::CursorShape& cursor, bool click)

@@ -148,7 +148,6 @@ std::unique_ptr<TrpTextMeasurer> TrpMemoView::MeasuringMeasurer() const
 
 void TrpMemoView::Layout()
 {
-    const auto measurer = MeasuringMeasurer();
     const int step = Step();
     TrpLayoutParams params;
     params.AvailableWidth = IsVertical() ? Height - 2 * GapY : Width - 2 * GapX;
@@ -157,7 +156,10 @@ void TrpMemoView::Layout()
     params.LaidOut = LaidOut;
     params.InRun = Running();
     params.Charset = Font.Charset;
-    ExpandedLines = LayoutLines(ExpandedLines, params, *measurer);
+    // Lines laid out before (a prepared page's) stay as they are during a
+    // run: nothing to measure.
+    if (!(params.LaidOut && params.InRun))
+        ExpandedLines = LayoutLines(ExpandedLines, params, *MeasuringMeasurer());
     const int lines = static_cast<int>(ExpandedLines.size());
     TextHeight = (IsVertical() ? 2 * GapX : 2 * GapY) + lines * step;
 }
@@ -307,7 +309,6 @@ void TrpMemoView::DrawLines(QPainter& painter)
         }
         return;
     }
-    painter.save();
     QFont font = painter.device() != nullptr ? MakeQFont(Font, pixelHeight, *painter.device()) : MakeQFont(Font, pixelHeight);
     if (charExtra != 0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
@@ -320,8 +321,12 @@ void TrpMemoView::DrawLines(QPainter& painter)
                line.X + measurer->TextWidth(line.Text) <= clip.right() + 1 &&
                line.Y + lineHeight <= clip.bottom() + 1;
     });
-    if (!plain)
+    // The clip, where one is needed, goes again with the state saved here;
+    // font, pen and mode are the painter's own to set (Paint changes them).
+    if (!plain) {
+        painter.save();
         painter.setClipRect(clip);
+    }
     painter.setFont(font);
     painter.setPen(ColorFromValue(static_cast<std::uint32_t>(Font.Color)));
     painter.setBackgroundMode(Qt::TransparentMode);
@@ -360,7 +365,8 @@ void TrpMemoView::DrawLines(QPainter& painter)
         }
         painter.restore();
     }
-    painter.restore();
+    if (!plain)
+        painter.restore();
 }
 
 void TrpMemoView::Paint(QPainter& painter)
