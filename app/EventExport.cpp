@@ -81,34 +81,35 @@ std::vector<int> exportedColumns()
 // HTML the characters of markup as entities.
 void appendOneLine(std::string& out, std::string_view text, bool html)
 {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        switch (c) {
+    const char* const special = html ? "\t\r\n&<>\"" : "\t\r\n";
+    std::size_t from = 0;
+    for (std::size_t i = text.find_first_of(special); i != std::string_view::npos;
+         i = text.find_first_of(special, from)) {
+        out.append(text.substr(from, i - from));
+        from = i + 1;
+        switch (text[i]) {
         case '\r':
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i; // one line break
-            out += ' ';
-            break;
-        case '\n':
-        case '\t':
+            if (from < text.size() && text[from] == '\n')
+                ++from; // one line break
             out += ' ';
             break;
         case '&':
-            out += html ? "&amp;" : "&";
+            out += "&amp;";
             break;
         case '<':
-            out += html ? "&lt;" : "<";
+            out += "&lt;";
             break;
         case '>':
-            out += html ? "&gt;" : ">";
+            out += "&gt;";
             break;
         case '"':
-            out += html ? "&quot;" : "\"";
+            out += "&quot;";
             break;
-        default:
-            out += c;
+        default: // TAB, LF
+            out += ' ';
         }
     }
+    out.append(text.substr(from));
 }
 
 // The text of a cell as the exports write it: the category trimmed as the

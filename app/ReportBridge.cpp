@@ -14,25 +14,55 @@ void TEventReportValues::Clear()
 {
     dates_.clear();
     times_.clear();
+    lastDate_ = {};
+    secondTexts_.clear();
 }
 
 const std::string& TEventReportValues::TimeText(TDateTime utc, TLogColumn column)
 {
     const std::int64_t ms = DateTimeToMilliseconds(utc);
-    auto& texts = column == lcDate ? dates_ : times_;
-    const std::int64_t key = column == lcDate ? DayOf(ms) : TimeOfDayOf(ms);
-    const auto known = texts.find(key);
-    if (known != texts.end())
+    if (column == lcDate) {
+        // Neighbouring events share their day.
+        const std::int64_t day = DayOf(ms);
+        if (lastDate_.text && lastDate_.key == day)
+            return *lastDate_.text;
+        auto known = dates_.find(day);
+        if (known == dates_.end())
+            known = dates_.emplace(day, formatter_.DateTimeText(utc, column).toStdString()).first;
+        lastDate_ = {day, &known->second};
         return known->second;
-    return texts.emplace(key, formatter_.DateTimeText(utc, column).toStdString()).first->second;
+    }
+    // Event times are whole seconds: one text for each second of the day.
+    const std::int64_t time = TimeOfDayOf(ms);
+    if (time % 1000 == 0) {
+        if (secondTexts_.empty())
+            secondTexts_.resize(86'400);
+        std::optional<std::string>& text = secondTexts_[static_cast<std::size_t>(time / 1000)];
+        if (!text)
+            text = formatter_.DateTimeText(utc, column).toStdString();
+        return *text;
+    }
+    auto known = times_.find(time);
+    if (known == times_.end())
+        known = times_.emplace(time, formatter_.DateTimeText(utc, column).toStdString()).first;
+    return known->second;
+}
+
+const std::string& TEventReportValues::TypeText(int eventType)
+{
+    auto& text = types_[static_cast<std::size_t>(eventType & 0xFF)];
+    if (!text) {
+        QString shown;
+        EventTypeToStr(eventType, shown);
+        text = shown.toStdString();
+    }
+    return *text;
 }
 
 bool TEventReportValues::Value(TEventItem& e, const std::string& name, report::Variant& value)
 {
     if (name == "Type") {
-        QString text;
-        EventTypeToStr(e.EventType, text);
-        value = report::Variant(text.toStdString());
+        value = report::Variant(TypeText(e.EventType));
     } else if (name == "Date") {
         value = report::Variant(TimeText(e.TimeGenerated, lcDate));
     } else if (name == "Time") {

@@ -11,8 +11,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TEventItem;
 
@@ -56,10 +58,18 @@ public:
 
 private:
     const std::string& TimeText(TDateTime utc, TLogColumn column);
+    const std::string& TypeText(int eventType);
 
     TEventColumnFormatter formatter_;
     std::unordered_map<std::int64_t, std::string> dates_;
     std::unordered_map<std::int64_t, std::string> times_;
+    struct Last {
+        std::int64_t key = 0;
+        const std::string* text = nullptr; // a text of the map, which never moves
+    };
+    Last lastDate_;
+    std::vector<std::optional<std::string>> secondTexts_; // by the second of the day
+    std::array<std::optional<std::string>, 256> types_;
 };
 
 // What the exports read: the data set's events and the value provider.

@@ -591,7 +591,7 @@ bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string
 
 const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
 {
-    std::string key(reinterpret_cast<const char*>(sid), length);
+    const std::string_view key(reinterpret_cast<const char*>(sid), length);
     const auto known = accountTexts_.find(key);
     if (known != accountTexts_.end())
         return *known->second;
@@ -600,7 +600,7 @@ const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
     if (LookupAccount(sid, length, domain, name))
         text = domain + "\\" + name;
     const std::string& pooled = InternText(text);
-    accountTexts_.emplace(std::move(key), &pooled);
+    accountTexts_.emplace(std::string(key), &pooled);
     return pooled;
 }
 

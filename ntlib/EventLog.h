@@ -155,7 +155,12 @@ private:
     // What descriptions read, kept from opening the log to closing it: a
     // changed registry or message file is seen at the next opening.
     std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
-    std::unordered_map<std::string, const std::string*> accountTexts_; // by the SID's bytes
+    // Found by the SID's bytes without copying them.
+    struct BytesHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view bytes) const noexcept { return std::hash<std::string_view>()(bytes); }
+    };
+    std::unordered_map<std::string, const std::string*, BytesHash, std::equal_to<>> accountTexts_;
     TMessageFileCache messageFiles_;
     std::uint8_t readDirection_ = 0; // 0 not chosen, 1 forwards, 2 backwards
     std::int32_t cachedCount_ = -1;

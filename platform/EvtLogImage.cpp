@@ -243,6 +243,28 @@ void EvtLogImage::clear()
     writeHeaderBytes();
 }
 
+namespace {
+
+// The clean header and the end record of a compact backup whose records
+// end at `end`.
+void writeCompactFrame(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention, DWORD end,
+                       BYTE* header, BYTE* eof)
+{
+    const DWORD oldest = index.empty() ? 0 : index.front().recordNumber;
+    FileHeader h;
+    h.startOffset = kHeaderSize;
+    h.endOffset = end;
+    h.currentRecordNumber = nextNumber;
+    h.oldestRecordNumber = oldest;
+    h.maxSize = maxSize;
+    h.flags = 0;
+    h.retention = retention;
+    h.writeTo(header);
+    EofRecord{kHeaderSize, end, nextNumber, oldest}.writeTo(eof);
+}
+
+} // namespace
+
 std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
                                      const std::function<const BYTE*(std::size_t)>& record)
 {
@@ -258,17 +280,32 @@ std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DW
         std::memcpy(out.data() + at, bytes, index[i].length);
         at += index[i].length;
     }
-    const DWORD oldest = index.empty() ? 0 : index.front().recordNumber;
-    FileHeader h;
-    h.startOffset = kHeaderSize;
-    h.endOffset = at;
-    h.currentRecordNumber = nextNumber;
-    h.oldestRecordNumber = oldest;
-    h.maxSize = maxSize;
-    h.flags = 0;
-    h.retention = retention;
-    h.writeTo(out.data());
-    EofRecord{kHeaderSize, at, nextNumber, oldest}.writeTo(out.data() + at);
+    writeCompactFrame(index, nextNumber, maxSize, retention, at, out.data(), out.data() + at);
+    return out;
+}
+
+CompactPieces CompactBackupPieces(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
+                                  const std::function<const BYTE*(std::size_t)>& record)
+{
+    CompactPieces out;
+    out.header.resize(kHeaderSize);
+    out.end.resize(kEofSize);
+    out.pieces.emplace_back(out.header.data(), out.header.size());
+    DWORD at = kHeaderSize;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const BYTE* bytes = record(i);
+        if (!bytes)
+            return out;
+        const std::size_t length = index[i].length;
+        std::span<const BYTE>& last = out.pieces.back();
+        if (out.pieces.size() > 1 && last.data() + last.size() == bytes)
+            last = std::span<const BYTE>(last.data(), last.size() + length);
+        else
+            out.pieces.emplace_back(bytes, length);
+        at += index[i].length;
+    }
+    writeCompactFrame(index, nextNumber, maxSize, retention, at, out.header.data(), out.end.data());
+    out.pieces.emplace_back(out.end.data(), out.end.size());
     return out;
 }
 
@@ -276,6 +313,12 @@ std::vector<BYTE> EvtLogImage::compactBytes() const
 {
     return CompactBackupBytes(layout_.index, layout_.nextNumber, layout_.maxSize, layout_.retention,
                               [this](std::size_t i) { return recordBytes(i); });
+}
+
+CompactPieces EvtLogImage::compactPieces() const
+{
+    return CompactBackupPieces(layout_.index, layout_.nextNumber, layout_.maxSize, layout_.retention,
+                               [this](std::size_t i) { return recordBytes(i); });
 }
 
 } // namespace platform::evt

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <span>
 #include <vector>
 
 namespace platform::evt {
@@ -54,6 +55,18 @@ struct EvtLayout {
 // (the result is then incomplete and is thrown away by the caller).
 std::vector<BYTE> CompactBackupBytes(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
                                      const std::function<const BYTE*(std::size_t)>& record);
+
+// The same as pieces to write one after another, without copying the
+// records: the header and the end record of its own, and between them the
+// records where they lie (neighbours in one piece).  The pieces of records
+// stay valid while the record bytes they point into do.
+struct CompactPieces {
+    std::vector<BYTE> header;
+    std::vector<BYTE> end;
+    std::vector<std::span<const BYTE>> pieces; // header, records..., end
+};
+CompactPieces CompactBackupPieces(const EvtIndex& index, DWORD nextNumber, DWORD maxSize, DWORD retention,
+                                  const std::function<const BYTE*(std::size_t)>& record);
 
 // A byte range of the file that a write operation changed.
 struct ByteRange {
@@ -122,6 +135,8 @@ public:
     // The compact form of a backup: header, the records in log order from
     // 0x30, the end-of-file record, nothing after it; clean header.
     std::vector<BYTE> compactBytes() const;
+    // The same as pieces that point into the image (see CompactBackupPieces).
+    CompactPieces compactPieces() const;
 
     void setRetention(DWORD retention) { layout_.retention = retention; }
 

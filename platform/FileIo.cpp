@@ -116,6 +116,13 @@ bool FinalLinkTarget(const std::string& path, std::string& target, int& error)
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why)
 {
+    const std::span<const BYTE> whole(data, size);
+    return WriteFileAtomically(path, std::span<const std::span<const BYTE>>(&whole, 1), replaceExisting, why);
+}
+
+DWORD WriteFileAtomically(const std::string& path, std::span<const std::span<const BYTE>> pieces,
+                          bool replaceExisting, std::string& why)
+{
     if (!replaceExisting && ::access(path.c_str(), F_OK) == 0) {
         why = path + ": the file exists";
         return ERROR_ALREADY_EXISTS;
@@ -134,7 +141,10 @@ DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t
         why = path + ": " + std::strerror(errno);
         return ErrorFromErrno(errno);
     }
-    DWORD result = writeAll(fd, data, size);
+    DWORD result = ERROR_SUCCESS;
+    for (const std::span<const BYTE>& piece : pieces)
+        if (result == ERROR_SUCCESS)
+            result = writeAll(fd, piece.data(), piece.size());
     if (result == ERROR_SUCCESS && ::fsync(fd) != 0)
         result = ErrorFromErrno(errno);
     if (::close(fd) != 0 && result == ERROR_SUCCESS)

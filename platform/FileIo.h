@@ -4,6 +4,7 @@
 
 #include "Win32Types.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
 // and stays as it was.
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why);
+// The same for contents given as pieces written one after another.
+DWORD WriteFileAtomically(const std::string& path, std::span<const std::span<const BYTE>> pieces,
+                          bool replaceExisting, std::string& why);
 
 // An open file descriptor, closed with the object.
 class FileDescriptor {

@@ -142,12 +142,11 @@ DWORD LiveLog::clear(std::string& why)
 
 DWORD LiveLog::backup(const std::string& target, std::string& why) const
 {
-    std::vector<BYTE> bytes;
-    {
-        std::lock_guard lock(mutex_);
-        bytes = image_.compactBytes();
-    }
-    return WriteFileAtomically(target, bytes.data(), bytes.size(), false, why);
+    // Written straight from the image: no copy of the records is made, and
+    // no event is added while they are written.
+    std::lock_guard lock(mutex_);
+    const evt::CompactPieces compact = image_.compactPieces();
+    return WriteFileAtomically(target, compact.pieces, false, why);
 }
 
 void LiveLog::addNotification(const void* owner, std::shared_ptr<SyncEvent> event)

@@ -111,7 +111,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the log did not load whole\n");
         return 1;
     }
-    const std::string dir = site.Directory();
+    const std::string dir = std::getenv("QV_EXPORT_DIR") ? std::getenv("QV_EXPORT_DIR") : site.Directory();
 
     struct Export {
         const char* what;
@@ -145,12 +145,14 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         const std::string saved = dir + "/saved-" + std::to_string(run) + ".evt";
         prompts.file = QString::fromStdString(saved);
+        std::system("sync"); // neither pays for what was written before
         saves.push_back(secondsOf([&] {
             main->actSaveLogAs()->trigger();
             std::system("sync");
         }));
         const std::string copy = dir + "/copy-" + std::to_string(run) + ".evt";
         const std::string command = "cp '" + log + "' '" + copy + "' && sync";
+        std::system("sync");
         copies.push_back(secondsOf([&] {
             if (std::system(command.c_str()) != 0)
                 std::fprintf(stderr, "cp failed\n");
