@@ -1058,4 +1058,30 @@ TEST_F(MainWindowTest, ViewCommandsReachTheActiveLogWindow)
     EXPECT_FALSE(main->actUndoAllFilters()->isEnabled());
 }
 
+// A load of a window that is not the active one (Clear Log reloads every
+// window of the log) leaves the commands and checks of the active window.
+TEST_F(MainWindowTest, ReloadingAnotherWindowKeepsTheActiveWindowsCommands)
+{
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("System"), olmReuse);
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 2u);
+    TfrmLogView* system = main->LogWindows()[0];
+    TfrmLogView* application = main->LogWindows()[1];
+    ASSERT_EQ(main->ActiveLogWindow(), application);
+
+    main->mmitOldestFirst()->trigger();
+    application->lvLog()->selectRow(0);
+    application->pmLogPopup(application->lvLog()->visualRect(application->Model().index(0, lcSource)).center());
+    application->pmitFilterByClick();
+    ASSERT_TRUE(main->actUndoLastFilter()->isEnabled());
+
+    main->ClearLog(QStringLiteral("WKS1 (Local)"), QStringLiteral("System"));
+    EXPECT_EQ(system->StatusText(), QStringLiteral("Showing 0 event(s)"));
+    EXPECT_EQ(main->ActiveLogWindow(), application);
+    EXPECT_TRUE(main->actUndoLastFilter()->isEnabled());
+    EXPECT_TRUE(main->actUndoAllFilters()->isEnabled());
+    EXPECT_TRUE(main->mmitOldestFirst()->isChecked());
+    EXPECT_FALSE(main->mmitNewestFirst()->isChecked());
+}
+
 } // namespace
