@@ -116,6 +116,8 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     : QMainWindow(parent)
 {
     localName_ = QueryLocalComputerName();
+    CreateReportComponents();
+    FixReportCharset();
 
     // The main window's reader as its layout gives it: inactive, on "Security".
     reader_.BeginLoading();
@@ -461,6 +463,7 @@ void TfrmQORVMain::BindHandlers()
     Bind(mmitNext_, [this] { mmitNextClick(); });
     BindLogCommands();
     BindViewCommands();
+    BindPrintCommands();
     BindHelpCommands();
 }
 

@@ -42,6 +42,11 @@ class TfrmLogView;
 class TSelectCompForm;
 class TThemeManager;
 
+namespace report {
+class TrpReport;
+class TrpUserDataset;
+} // namespace report
+
 // How OpenLog treats a log that has a window already.
 enum TOpenLogMode : int {
     olmNewWindow = 0, // open another window
@@ -220,6 +225,18 @@ public:
     // File > Export > To HTML... and To Text...: asks for the file.
     void mmitExportClick(QAction* sender);
 
+    // --- the report (MainPrint.cpp)
+    // The event list's report, with the template the window carries, and
+    // the data set whose records are the active log window's events.
+    report::TrpReport* repCommon() const { return repCommon_; }
+    report::TrpUserDataset* dsCommon() const { return dsCommon_; }
+    // The title's, the column names' and the row fields' texts take the
+    // system's default character set.
+    void FixReportCharset();
+    // Print Preview: the active log window's events prepared and shown in
+    // the report's preview; nothing without an active window.
+    void actPrintPreviewExecute();
+
     // --- help (MainHelp.cpp)
     // The application's help handler: the topic of the help file for a
     // help context.  False when the platform has no HTML help.
@@ -316,6 +333,11 @@ private:
     // handler; the opposite on the way out.
     void InstallHelp();
     void UninstallHelp();
+    // The report and its data set, as the window's layout makes them.
+    void CreateReportComponents();
+    void BindPrintCommands();
+    // The active log window, unless it is busy loading or filtering.
+    TfrmLogView* LogWindowToPrint() const;
     void BindHelpCommands();
     void mmitFeedbackClick();
     void mmitAboutClick();
@@ -350,6 +372,8 @@ private:
     bool askingQuit_ = false;
 
     TThemeManager* themeManager1_ = nullptr;
+    report::TrpReport* repCommon_ = nullptr;
+    report::TrpUserDataset* dsCommon_ = nullptr;
     QTreeWidget* tvComputers_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QSplitter* splitter_ = nullptr;

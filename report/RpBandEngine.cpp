@@ -633,7 +633,10 @@ void TrpPage::GeneratePages()
                 EndPages();
             footer->Flags = saved;
         }
-        FireEndPage(state.PageNo);
+        // The last page ends once: EndPages told of it when it printed the
+        // footer there.
+        if (!state.FooterPrinted)
+            FireEndPage(state.PageNo);
         state.PageNo = pageBefore + 1;
     }
     LastPrintedBand = nullptr;
@@ -942,14 +945,15 @@ void TrpPage::EndPages()
     XAdjust = LeftLimit();
     TrpBand* footer = FirstBand(T::PageFooter);
     const auto count = static_cast<std::int32_t>(RunPages().Count());
-    if (state.PageNo != 0 || (footer->Flags & BandFlag::OnFirstPage)) {
-        for (std::int32_t page = state.PageNo; page < count && !RunTerminated(); ++page) {
-            state.PageNo = page;
-            if (state.Append && state.FooterPrinted)
-                continue;
-            FireEndPage(page);
+    // Every page ends once; the first page has its footer only with
+    // OnFirstPage.
+    for (std::int32_t page = state.PageNo; page < count && !RunTerminated(); ++page) {
+        state.PageNo = page;
+        if (state.Append && state.FooterPrinted)
+            continue;
+        FireEndPage(page);
+        if (page != 0 || (footer->Flags & BandFlag::OnFirstPage))
             ShowBand(footer);
-        }
     }
     state.PageNo = count;
 }

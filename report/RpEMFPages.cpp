@@ -125,6 +125,12 @@ public:
     const TrpMeasurerFactory& Measurers() const override { return Inner().Measurers(); }
     bool LoadFile(const std::string& path, std::string& bytes) override { return Inner().LoadFile(path, bytes); }
     std::string EngineText(int id) const override { return Inner().EngineText(id); }
+    void ExportObject(TrpView& view) override { Inner().ExportObject(view); }
+    void ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                    TrpView& view) override
+    {
+        Inner().ExportText(clip, x, y, text, frameLines, view);
+    }
 
 private:
     TrpViewHost& Inner() const

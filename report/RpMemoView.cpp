@@ -4,6 +4,7 @@
 #include "RpText.h"
 #include "ValueText.h"
 
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -289,19 +290,47 @@ void TrpMemoView::DrawLines(QPainter& painter)
     const auto measurer = Host().Measurers().Create(Font, pixelHeight, charExtra);
     const std::vector<TrpDrawnLine> plan = PlanLines(*measurer, pixelHeight);
 
-    painter.save();
     const QRect clip(QPoint(ObjectRect.left() + 1, ObjectRect.top()),
                      QPoint(ObjectRect.right() - 2, ObjectRect.bottom() - 1));
-    painter.setClipRect(clip);
-    QFont font = MakeQFont(Font, pixelHeight);
+    if (ExportMode) {
+        // A single line keeps every frame line; of several, the first
+        // loses the bottom one, the last the top one, the others both.
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            std::uint16_t frame = FrameTyp;
+            if (plan.size() > 1) {
+                if (i + 1 < plan.size())
+                    frame &= static_cast<std::uint16_t>(~FrameLine::Bottom);
+                if (i > 0)
+                    frame &= static_cast<std::uint16_t>(~FrameLine::Top);
+            }
+            Host().ExportText(clip, plan[i].X, plan[i].Y, plan[i].Text, frame, *this);
+        }
+        return;
+    }
+    painter.save();
+    QFont font = painter.device() != nullptr ? MakeQFont(Font, pixelHeight, *painter.device()) : MakeQFont(Font, pixelHeight);
     if (charExtra != 0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
+    const int ascent = FontAscent(Font, pixelHeight);
+    const int lineHeight = FontHeight(Font, pixelHeight);
+    // Lines that lie inside the clip rectangle need no clipping: printers
+    // and PDF files then get plain text, not a clip path for every object.
+    const bool plain = !IsVertical() && std::all_of(plan.begin(), plan.end(), [&](const TrpDrawnLine& line) {
+        return line.JustifyExtra == 0 && line.X >= clip.left() && line.Y >= clip.top() &&
+               line.X + measurer->TextWidth(line.Text) <= clip.right() + 1 &&
+               line.Y + lineHeight <= clip.bottom() + 1;
+    });
+    if (!plain)
+        painter.setClipRect(clip);
     painter.setFont(font);
     painter.setPen(ColorFromValue(static_cast<std::uint32_t>(Font.Color)));
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.setLayoutDirection((Flags & MemoFlag::RTLReading) ? Qt::RightToLeft : Qt::LeftToRight);
-    const int ascent = QFontMetrics(font).ascent();
     for (const auto& line : plan) {
+        if (plain) {
+            painter.drawText(QPoint(line.X, line.Y + ascent), ToQString(line.Text, Font.Charset));
+            continue;
+        }
         painter.save();
         painter.translate(line.X, line.Y);
         if (IsVertical())
@@ -504,6 +533,21 @@ void TrpMemoView::EmitToPreparedPage(TrpStream& stream)
         ExpandedLines.assign(fullList.begin() + static_cast<std::ptrdiff_t>(std::min(printed, fullList.size())),
                              fullList.end());
     restore();
+}
+
+void TrpMemoView::RunPrintHook()
+{
+    TrpView::RunPrintHook();
+    QImage canvas(1, 1, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    ExportMode = true;
+    try {
+        Paint(painter);
+    } catch (...) {
+        ExportMode = false;
+        throw;
+    }
+    ExportMode = false;
 }
 
 void TrpMemoView::LoadFromBlob(const TrpBlob& blob)

@@ -67,6 +67,9 @@ public:
     void ReadFromStream(TrpStream& stream) override;
     void WriteToStream(TrpStream& stream) override;
     void LoadFromBlob(const TrpBlob& blob) override;
+    // Hands the object to the export filter, then lays it out once in
+    // export mode: each line goes to the filter instead of being drawn.
+    void RunPrintHook() override;
     std::string ClassName() const override { return "TrpMemoView"; }
 
     int CalcHeight() override;

@@ -133,6 +133,10 @@ void TrpViewHost::CalculationError(std::exception_ptr error)
     std::rethrow_exception(error);
 }
 
+void TrpViewHost::ExportObject(TrpView&) {}
+
+void TrpViewHost::ExportText(const QRect&, int, int, const std::string&, std::uint16_t, TrpView&) {}
+
 TrpViewHost& TrpViewHost::Default()
 {
     static TrpViewHost host;
@@ -646,6 +650,11 @@ void TrpView::EmitToPreparedPage(TrpStream& stream)
     }
     PreparedMode = false;
     Tag = savedTag;
+}
+
+void TrpView::RunPrintHook()
+{
+    Host().ExportObject(*this);
 }
 
 // ---- stream -------------------------------------------------------------------

@@ -118,6 +118,13 @@ public:
     // An error that a run collects as its calculation error; outside a run
     // it is raised again.
     virtual void CalculationError(std::exception_ptr error);
+    // While the report exports: an object of a prepared page at its place,
+    // and each line of a text object (the clip rectangle, where the line
+    // starts, its text and the frame lines it keeps).  Nothing outside an
+    // export.
+    virtual void ExportObject(TrpView& view);
+    virtual void ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                            TrpView& view);
 
     // The host of objects that have none.
     static TrpViewHost& Default();
@@ -206,8 +213,8 @@ public:
     virtual void Paint(QPainter& painter) = 0;
     // Writes the object, as printed now, into a prepared page's stream.
     virtual void EmitToPreparedPage(TrpStream& stream);
-    // Hands the object to the export filter; there is none in this system.
-    virtual void RunPrintHook() {}
+    // Hands the object to the report's export filter (ExportObject).
+    virtual void RunPrintHook();
     virtual void ReadFromStream(TrpStream& stream);
     virtual void WriteToStream(TrpStream& stream);
     // The hit area: the rectangle with its frame lines, 10 more on each side

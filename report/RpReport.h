@@ -11,6 +11,7 @@
 #include "RP_DSet.h"
 #include "RpDictionary.h"
 #include "RpEMFPages.h"
+#include "RpExportFilter.h"
 #include "RpFieldReferences.h"
 #include "RpRunState.h"
 #include "RpTemplateStream.h"
@@ -26,10 +27,14 @@
 #include <unordered_map>
 #include <vector>
 
+class QPainter;
+class QPrinter;
+
 namespace report {
 
 class TrpBand;
 class TrpPreview;
+class TrpPrintForm;
 
 enum TrpPreviewZoom : std::uint8_t { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 enum TrpReportType : std::uint8_t { rtSimple, rtMultiple };
@@ -198,6 +203,55 @@ public:
     // default printer is kept.
     void SelectTemplatePrinter();
 
+    // ---- printing (RpReportPrint.cpp) and export (RpReportExport.cpp) ----
+    // The print dialog, then the prepared pages printed with its choices;
+    // nothing without a system printer.  False when nothing was printed
+    // (no printer, the dialog cancelled).  A failure of the printer is
+    // raised.
+    bool PrintWithDialog();
+    // Prints the prepared pages: the pages of the range text ("1,3-5",
+    // "7-"; empty for all), so many copies, collated or not, all (0), odd
+    // (1) or even (2) pages by their number in the whole report.  A range
+    // text that does not read raises EConvertError before any job begins;
+    // a printer that fails raises its error, the job aborted.
+    void PrintPrepared(const std::string& pageRange, int copies, bool collate, int printMode);
+    void PrintPages(const std::string& pageRange, int copies, bool collate, int printMode);
+    // Selects printer newIndex of the printer model and lays the template
+    // pages out on it; a printer that does not take them is refused with a
+    // message and printer oldIndex comes back.  False then.
+    bool SelectPrinter(int oldIndex, int newIndex);
+    // Exports the prepared pages through the filter into the file; the file
+    // is replaced only when the export ends whole.  A file that cannot be
+    // written raises EWriteError.
+    void ExportWithFilter(TrpExportFilter& filter, const std::string& fileName);
+
+    // Print jobs go to this device; null: the printer model's system
+    // printer.  (Tests and benchmarks print PDF files through it.)
+    QPrinter* PrintDevice = nullptr;
+    // Shows the print dialog modally; true for OK.  exec() unless replaced.
+    std::function<bool(TrpPrintForm& dialog)> OnPrintDialog;
+    // The filter of the export that runs; null otherwise.
+    TrpExportFilter* ExportFilter = nullptr;
+    // The choices of the last print, kept between PrintPrepared and the
+    // step that prints.
+    struct TrpPrintParams {
+        std::string PageRange;
+        int Copies = 1;
+        bool Collate = true;
+        int Mode = 0;
+    } PrintParams;
+    void ExportObject(TrpView& view) override;
+    void ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                    TrpView& view) override;
+
+    // A composite report keeps its members' templates around a run.
+    virtual void BeginDocument() {}
+    virtual void EndDocument() {}
+    // Opens Dataset at its first record, goes to its next record (false at
+    // its end), or closes it; an error is the run's (false).
+    enum class DatasetStep : std::uint8_t { Open, Next, Close };
+    bool StepDataset(DatasetStep step);
+
     // ---- scripts (RpReportScripts.cpp) ----
     // Compiles a script once for the run; a script that does not compile
     // is the run's calculation error.
@@ -235,8 +289,24 @@ private:
 
     class PreparedOwner;
 
+    // The engine texts of the progress window's phases.
+    static constexpr int kFromText = 55199;
+    static constexpr int kPreparingReportText = 55203;
+    static constexpr int kFirstPassText = 55204;
+    static constexpr int kProcessingPageText = 55205;
+    static constexpr int kPrintingPageText = 55208;
+    // Runs a long step inside the engine's progress window, captioned
+    // "Preparing report", its label the phase's text and the page number;
+    // directly when the report shows no progress window (OnProgress
+    // assigned, ShowProgress off).  False when the window ended with Cancel.
+    bool RunWithProgress(int phaseText, bool numbered, const std::function<void()>& step);
+    // Long work shows the engine's progress window: no OnProgress, and
+    // ShowProgress on, in a program with windows.
+    bool ShowsProgress() const;
+
     bool RunPasses();
     void PassStep();
+    void PrintOnePage(QPrinter& device, QPainter& painter, std::size_t index, bool& first);
 
     TrpComponentFieldLookup lookup_{nullptr};
     std::unique_ptr<PreparedOwner> preparedOwner_;
@@ -247,6 +317,28 @@ private:
     };
     const CompiledScript* Compiled(const TrpLines& lines);
     std::unordered_map<const TrpLines*, CompiledScript> scripts_;
+};
+
+// A report that runs other reports one after another into its own prepared
+// pages, for each record of its Dataset (or once); page numbers run on
+// across the members, and a member whose first page prints to the
+// previous page continues on the last page of the one before it (when the
+// paper is the same).
+class TrpCompositeReport : public TrpReport {
+public:
+    using TrpReport::TrpReport;
+
+    // The members, in order (not owned).
+    std::vector<QPointer<TrpReport>> Reports;
+
+    void BuildPages() override;
+
+protected:
+    void BeginDocument() override;
+    void EndDocument() override;
+
+private:
+    std::vector<std::unique_ptr<TrpStream>> saved_;
 };
 
 } // namespace report

@@ -9,7 +9,10 @@
 #include "RpPage.h"
 #include "RpRunState.h"
 
-#include <QCoreApplication>
+#include "RpProgressForm.h"
+
+#include <QApplication>
+#include <QLabel>
 
 #include <cmath>
 
@@ -82,8 +85,79 @@ void TrpReport::ReportProgress(int n)
         OnProgress(n);
         return;
     }
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents();
+    if (!ShowProgress)
+        return;
+    if (ShowsProgress()) {
+        TrpProgressForm& form = EngineProgressForm();
+        QString label = form.FirstCaption + QStringLiteral("  ") + QString::number(n);
+        if ((FinalPass && SavedDoublePass) || ExportFilter != nullptr)
+            label += QStringLiteral(" ") + QString::fromStdString(LoadEngineString(kFromText)) + QStringLiteral(" ") +
+                     QString::number(RunState().TotalPages);
+        form.Label1->setText(label);
+    }
+    // Lets the window's Cancel through.
+    QCoreApplication::processEvents();
+}
+
+bool TrpReport::StepDataset(DatasetStep step)
+{
+    try {
+        switch (step) {
+        case DatasetStep::Open:
+            Dataset->Open();
+            Dataset->First();
+            break;
+        case DatasetStep::Next:
+            Dataset->Next();
+            return !Dataset->Eof();
+        case DatasetStep::Close:
+            Dataset->Close();
+            break;
+        }
+        return true;
+    } catch (...) {
+        CalculationError(std::current_exception());
+        return false;
+    }
+}
+
+bool TrpReport::ShowsProgress() const
+{
+    return !OnProgress && ShowProgress && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+bool TrpReport::RunWithProgress(int phaseText, bool numbered, const std::function<void()>& step)
+{
+    if (!ShowsProgress()) {
+        step();
+        return true;
+    }
+    TrpProgressForm& form = EngineProgressForm();
+    form.FirstCaption = QString::fromStdString(LoadEngineString(phaseText));
+    form.Label1->setText(numbered ? form.FirstCaption + QStringLiteral("  1") : form.FirstCaption);
+    if (form.Running()) {
+        // A second pass runs inside the window of the first.
+        step();
+        return true;
+    }
+    const std::string preparing = LoadEngineString(kPreparingReportText);
+    form.setWindowTitle(QString::fromStdString(Title.empty() ? preparing : Title + " - " + preparing));
+    // The step runs inside the window's modal loop: nothing may leave it
+    // by an exception.
+    std::exception_ptr failure;
+    form.OnBeforeModal = [&](TrpProgressForm& window) {
+        try {
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        window.SetModalResult(Terminated || failure ? TrpProgressForm::kCancel : TrpProgressForm::kOk);
+    };
+    const int result = form.RunModal(*this);
+    form.OnBeforeModal = nullptr;
+    if (failure)
+        std::rethrow_exception(failure);
+    return result == TrpProgressForm::kOk;
 }
 
 // ---- preparation ------------------------------------------------------------------
@@ -129,6 +203,7 @@ bool TrpReport::Prepare()
     bool result = false;
     {
         const RunScope scope(*this);
+        BeginDocument();
         if (OnBeginDoc)
             OnBeginDoc();
         result = RunPasses();
@@ -140,6 +215,7 @@ bool TrpReport::Prepare()
     ClearScripts();
     saved.Seek(0);
     ReadTemplate(saved);
+    EndDocument();
     FinalPass = false;
     if (state.DialogCancelled)
         result = false;
@@ -164,13 +240,20 @@ bool TrpReport::RunPasses()
     state.PageNo = 0;
     EMFPages->Clear();
     if (DoublePassReport != 0) {
+        // The first of two passes; the second starts from its end.
         FinalPass = false;
-        PassStep();
-        return true;
+        return RunWithProgress(kFirstPassText, true, [this] { PassStep(); });
     }
-    DoublePassReport = SavedDoublePass ? -1 : 0;
-    PassStep();
-    return true;
+    if (SavedDoublePass) {
+        DoublePassReport = -1;
+        if (!ShowsProgress()) {
+            PassStep();
+            return true;
+        }
+    } else if (ShowsProgress()) {
+        state.TotalPages = 0;
+    }
+    return RunWithProgress(kProcessingPageText, true, [this] { PassStep(); });
 }
 
 void TrpReport::PassStep()
@@ -197,21 +280,17 @@ void TrpReport::BuildPages()
         QCoreApplication::processEvents();
     Running = true;
     state.Running = true;
-    state.Prepared = EMFPages.get();
+    // A composite report's members fill the composite's pages.
+    TrpReport& owner = state.PagesReport != nullptr ? *state.PagesReport : *this;
+    state.Prepared = owner.EMFPages.get();
     state.BandEngine = this;
     Dictionary.ClearCache();
     MakeCurrent();
     state.ErrorFlag = false;
 
     const bool multiple = Dataset != nullptr && ReportType == rtMultiple;
-    try {
-        if (multiple) {
-            Dataset->Open();
-            Dataset->First();
-        }
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (multiple)
+        StepDataset(DatasetStep::Open);
     if (!(FinalPass && SavedDoublePass)) {
         EngineGlobals().EndPageNotify.clear();
         for (std::size_t i = 0; i < Pages.Count(); ++i)
@@ -261,20 +340,13 @@ void TrpReport::BuildPages()
                 if (state.ContinueOnPage) {
                     --state.PageNo;
                 } else {
-                    state.PageNo = static_cast<std::int32_t>(EMFPages->Count());
+                    state.PageNo = static_cast<std::int32_t>(state.Prepared->Count());
                     ReportProgress(state.PageNo);
                 }
             }
             ReportProgress(state.PageNo);
-            if (!multiple || Terminated)
+            if (!multiple || Terminated || !StepDataset(DatasetStep::Next))
                 break;
-            try {
-                Dataset->Next();
-                if (Dataset->Eof())
-                    break;
-            } catch (...) {
-                CalculationError(std::current_exception());
-            }
         }
     }
 
@@ -284,12 +356,8 @@ void TrpReport::BuildPages()
     for (std::size_t i = 0; i < Pages.Count(); ++i)
         if (Pages.Page(i).PageType == 1)
             Pages.Page(i).UnprepareBuild();
-    try {
-        if (multiple)
-            Dataset->Close();
-    } catch (...) {
-        CalculationError(std::current_exception());
-    }
+    if (multiple)
+        StepDataset(DatasetStep::Close);
     state.Page = nullptr;
     state.Band = nullptr;
 }

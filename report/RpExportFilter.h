@@ -1,0 +1,69 @@
+#pragma once
+// An export filter: what a report's prepared pages are exported through
+// (TrpReport::ExportWithFilter).  The run creates the file and hands it to
+// the filter, then walks the pages: every object of a page comes to
+// OnData at its place, and every line of a text object to OnText.  The
+// program registers no filter; a filter is a subclass of its own.
+
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QIODevice;
+
+namespace report {
+
+class TrpView;
+
+class TrpExportFilter {
+public:
+    // The answer of the setup that lets the export go on.
+    static constexpr int kOk = 1;
+
+    TrpExportFilter() = default;
+    virtual ~TrpExportFilter() = default;
+    TrpExportFilter(const TrpExportFilter&) = delete;
+    TrpExportFilter& operator=(const TrpExportFilter&) = delete;
+
+    // Asked before the export begins (a filter's options dialog): kOk goes
+    // on, anything else ends the export without a file.
+    virtual int ShowModal() { return kOk; }
+    virtual void OnBeginDoc() {}
+    virtual void OnEndDoc() {}
+    virtual void OnBeginPage() {}
+    virtual void OnEndPage() {}
+    // An object of the page, at its place in report pixels.
+    virtual void OnData(int x, int y, TrpView& view)
+    {
+        (void)x;
+        (void)y;
+        (void)view;
+    }
+    // One line of a text object: the rectangle the text is clipped to,
+    // where the line starts, its text and the frame lines (FrameLine bits)
+    // that belong to it.
+    virtual void OnText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                        TrpView& view)
+    {
+        (void)clip;
+        (void)x;
+        (void)y;
+        (void)text;
+        (void)frameLines;
+        (void)view;
+    }
+
+    // The file being exported to, and while the export runs, the device
+    // that writes it (the run creates and closes it).
+    std::string FileName;
+    QIODevice* Stream = nullptr;
+
+    // Before the export: go may be set to false to leave it.  After the
+    // export: the file's name.
+    std::function<void(const std::string& fileName, bool& go)> OnBeforeExport;
+    std::function<void(const std::string& fileName)> OnAfterExport;
+};
+
+} // namespace report

@@ -1,0 +1,87 @@
+// Exporting a report's prepared pages through an export filter: every
+// object of every page goes to the filter, text objects line by line.
+
+#include "RpReport.h"
+
+#include "RpRunState.h"
+#include "RpStream.h"
+
+#include <QSaveFile>
+
+namespace report {
+
+void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fileName)
+{
+    filter.FileName = fileName;
+    bool go = true;
+    if (filter.OnBeforeExport)
+        filter.OnBeforeExport(fileName, go);
+    if (!go || filter.ShowModal() != TrpExportFilter::kOk)
+        return;
+
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        throw EWriteError("Cannot create " + fileName + ": " + file.errorString().toStdString());
+    TrpRunState& state = RunState();
+    state.Report = this;
+    state.PagesReport = this;
+    MakeCurrent();
+    Terminated = false;
+    state.TotalPages = static_cast<std::int32_t>(EMFPages->Count());
+    // The filter and the file belong to this export however it ends.
+    struct ExportScope {
+        TrpReport& report;
+        TrpExportFilter& filter;
+        ~ExportScope()
+        {
+            report.ExportFilter = nullptr;
+            filter.Stream = nullptr;
+        }
+    } scope{*this, filter};
+    ExportFilter = &filter;
+    filter.Stream = &file;
+
+    std::exception_ptr failure;
+    filter.OnBeginDoc();
+    RunWithProgress(kProcessingPageText, false, [&] {
+        try {
+            for (std::size_t i = 0; i < EMFPages->Count() && !Terminated; ++i) {
+                filter.OnBeginPage();
+                EMFPages->ExportPage(i);
+                ReportProgress(static_cast<int>(i) + 1);
+                filter.OnEndPage();
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (failure) {
+        file.cancelWriting();
+        std::rethrow_exception(failure);
+    }
+    filter.OnEndDoc();
+    filter.Stream = nullptr;
+    if (Terminated) {
+        file.cancelWriting();  // a cancelled export leaves the old file
+        return;
+    }
+    if (!file.commit())
+        throw EWriteError("Cannot write " + fileName + ": " + file.errorString().toStdString());
+    if (filter.OnAfterExport)
+        filter.OnAfterExport(fileName);
+}
+
+void TrpReport::ExportObject(TrpView& view)
+{
+    if (ExportFilter != nullptr)
+        ExportFilter->OnData(view.Left, view.Top, view);
+}
+
+void TrpReport::ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                           TrpView& view)
+{
+    if (ExportFilter != nullptr)
+        ExportFilter->OnText(clip, x, y, text, frameLines, view);
+}
+
+} // namespace report
