@@ -4,6 +4,7 @@
 #include "RP_Dock.h"
 #include "RP_PrDlg.h"
 #include "RpEngineHelp.h"
+#include "RpExportFilter.h"
 #include "RpFormTexts.h"
 #include "RpPreviewGlyphs.h"
 #include "RpPreviewSearchForm.h"
@@ -96,8 +97,16 @@ QFrame* Bevel(QWidget* parent, int width)
 // back however the lending ends.
 class TrpPreviewForm::LentPages {
 public:
-    explicit LentPages(TrpPreviewForm& form) : form_(form) { form_.ReturnPages(); }
-    ~LentPages() { form_.TakePages(); }
+    explicit LentPages(TrpPreviewForm& form) : form_(form)
+    {
+        form_.PaintEnabled = false;
+        form_.ReturnPages();
+    }
+    ~LentPages()
+    {
+        form_.TakePages();
+        form_.PaintEnabled = true;
+    }
     LentPages(const LentPages&) = delete;
     LentPages& operator=(const LentPages&) = delete;
 
@@ -409,8 +418,9 @@ TrpPrinter& TrpPreviewForm::ReportPrinter() const
 
 bool TrpPreviewForm::PrintersPresent() const
 {
-    // The system's printers, then the virtual one.
-    return Report != nullptr && ReportPrinter().Printers().size() > 1;
+    // The system's printers, then the virtual one; or the device the
+    // report prints to instead.
+    return Report != nullptr && (Report->PrintDevice != nullptr || ReportPrinter().Printers().size() > 1);
 }
 
 void TrpPreviewForm::ApplyButtonSettings()
@@ -890,30 +900,70 @@ void TrpPreviewForm::SaveBtnClick()
 {
     if (Busy() || !HasPages() || Report == nullptr)
         return;
-    const QString filter = FormText(kReportFileText, "Report file") + " (*.rpp)|*.rpp";
+    // The report file, then every registered export filter; the first
+    // filter marked as the default is chosen.
+    QString filter = FormText(kReportFileText, "Report file") + " (*.rpp)|*.rpp";
+    const std::vector<TrpExportFilterEntry> filters = ExportFilters();
     int filterIndex = 1;
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        filter += QLatin1Char('|') + QString::fromStdString(filters[i].Description) + QLatin1Char('|') +
+                  QString::fromStdString(filters[i].Mask);
+        if (filterIndex == 1 && filters[i].Filter->Default)
+            filterIndex = int(i) + 2;
+    }
     QString fileName = SaveDialog(filter, filterIndex);
     if (fileName.isEmpty())
         return;
-    if (filterIndex != 1)
-        return;  // no export filter is registered
-    fileName = WithExtension(fileName, QStringLiteral(".rpp"));
+    const std::size_t exporter = std::size_t(std::max(filterIndex, 2) - 2);
+    const bool exporting = filterIndex >= 2 && exporter < filters.size();
     try {
+        const BusyScope busy(*this);
         const LentPages lent(*this);
-        Report->SavePreparedFile(fileName);
+        if (!exporting) {
+            Report->SavePreparedFile(WithExtension(fileName, QStringLiteral(".rpp")));
+        } else {
+            // "*.txt" gives ".txt".
+            const QString mask = QString::fromStdString(filters[exporter].Mask);
+            fileName = WithExtension(fileName, mask.mid(1));
+            Report->ExportWithFilter(*filters[exporter].Filter, fileName.toStdString());
+        }
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
     }
+    if (exporting)
+        ApplyZoom(false);
 }
 
 // ---- print and page set-up ----------------------------------------------------
 
-// FIXME(preview): printing and the page set-up's rebuild call the report
-// run, which is not on main yet; until then both do nothing.
 void TrpPreviewForm::PrintBtnClick()
 {
     if (Busy() || !HasPages() || Report == nullptr || !PrintersPresent())
         return;
+    TrpPrinter& printer = ReportPrinter();
+    TrpPrintForm dialog(printer, this);
+    dialog.E1->setText(QString::number(Report->DefaultCopies));
+    dialog.CollateCB->setChecked(Report->DefaultCollate);
+    const int printerBefore = printer.PrinterIndex();
+    if (Report->ShowPrintDialog && !ExecPrintDialog(dialog))
+        return;
+    // Pages built for another printer are built again for the one chosen
+    // (pages read from a file are not).
+    if (Report->RebuildPrinter && printer.PrinterIndex() != printerBefore && !pagesFromFile_) {
+        if (!Report->SelectPrinter(printerBefore, printer.PrinterIndex()))
+            return;
+        RebuildReport();
+    }
+    const std::string range =
+        dialog.CurrentPageChosen() ? std::to_string(CurrentPage) : dialog.PageRangeText().toStdString();
+    try {
+        const BusyScope busy(*this);
+        const LentPages lent(*this);
+        Report->PrintPrepared(range, dialog.Copies(), dialog.Collate(), static_cast<int>(dialog.PrintMode()));
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+    }
+    ApplyZoom(false);
 }
 
 void TrpPreviewForm::PageSetupBtnClick()

@@ -2,14 +2,16 @@
 // An export filter: what a report's prepared pages are exported through
 // (TrpReport::ExportWithFilter).  The run creates the file and hands it to
 // the filter, then walks the pages: every object of a page comes to
-// OnData at its place, and every line of a text object to OnText.  The
-// program registers no filter; a filter is a subclass of its own.
+// OnData at its place, and every line of a text object to OnText.  A
+// filter is a subclass of its own; the filters registered with the engine
+// are offered by the preview's Save.  The program registers none.
 
 #include <QRect>
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QIODevice;
 
@@ -64,6 +66,22 @@ public:
     // export: the file's name.
     std::function<void(const std::string& fileName, bool& go)> OnBeforeExport;
     std::function<void(const std::string& fileName)> OnAfterExport;
+
+    // The preview's Save chooses the first registered filter marked so.
+    bool Default = false;
 };
+
+// A registered filter with what the preview's Save offers for it.
+struct TrpExportFilterEntry {
+    TrpExportFilter* Filter;  // not owned
+    std::string Description;  // "Text file"
+    std::string Mask;         // "*.txt"
+};
+
+// The filters registered with the engine, in the order of registration.
+// A filter unregisters itself before it goes.
+void RegisterExportFilter(TrpExportFilter& filter, const std::string& description, const std::string& mask);
+void UnregisterExportFilter(TrpExportFilter& filter);
+const std::vector<TrpExportFilterEntry>& ExportFilters();
 
 } // namespace report

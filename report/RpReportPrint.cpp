@@ -5,6 +5,7 @@
 #include "RpReport.h"
 
 #include "RP_PrDlg.h"
+#include "RP_View.h"
 #include "RpGlobals.h"
 #include "RpLocale.h"
 #include "RpPageRange.h"
@@ -85,6 +86,11 @@ QRect PageRect(const QPrinter& device, const TrpEMFPage& record)
 
 bool TrpReport::PrintWithDialog()
 {
+    // A report shown in an embedded preview prints through it.
+    if (Preview != nullptr) {
+        Preview->Print();
+        return true;
+    }
     TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
     if (PrintDevice == nullptr && printer.Printers().size() <= 1)
         return false;  // the virtual printer alone prints nowhere

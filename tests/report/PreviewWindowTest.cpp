@@ -4,19 +4,26 @@
 // search dialog and the progress window.
 #include "PreviewTestSupport.h"
 
+#include "PrivateCups.h"
+
+#include "report/RP_PrDlg.h"
 #include "report/RpEngineHelp.h"
+#include "report/RpExportFilter.h"
 #include "report/RpGlobals.h"
 #include "report/RpPreviewSearchForm.h"
 #include "report/RpProgressForm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -338,6 +345,172 @@ TEST_F(PreviewWindow, LinksToPagesOfTheReport)
     EXPECT_EQ(p.VScrollBar->value(), 50);
     QTest::mouseRelease(p.PBox, Qt::LeftButton, {}, QPoint(500, 250));
     EXPECT_FALSE(p.PBox->Dragging);
+}
+
+TEST_F(PreviewWindow, PrintsThePagesChosenAndShowsThemAgain)
+{
+    for (const char* text : {"Sheet 1", "Sheet 2", "Sheet 3"})
+        AddPage(600, 800, {text});
+    report->ShowProgress = false;
+    report->DefaultCopies = 2;
+    report->DefaultCollate = false;
+    QTemporaryDir dir;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    report->PrintDevice = &pdf;
+    int files = 0;
+    // Prints with the dialog's choices into a PDF file of its own; the
+    // sheets printed.
+    const auto print = [&](TrpPreviewForm& p, const std::function<void(TrpPrintForm&)>& choose) {
+        const QString path = dir.filePath(QStringLiteral("print%1.pdf").arg(++files));
+        pdf.setOutputFileName(path);
+        p.ExecPrintDialog = [&](TrpPrintForm& dialog) {
+            EXPECT_EQ(dialog.E1->text(), "2");
+            EXPECT_FALSE(dialog.CollateCB->isChecked());
+            EXPECT_TRUE(dialog.RB2->isEnabled()) << "the preview offers its current page";
+            dialog.E1->setText("1");
+            choose(dialog);
+            return true;
+        };
+        QTest::keyClick(p.PBox, Qt::Key_P, Qt::ControlModifier);
+        QStringList sheets;
+        QRegularExpressionMatchIterator it =
+            QRegularExpression(QStringLiteral("Sheet \\d")).globalMatch(PrivateCups::PdfText(path));
+        while (it.hasNext())
+            sheets << it.next().captured(0);
+        return sheets.join(QLatin1Char(','));
+    };
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    EXPECT_TRUE(p.PrintBtn->isEnabled());
+    QTest::keyClick(p.PBox, Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_EQ(p.CurrentPage, 2);
+    EXPECT_EQ(print(p, [](TrpPrintForm& d) { d.RB2->setChecked(true); }), "Sheet 2");
+    EXPECT_EQ(p.Pages->Count(), 3u) << "the pages came back";
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    EXPECT_EQ(p.CurrentPage, 2);
+    EXPECT_EQ(print(p,
+                    [](TrpPrintForm& d) {
+                        d.RB3->setChecked(true);
+                        d.E2->setText("1,3");
+                    }),
+              "Sheet 1,Sheet 3");
+    EXPECT_EQ(print(p, [](TrpPrintForm&) {}), "Sheet 1,Sheet 2,Sheet 3");
+    EXPECT_TRUE(errors.empty());
+    report->PrintDevice = nullptr;
+}
+
+// Three system printers, the second the current one.
+struct ThreePrinters : TrpPlatformPrinters {
+    int current = 1;
+    std::vector<std::string> PrinterNames() override { return {"Office", "Plotter", "Labels"}; }
+    int CurrentIndex() override { return current; }
+    void Select(int index) override { current = index; }
+    bool IsPrinting() const override { return false; }
+    bool GetSettings(TrpDeviceSettings& settings) override
+    {
+        settings = {};
+        return true;
+    }
+    void SetSettings(const TrpDeviceSettings&) override {}
+    TrpDeviceCaps Caps() override { return {300, 300, 2480, 3508, 50, 50, 2380, 3408}; }
+    std::vector<TrpPaperChoice> Papers() override { return {{9, "A4"}}; }
+    std::vector<TrpPaperChoice> Bins() override { return {}; }
+};
+
+TEST_F(PreviewWindow, AnotherPrinterRebuildsTheReportBeforeItPrints)
+{
+    ThreePrinters system;
+    TrpPrinter printers;
+    printers.AttachPrinter(&system);
+    report->Pages.Printer = &printers;
+    AddTitle("Heading", "Events");
+    report->ShowProgress = false;
+    report->RebuildPrinter = true;
+    ASSERT_TRUE(report->Prepare());
+    int prepared = 0;
+    report->OnBeginDoc = [&] { ++prepared; };
+    QTemporaryDir dir;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(dir.filePath("labels.pdf"));
+    report->PrintDevice = &pdf;
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    EXPECT_TRUE(p.PrintBtn->isEnabled());
+    const TrpEMFPages* before = p.Pages.get();
+    int choice = 2;
+    p.ExecPrintDialog = [&](TrpPrintForm& dialog) {
+        dialog.CB1->setCurrentIndex(choice);
+        dialog.CB1Click(choice);
+        return true;
+    };
+    QTest::keyClick(p.PBox, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(prepared, 1) << "prepared again for the printer chosen";
+    EXPECT_EQ(printers.PrinterName(), "Labels");
+    EXPECT_NE(p.Pages.get(), before);
+    EXPECT_EQ(p.Pages->Count(), 1u);
+    EXPECT_TRUE(PrivateCups::PdfText(dir.filePath("labels.pdf")).contains("Events"));
+
+    // The same printer again: the pages are printed as they are.
+    pdf.setOutputFileName(dir.filePath("again.pdf"));
+    QTest::keyClick(p.PBox, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(prepared, 1);
+    EXPECT_TRUE(PrivateCups::PdfText(dir.filePath("again.pdf")).contains("Events"));
+
+    // A range the print cannot read is refused with a message; the pages
+    // stay shown.
+    pdf.setOutputFileName(dir.filePath("refused.pdf"));
+    p.ExecPrintDialog = [&](TrpPrintForm& dialog) {
+        dialog.RB3->setChecked(true);
+        dialog.E2->setText("-2");
+        return true;
+    };
+    QTest::keyClick(p.PBox, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("refused.pdf")));
+    EXPECT_EQ(p.Pages->Count(), 1u);
+    report->PrintDevice = nullptr;
+    p.ReturnPages();
+    report->Pages.Printer = nullptr;
+}
+
+TEST_F(PreviewWindow, SavesThroughARegisteredExportFilter)
+{
+    struct Recording : TrpExportFilter {
+        int pages = 0;
+        std::vector<std::string> texts;
+        void OnBeginPage() override { ++pages; }
+        void OnText(const QRect&, int, int, const std::string& text, std::uint16_t, TrpView&) override
+        {
+            texts.push_back(text);
+        }
+    };
+    Recording plain;
+    Recording chosen;
+    chosen.Default = true;
+    RegisterExportFilter(plain, "Plain text", "*.txt");
+    RegisterExportFilter(chosen, "Comma separated", "*.csv");
+    AddPage(600, 800, {"first"});
+    AddPage(600, 800, {"second"});
+    report->ShowProgress = false;
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    QTemporaryDir dir;
+    QString offered;
+    p.SaveDialog = [&](const QString& filter, int& index) {
+        offered = filter;
+        EXPECT_EQ(index, 3) << "the filter marked as the default";
+        return dir.filePath("events.rpp");
+    };
+    QTest::keyClick(p.PBox, Qt::Key_S, Qt::ControlModifier);
+    UnregisterExportFilter(plain);
+    UnregisterExportFilter(chosen);
+    EXPECT_EQ(offered, "Report file (*.rpp)|*.rpp|Plain text|*.txt|Comma separated|*.csv");
+    EXPECT_EQ(chosen.pages, 2);
+    EXPECT_EQ(plain.pages, 0);
+    EXPECT_EQ(chosen.texts, (std::vector<std::string>{"first", "second"}));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("events.csv"))) << "the filter's extension";
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("events.rpp")));
+    EXPECT_EQ(p.Pages->Count(), 2u);
+    EXPECT_TRUE(ExportFilters().empty());
 }
 
 TEST_F(PreviewWindow, PageSetupRebuildsTheReport)
