@@ -378,7 +378,7 @@ void FieldValueAsVariant(const TField& field, Variant& value)
     auto* dataSet = const_cast<TDataSet*>(field.DataSet());
     if (!dataSet->Active())
         dataSet->Open();
-    if (field.HasGetTextHandler() && !field.IsNull()) {
+    if (field.HasGetTextHandler()) {
         value = Variant(field.DisplayText());
         return;
     }

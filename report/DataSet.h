@@ -155,8 +155,10 @@ bool IsBlobField(const TField& field);
 void SaveBlobToStream(const TField& field, TrpStream& target);
 
 // The field's value for a report: opens the data set when it is closed; the
-// display text when the field has a get-text handler, else the value.  A null becomes the empty value of the field's
-// kind: "" for texts, False for Booleans, 0 for everything else.
+// display text when the field has a get-text handler (for a null too: the
+// handler says how it shows), else the value.  A null value becomes the
+// empty value of the field's kind: "" for texts, False for Booleans, 0 for
+// everything else.
 void FieldValueAsVariant(const TField& field, Variant& value);
 // The name when the data set has a field of that name (letter case
 // ignored), else "".  No data set, or a data set whose fields cannot be

@@ -2,6 +2,7 @@
 
 #include "RpBand.h"
 #include "RpDialogPage.h"
+#include "RpEngineUtils.h"
 #include "RpGlobals.h"
 #include "RpReport.h"
 #include "RpRunState.h"
@@ -70,15 +71,12 @@ void TInterpretator::WriteVariable(const std::string& name, const Variant& value
             QCoreApplication::processEvents();
         return;
     }
-    const std::size_t point = name.find('.');
-    if (report != nullptr && point != std::string::npos) {
-        if (TrpView* view = report->FindView(name.substr(0, point))) {
-            const std::string property = name.substr(point + 1);
-            view->RegisterProperties();
-            if (view->FindProperty(property) != nullptr) {
-                view->AssignProperty(UpperName(property), value);
-                return;
-            }
+    // Object.Property, as the report's values read it.
+    if (report != nullptr && name.find('.') != std::string::npos) {
+        const TrpObjectProperty target = ResolveObjectProperty(name, state.View, report->Pages);
+        if (target.Object != nullptr && target.Object->FindProperty(target.Property) != nullptr) {
+            target.Object->AssignProperty(UpperName(target.Property), value);
+            return;
         }
     }
     globals.ScriptVariables.SetVariable(name, value);

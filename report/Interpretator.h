@@ -13,7 +13,8 @@ public:
     // First that applies: a script variable of that name is set; a
     // dictionary variable of the running report is set; MODALRESULT on a
     // dialog page; CURY moves the current page's position; PROGRESS shows
-    // its text; an object's property named object.property is assigned;
+    // its text; a property named object.property is assigned (found as
+    // the report's values find it);
     // otherwise a new script variable.
     void WriteVariable(const std::string& name, const Variant& value) override;
     // The running report's functions and commands.

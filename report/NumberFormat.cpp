@@ -273,7 +273,12 @@ void RoundDecimal(TrpDecimal& d, int fractionDigits)
         d.digits.clear();
         return;
     }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    // Halves go to the even neighbour.  The digits carry no trailing zeros,
+    // so a "5" that is not the last digit lies above the half.
+    const char first = d.digits[static_cast<std::size_t>(keep)];
+    const bool above = first > '5' || (first == '5' && keep + 1 < static_cast<int>(d.digits.size()));
+    const bool oddBefore = keep > 0 && (d.digits[static_cast<std::size_t>(keep) - 1] - '0') % 2 == 1;
+    const bool up = above || (first == '5' && oddBefore);
     d.digits.resize(static_cast<std::size_t>(keep));
     if (up) {
         int i = keep - 1;

@@ -1,8 +1,10 @@
 #pragma once
 // Numbers as text by the masks and notations that report display formats
-// use.  A number is first taken to 15 significant digits, then rounded
-// half away from zero to the digits shown, so 2.675 shows as 2.68.  The
-// separators are passed in; nothing here reads the process locale.
+// use.  A number is first taken to 15 significant digits, then rounded to
+// the digits shown with halves to the even neighbour, as the engine rounds
+// everywhere: 2.5 shows as 2 with no decimals, 2.675 as 2.68 and 2.665 as
+// 2.66 with two.  The separators are passed in; nothing here reads the
+// process locale.
 //
 // Number masks (FormatFloat): up to three sections separated by ";" for
 // positive, negative and zero values (a negative value without a section of
@@ -32,7 +34,7 @@ struct TrpDecimal {
 };
 TrpDecimal ToDecimal(double value);
 // Rounds to the given number of digits after the decimal point, halves
-// away from zero.
+// to even.
 void RoundDecimal(TrpDecimal& decimal, int fractionDigits);
 
 // The mask formatter; an empty mask gives the plain form of the number.

@@ -1,5 +1,6 @@
 #include "RpGlobals.h"
 
+#include "RP_Prntr.h"
 #include "RpLocale.h"
 #include "RpStdFunctions.h"
 
@@ -107,6 +108,9 @@ constexpr NamedValue kIntegerConstants[] = {
 TrpGlobals::TrpGlobals()
 {
     LoadEngineTexts();
+    // The printer model names its virtual printer, papers and default bin
+    // with the engine's texts.
+    EnginePrinter().SetTextSource(&LoadEngineString);
 
     Checkerboard = QImage(8, 8, QImage::Format_RGB32);
     for (int y = 0; y < 8; ++y)

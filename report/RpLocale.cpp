@@ -1,5 +1,7 @@
 #include "RpLocale.h"
 
+#include "RP_Prntr.h"
+
 #include <QFile>
 #include <QLocale>
 
@@ -70,6 +72,7 @@ bool TrpLocale::LoadResourceLibrary(const QString& path)
         return false;
     library_ = ParseStringTable(file.readAll());
     loaded_ = true;
+    EnginePrinter().LoadPaperNames();
     return true;
 }
 
@@ -77,6 +80,7 @@ void TrpLocale::FreeResourceLibrary()
 {
     library_.clear();
     loaded_ = false;
+    EnginePrinter().LoadPaperNames();
 }
 
 void TrpLocale::ResourceText(int id, std::string& text) const

@@ -31,8 +31,9 @@ public:
     TLocalizeEvent OnLocalize;
 
     // Reads a string table from a file, in the form of the program's own,
-    // to use in its place.  False (and the program's table stays) when the
-    // file cannot be read.
+    // to use in its place (the printer model takes its names from it
+    // again).  False (and the program's table stays) when the file cannot
+    // be read.
     bool LoadResourceLibrary(const QString& path);
     void FreeResourceLibrary();
     bool LibraryLoaded() const { return loaded_; }

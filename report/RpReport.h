@@ -129,8 +129,9 @@ public:
     // evaluated as an expression.  A name nothing answers raises
     // "Undefined symbol" with the name quoted (Empty while measuring).
     void ResolveVariable(const std::string& name, Variant& value);
-    // CURY, FREESPACE, FINALPASS, PAGEHEIGHT, PAGEWIDTH, an object's
-    // property as object.property, a script constant; otherwise Empty.
+    // CURY, FREESPACE, FINALPASS, PAGEHEIGHT, PAGEWIDTH, a property as
+    // object.property (an object, a template page as PAGEn, or the current
+    // object's own Memo.Count), a script constant; otherwise Empty.
     void EngineValue(const std::string& name, Variant& value);
     // One bracketed expression of a text object with its optional inline
     // format (" #..."), formatted by the current object's display format

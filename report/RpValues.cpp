@@ -5,6 +5,7 @@
 
 #include "DisplayFormat.h"
 #include "RpBand.h"
+#include "RpEngineUtils.h"
 #include "RpGlobals.h"
 #include "RpLocale.h"
 #include "RpMemoView.h"
@@ -153,15 +154,14 @@ void TrpReport::EngineValue(const std::string& name, Variant& value)
         value = Variant(page != nullptr ? page->RightLimit() : 0);
         return;
     }
-    const std::size_t point = name.find('.');
-    if (point != std::string::npos) {
-        if (TrpView* view = FindView(name.substr(0, point))) {
-            const std::string property = name.substr(point + 1);
-            view->RegisterProperties();
-            if (view->FindProperty(property) != nullptr) {
-                value = view->ReadProperty(UpperName(property));
-                return;
-            }
+    // Object.Property: an object of the report, a template page (PAGE2.
+    // Columns), or a property of the current object whose name holds a
+    // point (Memo.Count).
+    if (name.find('.') != std::string::npos) {
+        const TrpObjectProperty target = ResolveObjectProperty(name, state.View, Pages);
+        if (target.Object != nullptr && target.Object->FindProperty(target.Property) != nullptr) {
+            value = target.Object->ReadProperty(UpperName(target.Property));
+            return;
         }
     }
     const TrpVariables& constants = EngineGlobals().ScriptConstants;

@@ -189,8 +189,12 @@ TEST_F(DataSetTest, NullsBecomeTheEmptyValueOfTheirKind)
     FieldValueAsVariant(orders->FieldByName("id"), value);
     EXPECT_EQ(value, Variant(std::int32_t{0}));
 
-    // A get-text handler gives the display text.
-    orders->SetGetTextHandler("amount", [](const TField& field) { return "#" + field.Value().toText(); });
+    // A get-text handler gives the display text, of a null as well.
+    orders->SetGetTextHandler("amount", [](const TField& field) {
+        return field.IsNull() ? std::string("(none)") : "#" + field.Value().toText();
+    });
+    FieldValueAsVariant(orders->FieldByName("amount"), value);
+    EXPECT_EQ(value, Variant("(none)"));
     orders->First();
     FieldValueAsVariant(orders->FieldByName("amount"), value);
     EXPECT_EQ(value, Variant("#15"));

@@ -49,10 +49,10 @@ TEST(DisplayFormat, NumbersWithEitherSeparator)
         {
             {v, Code(1, 0, 2, ','), "", "1234,5"},
             {v, Code(1, 0, 2, '.'), "", "1234.5"},
-            {v, Code(1, 0, 0, ','), "", "1235"},
+            {v, Code(1, 0, 0, ','), "", "1234"},  // halves to even
             {v, Code(1, 1, 2, ','), "", "1234,50"},
             {v, Code(1, 1, 2, '.'), "", "1234.50"},
-            {v, Code(1, 1, 0, '.'), "", "1235"},
+            {v, Code(1, 1, 0, '.'), "", "1234"},
             {v, Code(1, 2, 2, ','), "", "1 234,5"},
             {v, Code(1, 2, 2, '.'), "", "1,234.5"},
             {v, Code(1, 3, 2, ','), "", "1 234,50"},
@@ -60,7 +60,7 @@ TEST(DisplayFormat, NumbersWithEitherSeparator)
             {v, Code(1, 4, 0, ','), "#,##0.000", "1 234,500"},
             {v, Code(1, 4, 0, '.'), "#,##0.000", "1,234.500"},
             {Variant(-1234.567), Code(1, 1, 2, ','), "", "-1234,57"},
-            {Variant(2.675), Code(1, 1, 2, '.'), "", "2.68"},  // 15 digits first, then halves away from zero
+            {Variant(2.675), Code(1, 1, 2, '.'), "", "2.68"},  // 15 digits first, then halves to even
             {Variant(-0.001), Code(1, 1, 2, '.'), "", "0.00"},
             {Variant(std::int32_t{42}), Code(1, 1, 1, ','), "", "42,0"},
             {Variant(true), Code(1, 1, 0, '.'), "", "-1"},
@@ -172,7 +172,7 @@ TEST(NumberMask, Sections)
         const char* expected;
     };
     const Case cases[] = {
-        {"0.00", 1.005, "1.01"},
+        {"0.00", 1.005, "1.00"},
         {"#,##0.00", 1234567.891, "1,234,567.89"},
         {"#,##0", -1234567, "-1,234,567"},
         {"#.##", 0.5, ".5"},
@@ -202,11 +202,33 @@ TEST(NumberMask, Sections)
     EXPECT_EQ(FormatFloat("0.00", std::nan(""), '.', ','), "NAN");
 }
 
+TEST(NumberFormat, HalvesRoundToTheEvenNeighbour)
+{
+    // As everywhere in the engine: a value that lies exactly half way (at
+    // 15 significant digits) goes to the even neighbour; anything above
+    // the half goes up, in masks and in fixed notation alike.
+    struct Case {
+        double value;
+        int decimals;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {0.5, 0, "0"},     {1.5, 0, "2"},      {2.5, 0, "2"},       {-2.5, 0, "-2"},   {3.5, 0, "4"},
+        {0.125, 2, "0.12"}, {0.375, 2, "0.38"}, {2.665, 2, "2.66"}, {2.675, 2, "2.68"}, {0.1251, 2, "0.13"},
+        {9.5, 0, "10"},    {99.995, 2, "100.00"}, {0.05, 0, "0"},   {-0.5, 0, "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatFixed(c.value, c.decimals, '.'), c.expected) << c.value;
+        const std::string mask = c.decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(c.decimals), '0');
+        EXPECT_EQ(FormatFloat(mask, c.value, '.', ','), c.expected) << mask << " " << c.value;
+    }
+}
+
 TEST(NumberMask, FixedNotationKeepsFifteenDigits)
 {
     EXPECT_EQ(FormatFixed(1.0 / 3.0, 18, '.'), "0.333333333333333000");
     EXPECT_EQ(FormatFixed(1234567.5, 0, ',', ' '), "1 234 568");
-    EXPECT_EQ(FormatFixed(0.5, 0, '.'), "1");
+    EXPECT_EQ(FormatFixed(0.5, 0, '.'), "0");
     EXPECT_EQ(FormatFixed(1e16, 2, '.'), "1E+16");
 }
 

@@ -1,4 +1,5 @@
 #include "report/RP_Class.h"
+#include "report/RP_Prntr.h"
 #include "report/RpControls.h"
 #include "report/RpFieldReferences.h"
 #include "report/RpGlobals.h"
@@ -61,18 +62,28 @@ TEST(EngineStrings, LocalisationAndResourceLibraries)
     EXPECT_EQ(LoadEngineString(55001), "Cancel");  // an empty answer falls through
     locale.OnLocalize = nullptr;
 
+    // The printer model takes its names from the engine's texts too.
+    EngineGlobals();
+    TrpPrinter& printer = EnginePrinter();
+    printer.SelectByIndex(printer.VirtualIndex());
+    const std::string paper2 = printer.PaperNames().at(1);
+
     QTemporaryDir dir;
     const QString path = dir.filePath("de.txt");
     std::ofstream(path.toStdString()) << "# German\n55001\tAbbrechen\r\nnot a line\n55206\t" << std::string(2000, 'x')
-                                      << "\n";
+                                      << "\n55007\tVirtueller Drucker\n55009\tBrief\n";
     EXPECT_FALSE(locale.LoadResourceLibrary(dir.filePath("missing.txt")));
     EXPECT_FALSE(locale.LibraryLoaded());
     ASSERT_TRUE(locale.LoadResourceLibrary(path));
     EXPECT_EQ(LoadEngineString(55001), "Abbrechen");
     EXPECT_EQ(LoadEngineString(55206).size(), TrpLocale::kMaxText);
     EXPECT_EQ(LoadEngineString(55000), "");  // the library replaces the program's table
+    EXPECT_EQ(printer.Printers().back(), "Virtueller Drucker");
+    EXPECT_EQ(printer.PaperNames().at(1), "Brief");
     locale.FreeResourceLibrary();
     EXPECT_EQ(LoadEngineString(55000), "OK");
+    EXPECT_EQ(printer.Printers().back(), "Virtual printer");
+    EXPECT_EQ(printer.PaperNames().at(1), paper2);
 }
 
 TEST(EngineGlobals, TextsConstantsAndImages)

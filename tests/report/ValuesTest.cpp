@@ -210,6 +210,30 @@ TEST_F(ValuesTest, DataFieldsThroughTheDictionary)
     EXPECT_EQ(Value("Orders.customer"), Variant("new"));
 }
 
+TEST_F(ValuesTest, ScriptsReachPagesAndTheCurrentObjectsDottedProperties)
+{
+    // Object.Property names an object, a template page by its number
+    // (PAGE1), or a property of the current object whose own name holds a
+    // point; names and assignments find them alike.
+    TrpPage& page = report->Pages.Page(0);
+    page.Columns = 2;
+    memo->Memo = {"a", "b", "c"};
+    RunState().View = memo;
+    EXPECT_EQ(Value("PAGE1.COLUMNS"), Variant(std::int32_t{2}));
+    EXPECT_EQ(Value("MEMO.COUNT"), Variant(std::int32_t{3}));
+    EXPECT_EQ(Value("MEMO1.MEMO.COUNT"), Variant(std::int32_t{3}));
+
+    std::vector<std::string> coded, errors;
+    TInterpretator& interpreter = EngineGlobals().Interpreter;
+    interpreter.Compile({"begin Page1.Columns := 3; Memo1.Left := 40; Lines := Memo.Count end"}, coded, errors);
+    ASSERT_TRUE(errors.empty()) << errors.front();
+    interpreter.Run(coded);
+    EXPECT_EQ(page.Columns, 3);
+    EXPECT_EQ(memo->Left, 40);
+    EXPECT_EQ(EngineGlobals().ScriptVariables.GetVariable("Lines"), Variant(std::int32_t{3}));
+    EXPECT_EQ(EngineGlobals().ScriptVariables.IndexOf("Page1.Columns"), -1);
+}
+
 TEST_F(ValuesTest, BracketsAndDisplayFormats)
 {
     EngineGlobals().ScriptVariables.SetVariable("X", Variant(1234.5));
