@@ -1,6 +1,8 @@
 // The print dialog over the printer model, the report password dialog and
 // the display-format dialog.
 
+#include "ThreePrinters.h"
+
 #include "report/RP_Ctrls.h"
 #include "report/RP_PrDlg.h"
 #include "report/RpFmtForm.h"
@@ -23,24 +25,6 @@
 using namespace report;
 
 namespace {
-
-// Three system printers, the second the current one.
-struct ThreePrinters : TrpPlatformPrinters {
-    int current = 1;
-    std::vector<std::string> PrinterNames() override { return {"Office", "Plotter", "Labels"}; }
-    int CurrentIndex() override { return current; }
-    void Select(int index) override { current = index; }
-    bool IsPrinting() const override { return false; }
-    bool GetSettings(TrpDeviceSettings& settings) override
-    {
-        settings = {};
-        return true;
-    }
-    void SetSettings(const TrpDeviceSettings&) override {}
-    TrpDeviceCaps Caps() override { return {300, 300, 2480, 3508, 50, 50, 2380, 3408}; }
-    std::vector<TrpPaperChoice> Papers() override { return {{9, "A4"}}; }
-    std::vector<TrpPaperChoice> Bins() override { return {}; }
-};
 
 struct PrintDialog {
     ThreePrinters system;
