@@ -90,6 +90,9 @@ void TfrmQORVMain::ClearLog(const QString& computer, const QString& log)
         reader_.SetMachineName({});
     } else {
         reader_.SetMachineName(computer.toStdString());
+        // Log windows carry the name without backslashes (a tree node may
+        // hold it as typed): every window of the cleared log is reloaded.
+        name.remove(u'\\');
     }
     reader_.SetSourceName(log.toStdString());
     {

@@ -750,6 +750,15 @@ TEST_F(MainWindowTest, ComputerNamesLoseTheirBackslashes)
     // The window is found again under the bare name.
     main->OpenLog(QStringLiteral("SRV1"), QStringLiteral("System"), olmReuse);
     EXPECT_EQ(main->LogWindows().size(), 1u);
+
+    // Clearing the log from that node reloads the window: it showed the
+    // events of a log that no longer holds them.
+    EXPECT_EQ(main->LogWindows()[0]->StatusText(), "Showing 4 event(s)");
+    select(logNode(QStringLiteral("\\\\SRV1"), QStringLiteral("System")));
+    main->pmComputersPopup();
+    prompts.answer = IDNO; // no backup first
+    main->pmitClearLog()->trigger();
+    EXPECT_EQ(main->LogWindows()[0]->StatusText(), "Showing 0 event(s)");
 }
 
 TEST_F(MainWindowTest, LogThatCannotBeOpenedMakesNoWindow)
