@@ -72,9 +72,17 @@ void TfrmQORVMain::dsCommonCheckEOF(bool& eof)
     eof = !window || window->ReportCursor() >= static_cast<int>(window->Events().size());
 }
 
+TfrmLogView* TfrmQORVMain::LogWindowToExport() const
+{
+    // A window that is loading or filtering lets messages through meanwhile:
+    // its list is not whole yet (a load's rows are not even shown).
+    TfrmLogView* window = ActiveLogWindow();
+    return window != nullptr && !window->IsBusy() ? window : nullptr;
+}
+
 void TfrmQORVMain::ExportToHtml(const QString& fileName, bool striped, int border)
 {
-    TfrmLogView* window = ActiveLogWindow();
+    TfrmLogView* window = LogWindowToExport();
     if (!window)
         return;
     TMainWindowRows rows(*this);
@@ -83,7 +91,7 @@ void TfrmQORVMain::ExportToHtml(const QString& fileName, bool striped, int borde
 
 void TfrmQORVMain::ExportToText(const QString& fileName)
 {
-    if (!ActiveLogWindow())
+    if (!LogWindowToExport())
         return;
     TMainWindowRows rows(*this);
     ExportRowsToText(fileName, rows);
@@ -91,7 +99,7 @@ void TfrmQORVMain::ExportToText(const QString& fileName)
 
 void TfrmQORVMain::mmitExportClick(QAction* sender)
 {
-    if (!ActiveLogWindow())
+    if (!LogWindowToExport())
         return;
     const bool html = sender == mmitExportToHTML_;
     const QString file = UserPrompts().GetSaveFileName(

@@ -75,6 +75,8 @@ public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT flags) override
     {
         QMessageBox box(iconOf(flags), caption, displayText(text), QMessageBox::NoButton, owner);
+        // Names from other computers are shown as they are, never as markup.
+        box.setTextFormat(Qt::PlainText);
         const auto buttons = buttonsOf(flags);
         std::vector<QPushButton*> added;
         for (const auto& [button, id] : buttons)

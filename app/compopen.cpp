@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -327,6 +328,10 @@ void TfrmCompBrowse::BrowseTo(const TNTNetResource* resource, bool push)
             for (const QString& name : logs)
                 AddLogItem(name);
             edComputer_->setText(Caption(current));
+            // The combo box chooses its first item when filled: that choice
+            // must not reach the list, which then would show a log chosen
+            // while the field names none.
+            const QSignalBlocker quiet(cbxLog_);
             cbxLog_->addItems(logs);
             cbxLog_->setCurrentIndex(-1);
         } else {
@@ -505,6 +510,8 @@ void TfrmCompBrowse::OpenItem(QListWidgetItem* item)
     if (!item)
         return;
     if (IsLogItem(item)) {
+        // The log opened is this item's, whatever the field showed.
+        cbxLog_->setCurrentIndex(cbxLog_->findText(item->text(), Qt::MatchExactly | Qt::MatchCaseSensitive));
         accept();
         return;
     }
@@ -521,7 +528,10 @@ void TfrmCompBrowse::btnOpenClick()
         accept();
         return;
     }
-    OpenItem(lvBrowser_->currentItem());
+    // The selected item: the list's current item may be one the list only
+    // put its focus on.
+    const QList<QListWidgetItem*> selected = lvBrowser_->selectedItems();
+    OpenItem(selected.isEmpty() ? nullptr : selected.first());
 }
 
 void TfrmCompBrowse::lvBrowserClick(QListWidgetItem* item)

@@ -132,6 +132,7 @@ TMessageBoxWithCheck::TMessageBoxWithCheck(const QString& text, const QString& c
     setModal(true);
 
     label_ = new QLabel(text, this);
+    label_->setTextFormat(Qt::PlainText);
     label_->move(20, 20);
 
     const std::vector<int> kinds = buttonKinds(flags);

@@ -430,6 +430,11 @@ void TfrmLogView::LoadEvents(const QString& name)
         host_->CheckSortOrderItems(true, false);
     for (TLogCommand command : {TLogCommand::FindNext, TLogCommand::UndoLastFilter, TLogCommand::UndoAllFilters})
         EnableCommand(command, false);
+    // The main window's commands and checks are those of its active window:
+    // a load of another one (Clear Log reloads every window of its log, and
+    // the user may change windows while a load runs) leaves them.
+    if (host_)
+        host_->SyncWithActiveLogWindow();
     ResetSortImages();
     --loopDepth_;
 

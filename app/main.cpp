@@ -983,6 +983,10 @@ TfrmLogView* TfrmQORVMain::CreateLogWindow(const QString& computer, const QStrin
         SetCommandEnabled(a, true);
     window->show();
     mdiArea_->setActiveSubWindow(window);
+    // The new window has the keyboard focus: when the main window gets the
+    // focus back from the dialog of the command (the open dialog of Open
+    // Log File), it gives it to this window, which so stays the active one.
+    window->lvLog()->setFocus();
 
     window->LoadEvents(isFile ? log : logName);
     return alive.data();

@@ -224,6 +224,9 @@ public:
     void ExportToText(const QString& fileName);
     // File > Export > To HTML... and To Text...: asks for the file.
     void mmitExportClick(QAction* sender);
+    // The active log window, unless a loop of it runs (its list is then not
+    // whole); the exports write nothing without one.
+    TfrmLogView* LogWindowToExport() const;
 
     // --- the report (MainPrint.cpp)
     // The event list's report, with the template the window carries, and

@@ -163,6 +163,23 @@ TEST_F(MainLogCommandsTest, ExportsAfterAFilterAndAfterOldestFirst)
     EXPECT_TRUE(prompts.asked.empty());
 }
 
+// A window that is still loading shows no rows yet and has read only part
+// of its log: it is not exported (the file would look whole).
+TEST_F(MainLogCommandsTest, AWindowStillLoadingIsNotExported)
+{
+    prompts.saveFileName = path("loading.txt");
+    QMetaObject::invokeMethod(
+        main.get(), [this] { main->mmitExportToText()->trigger(); }, Qt::QueuedConnection);
+    TfrmLogView* window = open("Application");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(prompts.saveTitles.empty());
+    EXPECT_FALSE(QFile::exists(prompts.saveFileName));
+
+    // Once loaded, it is.
+    main->mmitExportToText()->trigger();
+    EXPECT_TRUE(QFile::exists(prompts.saveFileName));
+}
+
 TEST_F(MainLogCommandsTest, TheBridgeAnswersForTheActiveWindow)
 {
     report::Variant value(std::string("kept"));

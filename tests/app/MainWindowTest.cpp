@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -1055,6 +1056,57 @@ TEST_F(MainWindowTest, ViewCommandsReachTheActiveLogWindow)
     main->actUndoAllFilters()->trigger();
     EXPECT_EQ(window->StatusText(), QStringLiteral("Showing %1 event(s)").arg(MainWindowSite::kLocalEvents));
     EXPECT_FALSE(main->actUndoAllFilters()->isEnabled());
+}
+
+// A load of a window that is not the active one (Clear Log reloads every
+// window of the log) leaves the commands and checks of the active window.
+TEST_F(MainWindowTest, ReloadingAnotherWindowKeepsTheActiveWindowsCommands)
+{
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("System"), olmReuse);
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 2u);
+    TfrmLogView* system = main->LogWindows()[0];
+    TfrmLogView* application = main->LogWindows()[1];
+    ASSERT_EQ(main->ActiveLogWindow(), application);
+
+    main->mmitOldestFirst()->trigger();
+    application->lvLog()->selectRow(0);
+    application->pmLogPopup(application->lvLog()->visualRect(application->Model().index(0, lcSource)).center());
+    application->pmitFilterByClick();
+    ASSERT_TRUE(main->actUndoLastFilter()->isEnabled());
+
+    main->ClearLog(QStringLiteral("WKS1 (Local)"), QStringLiteral("System"));
+    EXPECT_EQ(system->StatusText(), QStringLiteral("Showing 0 event(s)"));
+    EXPECT_EQ(main->ActiveLogWindow(), application);
+    EXPECT_TRUE(main->actUndoLastFilter()->isEnabled());
+    EXPECT_TRUE(main->actUndoAllFilters()->isEnabled());
+    EXPECT_TRUE(main->mmitOldestFirst()->isChecked());
+    EXPECT_FALSE(main->mmitNewestFirst()->isChecked());
+}
+
+// A log window opened just after a dialog of the command (the open dialog of
+// Open Log File) closed is the active one once the main window has the
+// focus again, not the window that had the focus before the dialog: the new
+// window's list has the main window's focus.
+TEST_F(MainWindowTest, ANewLogWindowIsActiveWhenTheMainWindowComesBack)
+{
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    main->LogWindows()[0]->lvLog()->setFocus();
+
+    {
+        QDialog dialog(main.get());
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+        dialog.exec();
+    }
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("System"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 2u);
+    EXPECT_EQ(main->focusWidget(), main->LogWindows()[1]->lvLog());
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->ActiveLogWindow(), main->LogWindows()[1]);
+    EXPECT_TRUE(main->WindowMenuEntries()[1]->isChecked());
 }
 
 } // namespace

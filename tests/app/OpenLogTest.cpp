@@ -282,6 +282,49 @@ TEST_F(OpenLogTest, ExecuteGivesTheFieldsAndTheLocation)
     EXPECT_EQ(dialog.Execute(nullptr, computer, log), nullptr);
 }
 
+// Browsing to a computer chooses none of its logs: the list shows none
+// chosen while the log field is empty, and Open then opens nothing (it used
+// to close the dialog with an empty log); the log chosen in the list is the
+// one opened, also when the dialog starts at the computer.
+TEST_F(OpenLogTest, OpenGivesTheLogTheListShowsChosen)
+{
+    TfrmCompBrowse dialog;
+    QString computer;
+    QString log;
+    auto chooseSystem = [](TfrmCompBrowse& shown) {
+        EXPECT_EQ(shown.edComputer()->text(), "SRV1");
+        EXPECT_EQ(shown.cbxLog()->currentText(), "");
+        EXPECT_TRUE(shown.lvBrowser()->selectedItems().isEmpty());
+        shown.lvBrowser()->setFocus();
+        shown.btnOpen()->click();
+        EXPECT_TRUE(shown.isVisible());
+        shown.lvBrowser()->setCurrentItem(item(shown, "System"));
+        shown.btnOpen()->click();
+    };
+    WhenShown<TfrmCompBrowse>([&chooseSystem](TfrmCompBrowse& shown) {
+        openItem(shown, "CORP");
+        openItem(shown, "SRV1");
+        chooseSystem(shown);
+    });
+    const TNTNetResource* location = dialog.Execute(nullptr, computer, log);
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(log, "System");
+
+    TNTNetResource start;
+    start.Assign(*location);
+    WhenShown<TfrmCompBrowse>(chooseSystem);
+    ASSERT_NE(dialog.Execute(&start, computer, log), nullptr);
+    EXPECT_EQ(computer, "SRV1");
+    EXPECT_EQ(log, "System");
+
+    // A log item opened from the list is the log given.
+    WhenShown<TfrmCompBrowse>([](TfrmCompBrowse& shown) {
+        emit shown.lvBrowser()->itemDoubleClicked(item(shown, "Security"));
+    });
+    ASSERT_NE(dialog.Execute(&start, computer, log), nullptr);
+    EXPECT_EQ(log, "Security");
+}
+
 TEST_F(OpenLogTest, FileOpenLogOpensTheChosenLogAndRemembersWhere)
 {
     TfrmQORVMain main;
