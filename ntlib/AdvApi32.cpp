@@ -1,5 +1,7 @@
 #include "AdvApi32.h"
 
+#include "platform/Modules.h"
+
 namespace {
 
 enum Windows2000Slot { kConvertSidToStringSidW };
@@ -16,6 +18,7 @@ enum AdvApi32Slot {
     kOpenBackupEventLogA,
     kOpenEventLogA,
     kReadEventLogA,
+    kReadEventLogRecords,
 };
 enum ServiceSlot {
     kRegConnectRegistryA,
@@ -49,7 +52,8 @@ BindingGroup& AdvApi32Functions()
     static BindingGroup group("advapi32.dll", BindingGroup::Choice::NtOrRemoteAdmin,
                               {"LookupAccountSidA", "EqualSid", "BackupEventLogA", "ClearEventLogA", "CloseEventLog",
                                "GetNumberOfEventLogRecords", "GetOldestEventLogRecord", "NotifyChangeEventLog",
-                               "OpenBackupEventLogA", "OpenEventLogA", "ReadEventLogA"});
+                               "OpenBackupEventLogA", "OpenEventLogA", "ReadEventLogA",
+                               "ReadEventLogRecords"});
     return group;
 }
 
@@ -171,6 +175,24 @@ BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID 
 {
     return CallBound<decltype(ReadEventLogA)>(AdvApi32Functions(), kReadEventLogA, eventLog, readFlags, recordOffset,
                                               buffer, bytesToRead, bytesRead, minNumberOfBytesNeeded);
+}
+
+bool CanReadEventLogRecords()
+{
+    // Only the platform's own service reads its own handles in place: with
+    // another service's OpenBackupEventLogA or ReadEventLogA bound, the
+    // reader reads with ReadEventLogA.
+    const BindingGroup& group = AdvApi32Functions();
+    return group.Entry(kReadEventLogRecords) != nullptr &&
+           group.Entry(kOpenBackupEventLogA) == platform::ExportOf(&platform::OpenBackupEventLogA) &&
+           group.Entry(kReadEventLogA) == platform::ExportOf(&platform::ReadEventLogA);
+}
+
+BOOL ReadEventLogRecords(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, DWORD maxRecords,
+                         platform::EventRecordSink take, void* context, DWORD* recordsTaken)
+{
+    return CallBound<decltype(ReadEventLogRecords)>(AdvApi32Functions(), kReadEventLogRecords, eventLog, readFlags,
+                                                    recordOffset, maxRecords, take, context, recordsTaken);
 }
 
 LONG RegConnectRegistryA(LPCSTR machineName, HKEY key, PHKEY result)

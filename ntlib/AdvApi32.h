@@ -5,6 +5,7 @@
 
 #include "FunctionBinding.h"
 
+#include "platform/EventLogService.h"
 #include "platform/RegistryTypes.h"
 #include "platform/SecurityTypes.h"
 
@@ -50,6 +51,13 @@ HANDLE OpenBackupEventLogA(LPCSTR serverName, LPCSTR fileName);
 HANDLE OpenEventLogA(LPCSTR serverName, LPCSTR sourceName);
 BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID buffer, DWORD bytesToRead,
                    DWORD* bytesRead, DWORD* minNumberOfBytesNeeded);
+// The platform's own read of backup-log records in their on-disk form, for
+// a reader that decodes them where it keeps them.  CanReadEventLogRecords
+// is false when the library lacks it or when another service's event-log
+// functions are bound; the reader then reads with ReadEventLogA.
+bool CanReadEventLogRecords();
+BOOL ReadEventLogRecords(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, DWORD maxRecords,
+                         platform::EventRecordSink take, void* context, DWORD* recordsTaken);
 
 // --- service and registry group ---
 LONG RegConnectRegistryA(LPCSTR machineName, HKEY key, PHKEY result);

@@ -6,6 +6,9 @@
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
 #include "platform/Kernel32.h"
+#include "platform/Utf16Text.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstring>
@@ -135,10 +138,7 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
         raiseDamaged(r.RecordNumber, "length does not match");
     const std::size_t end = r.Length;
 
-    TimeGenerated = UnixTimeToDateTime(r.TimeGenerated);
-    TimeWritten = UnixTimeToDateTime(r.TimeWritten);
-    EventID = r.EventID;
-    EventType = EventTypeFromWin32(r.EventType);
+    SetFixedPart(r, oldestRecord);
 
     if (r.NumStrings > 0) {
         // The strings lie end to end: one copy takes them all.
@@ -156,7 +156,6 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
         Strings = TEventStrings::Pack(reinterpret_cast<const char*>(record + r.StringOffset),
                                       std::size_t{ends[r.NumStrings - 1]} + 1, ends, r.NumStrings, storage);
     }
-    Category = r.EventCategory;
     const std::size_t sourceLength = textLength(record, sizeof r, end, r.RecordNumber);
     const std::size_t computerAt = sizeof r + sourceLength + 1;
     const std::size_t computerLength = textLength(record, computerAt, end, r.RecordNumber);
@@ -173,9 +172,6 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
             CategoryName = owner_->GetCategoryName(Source, Category);
     }
 
-    Index = static_cast<std::int32_t>(r.RecordNumber - oldestRecord);
-    RecordNumber = r.RecordNumber;
-
     if (r.UserSidLength != 0) {
         if (r.UserSidOffset > end || r.UserSidLength > end - r.UserSidOffset)
             raiseDamaged(r.RecordNumber, "SID outside the record");
@@ -186,6 +182,94 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
             raiseDamaged(r.RecordNumber, "data outside the record");
         Data = TEventBytes::Pack(record + r.DataOffset, r.DataLength, storage);
     }
+}
+
+void TEventItem::SetFixedPart(const EVENTLOGRECORD& r, DWORD oldestRecord)
+{
+    TimeGenerated = UnixTimeToDateTime(r.TimeGenerated);
+    TimeWritten = UnixTimeToDateTime(r.TimeWritten);
+    EventID = r.EventID;
+    EventType = EventTypeFromWin32(r.EventType);
+    Category = r.EventCategory;
+    Index = static_cast<std::int32_t>(r.RecordNumber - oldestRecord);
+    RecordNumber = r.RecordNumber;
+}
+
+bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventBlockStorage& storage,
+                              std::vector<BYTE>& scratch)
+{
+    constexpr DWORD kFixed = sizeof(EVENTLOGRECORD);
+    constexpr DWORD kSignature = 0x654C664C; // "LfLe"
+    if (size < kFixed + 8 || size % 4 != 0)
+        return false;
+    EVENTLOGRECORD r;
+    std::memcpy(&r, record, sizeof r);
+    DWORD trailing;
+    std::memcpy(&trailing, record + size - 4, sizeof trailing);
+    if (r.Length != size || trailing != size || r.Reserved != kSignature)
+        return false;
+    const BYTE* const end = record + size - 4;
+    const DWORD endOffset = size - 4;
+    auto inside = [&](DWORD offset, DWORD length) {
+        return offset >= kFixed && std::uint64_t{offset} + length <= endOffset;
+    };
+
+    // The source and computer names: a few distinct texts among all events,
+    // found in the pool by their UTF-16 bytes.
+    std::size_t sourceUnits = 0;
+    std::size_t computerUnits = 0;
+    const BYTE* const source = record + kFixed;
+    if (!platform::FindUtf16LeNul(source, end, sourceUnits))
+        return false;
+    const BYTE* const computer = source + 2 * (sourceUnits + 1);
+    if (!platform::FindUtf16LeNul(computer, end, computerUnits))
+        return false;
+    if (r.UserSidLength != 0 && !inside(r.UserSidOffset, r.UserSidLength))
+        return false;
+    if (r.NumStrings != 0 && (r.StringOffset < kFixed || r.StringOffset >= endOffset))
+        return false;
+    if (r.DataLength != 0 && !inside(r.DataOffset, r.DataLength))
+        return false;
+
+    if (r.NumStrings != 0) {
+        // Converted end to end into the scratch room, with the end of each
+        // string; then packed into the storage at their final size.
+        std::uint32_t few[64];
+        std::vector<std::uint32_t> many;
+        std::uint32_t* ends = few;
+        if (r.NumStrings > std::size(few)) {
+            many.resize(r.NumStrings);
+            ends = many.data();
+        }
+        const BYTE* at = record + r.StringOffset;
+        // UTF-8 takes at most 3 bytes for each 2 of UTF-16, the NUL 1.
+        const std::size_t room = std::size_t{endOffset - r.StringOffset} / 2 * 3 + 1;
+        if (scratch.size() < room)
+            scratch.resize(std::max(room, scratch.size() * 2));
+        BYTE* const text = scratch.data();
+        BYTE* w = text;
+        BYTE* const textEnd = text + scratch.size();
+        for (WORD i = 0; i < r.NumStrings; ++i) {
+            std::size_t units = 0;
+            if (platform::ConvertUtf16LeText(at, end, w, textEnd, units) != platform::TextConversion::Done)
+                return false; // unterminated: the room always fits
+            ends[i] = static_cast<std::uint32_t>(w - text);
+            *w++ = 0;
+            at += 2 * (units + 1);
+        }
+        Strings = TEventStrings::Pack(reinterpret_cast<const char*>(text), static_cast<std::size_t>(w - text), ends,
+                                      r.NumStrings, &storage);
+    }
+
+    SetFixedPart(r, oldestRecord);
+    Source = TEventText::Shared(owner_->InternUtf16Text(source, 2 * sourceUnits));
+    Computer = TEventText::Shared(owner_->InternUtf16Text(computer, 2 * computerUnits));
+    CategoryName = owner_->CachedCategoryName(Source.str(), Category);
+    if (r.UserSidLength != 0)
+        Sid = TEventBytes::Pack(record + r.UserSidOffset, r.UserSidLength, &storage);
+    if (r.DataLength != 0)
+        Data = TEventBytes::Pack(record + r.DataOffset, r.DataLength, &storage);
+    return true;
 }
 
 const std::string& TEventItem::GetUserName()

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TNTEventLog;
+struct EVENTLOGRECORD;
 
 // Days since 1899-12-30 00:00; the fraction is the time of day.
 using TDateTime = double;
@@ -93,6 +94,14 @@ private:
     // Decodes a record into a clear item: into the cache (storage) or into
     // parts of its own (null).
     void Decode(const BYTE* record, std::size_t size, DWORD oldestRecord, TEventBlockStorage* storage);
+    // Decodes a record in its on-disk form (its texts in UTF-16LE, as the
+    // platform keeps it) into a clear item of its reader's cache, checking
+    // it as the platform checks a record it converts; false when it is
+    // damaged.  `scratch` is room to convert the insertion strings in,
+    // grown when a record needs more.
+    bool DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventBlockStorage& storage,
+                      std::vector<BYTE>& scratch);
+    void SetFixedPart(const EVENTLOGRECORD& r, DWORD oldestRecord);
 
     TEventText userText_;
 };

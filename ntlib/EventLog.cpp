@@ -22,10 +22,14 @@
 #include <future>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
 constexpr std::size_t kBatchSize = 16384;
+// Records a read in place hands out at most: about as many as a batch of
+// ReadEventLogA holds.
+constexpr DWORD kRecordsPerRead = 64;
 
 std::string formatted(const char* format, int value)
 {
@@ -225,6 +229,7 @@ void TNTEventLog::OpenBackupLog()
     if (!h)
         RaiseNTError(FormatSystemError(ERROR_INVALID_HANDLE), static_cast<std::int32_t>(ERROR_INVALID_HANDLE));
     handle_ = h;
+    readsInPlace_ = CanReadEventLogRecords();
     try {
         registry_.RegistryConnect(MachineName());
     } catch (...) {
@@ -274,6 +279,7 @@ void TNTEventLog::CloseLog()
 {
     ClearCache();
     readDirection_ = 0;
+    readsInPlace_ = false;
     if (!handle_)
         return;
     SetLastError(0);
@@ -363,6 +369,60 @@ void TNTEventLog::DecodeBatch(const BYTE* buffer, DWORD bytesRead)
         std::rethrow_exception(firstFailure);
 }
 
+bool TNTEventLog::ReadRecordsInPlace(DWORD flags, DWORD offset)
+{
+    takeOldest_ = static_cast<DWORD>(GetOldestRecord());
+    takeFailure_ = nullptr;
+    DWORD taken = 0;
+    SetLastError(0);
+    const BOOL read = ReadEventLogRecords(handle_, flags, offset, kRecordsPerRead, &TNTEventLog::TakeRecord, this,
+                                          &taken);
+    const DWORD code = read ? ERROR_SUCCESS : GetLastError();
+    // As with a batch of ReadEventLogA, the records after one that failed
+    // to decode were taken before the failure is raised.
+    if (takeFailure_)
+        std::rethrow_exception(std::exchange(takeFailure_, nullptr));
+    if (code == ERROR_NOT_SUPPORTED) {
+        readsInPlace_ = false; // read with ReadEventLogA from now on
+        return true;
+    }
+    if (code == ERROR_HANDLE_EOF)
+        return false;
+    if (code != ERROR_SUCCESS)
+        RaiseNTError(FormatSystemError(code), static_cast<std::int32_t>(code));
+    return taken != 0;
+}
+
+bool TNTEventLog::TakeRecord(void* reader, const BYTE* record, DWORD length)
+{
+    TNTEventLog& self = *static_cast<TNTEventLog*>(reader);
+    try {
+        TEventItem& item = self.cache_.NewItem(&self);
+        bool sound = false;
+        try {
+            sound = item.DecodeOnDisk(record, length, self.takeOldest_, self.cache_, self.stringRoom_);
+        } catch (...) {
+            self.cache_.DropNewest();
+            throw;
+        }
+        if (!sound) {
+            self.cache_.DropNewest();
+            return false; // the platform fails the read as for a damaged record
+        }
+        self.cache_.KeepNewest();
+        return true;
+    } catch (const ENTException&) {
+        // A record that cannot be decoded costs no other record.
+        if (!self.takeFailure_)
+            self.takeFailure_ = std::current_exception();
+        return true;
+    } catch (...) {
+        if (!self.takeFailure_)
+            self.takeFailure_ = std::current_exception();
+        return false;
+    }
+}
+
 TEventItem* TNTEventLog::GetEvent(int index)
 {
     const int count = GetCachedEventCount();
@@ -385,6 +445,15 @@ TEventItem* TNTEventLog::GetEvent(int index)
         cache_.Clear(); // the items go; the texts they shared stay for the next ones
         flags = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
         offset = record;
+    }
+
+    while (readsInPlace_) {
+        if (!ReadRecordsInPlace(flags, offset))
+            return cache_.Find(record);
+        if (TEventItem* item = cache_.Find(record))
+            return item;
+        if (logReadMode_ == lrmRandom)
+            return nullptr; // the seek read did not give the record: the log changed under us
     }
 
     // The work buffer is kept for the reader's life.  It is not zeroed

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -101,6 +102,7 @@ private:
 
     // The pool's copy of a text of a cached item.
     const std::string& InternText(std::string_view text) { return texts_.Intern(text); }
+    const std::string& InternUtf16Text(const BYTE* text, std::size_t bytes) { return texts_.InternUtf16(text, bytes); }
     // "Domain\Name" of a SID, "N/A" when it cannot be looked up: looked up
     // once per SID while the log is open, as a text of the pool.
     const std::string& AccountText(const BYTE* sid, std::size_t length);
@@ -118,6 +120,11 @@ private:
     void StartWaitThread();
     void StopWaitThread();
     void DecodeBatch(const BYTE* buffer, DWORD bytesRead);
+    // Reads the records from a read position on as ReadEventLogA batches
+    // them, decoded where the cache keeps them; false once the log has no
+    // more records in that direction.
+    bool ReadRecordsInPlace(DWORD flags, DWORD offset);
+    static bool TakeRecord(void* reader, const BYTE* record, DWORD length);
     void DoDescriptionNotFound(std::string& text);
     std::string RemoteSystemRoot();
 
@@ -160,4 +167,10 @@ private:
     std::int32_t cachedOldest_ = -1;
     std::size_t bufferSize_ = 16384;
     std::unique_ptr<BYTE[]> buffer_;
+    // A backup log whose records the platform hands out in their on-disk
+    // form, and what reading them needs.
+    bool readsInPlace_ = false;
+    std::vector<BYTE> stringRoom_;
+    DWORD takeOldest_ = 0;
+    std::exception_ptr takeFailure_;
 };

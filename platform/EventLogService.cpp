@@ -68,6 +68,17 @@ public:
         return cursor_.read(*snapshot_, 0, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
     }
 
+    DWORD visit(DWORD flags, DWORD recordNumber, DWORD maxRecords, EventRecordSink take, void* context,
+                DWORD& taken, std::string& why)
+    {
+        std::lock_guard lock(mutex_);
+        if (file_)
+            return cursor_.visit(*file_, flags, recordNumber, maxRecords, take, context, taken, why);
+        if (snapshot_)
+            return cursor_.visit(*snapshot_, flags, recordNumber, maxRecords, take, context, taken, why);
+        return ERROR_NOT_SUPPORTED; // a live log's records are read under its lock, never handed to a caller
+    }
+
     // The number of records and the oldest record number.
     void counts(DWORD& records, DWORD& oldest)
     {
@@ -175,6 +186,22 @@ BOOL ReadEventLogA(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, LPVOID 
     std::string why;
     const DWORD result = handle->read(readFlags, recordOffset, static_cast<BYTE*>(buffer), bytesToRead, *bytesRead,
                                       *minNumberOfBytesNeeded, why);
+    if (result != ERROR_SUCCESS)
+        return fail(result, std::move(why));
+    return TRUE;
+}
+
+BOOL ReadEventLogRecords(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, DWORD maxRecords,
+                         EventRecordSink take, void* context, DWORD* recordsTaken)
+{
+    if (!recordsTaken)
+        return fail(ERROR_INVALID_PARAMETER);
+    *recordsTaken = 0;
+    auto handle = lookup(eventLog);
+    if (!handle)
+        return fail(ERROR_INVALID_HANDLE);
+    std::string why;
+    const DWORD result = handle->visit(readFlags, recordOffset, maxRecords, take, context, *recordsTaken, why);
     if (result != ERROR_SUCCESS)
         return fail(result, std::move(why));
     return TRUE;
@@ -290,6 +317,7 @@ std::vector<ModuleExport> EventLogExports()
         {"OpenBackupEventLogA", ExportOf(&OpenBackupEventLogA)},
         {"CloseEventLog", ExportOf(&CloseEventLog)},
         {"ReadEventLogA", ExportOf(&ReadEventLogA)},
+        {"ReadEventLogRecords", ExportOf(&ReadEventLogRecords)},
         {"GetNumberOfEventLogRecords", ExportOf(&GetNumberOfEventLogRecords)},
         {"GetOldestEventLogRecord", ExportOf(&GetOldestEventLogRecord)},
         {"NotifyChangeEventLog", ExportOf(&NotifyChangeEventLog)},

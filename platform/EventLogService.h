@@ -59,6 +59,23 @@ BOOL NotifyChangeEventLog(HANDLE eventLog, HANDLE event);
 BOOL BackupEventLogA(HANDLE eventLog, LPCSTR backupFileName);
 BOOL ClearEventLogA(HANDLE eventLog, LPCSTR backupFileName);
 
+// Takes one record that ReadEventLogRecords hands out, in its on-disk form
+// (the fixed part as in EVENTLOGRECORD, the texts in UTF-16LE), whose
+// `length` bytes are valid during the call; false when the record is
+// damaged.
+using EventRecordSink = bool (*)(void* context, const BYTE* record, DWORD length);
+
+// Reads records of a backup log as ReadEventLogA does, from the same read
+// position, with the same flags and errors, but hands at most maxRecords
+// of them to `take` one by one in their on-disk form instead of copying
+// their ANSI form into a buffer, so a reader decodes each record where it
+// keeps it.  A record that `take` finds damaged fails the read as a damaged
+// record of the file does: ERROR_EVENTLOG_FILE_CORRUPT, after the records
+// before it were taken.  Live logs give ERROR_NOT_SUPPORTED: they are read
+// with ReadEventLogA.
+BOOL ReadEventLogRecords(HANDLE eventLog, DWORD readFlags, DWORD recordOffset, DWORD maxRecords,
+                         EventRecordSink take, void* context, DWORD* recordsTaken);
+
 // Where live logs are kept until computers have registries of their own:
 // the live log "Name" of the local computer is the file "<dir>/Name.evt"
 // (see LiveLogLocator.h).

@@ -3,34 +3,103 @@
 #include "ErrorCodes.h"
 #include "EventLogService.h"
 #include "EvtBackupFile.h"
+#include "EvtFormat.h"
 
 namespace platform::evt {
 
 DWORD EvtReadCursor::read(const EvtLogImage& image, std::uint64_t generation, DWORD flags, DWORD recordNumber,
                           BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
 {
-    return readFrom(image, generation, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+    return readAnsi(image, generation, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
 }
 
 DWORD EvtReadCursor::read(EvtBackupFile& file, DWORD flags, DWORD recordNumber, BYTE* buffer, DWORD size,
                           DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
 {
-    return readFrom(file, 0, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+    return readAnsi(file, 0, flags, recordNumber, buffer, size, bytesRead, bytesNeeded, why);
+}
+
+DWORD EvtReadCursor::visit(const EvtLogImage& image, DWORD flags, DWORD recordNumber, DWORD maxRecords,
+                           EventRecordSink take, void* context, DWORD& taken, std::string& why)
+{
+    return visitRecords(image, flags, recordNumber, maxRecords, take, context, taken, why);
+}
+
+DWORD EvtReadCursor::visit(EvtBackupFile& file, DWORD flags, DWORD recordNumber, DWORD maxRecords,
+                           EventRecordSink take, void* context, DWORD& taken, std::string& why)
+{
+    return visitRecords(file, flags, recordNumber, maxRecords, take, context, taken, why);
 }
 
 template <class Source>
-DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD flags, DWORD recordNumber,
+DWORD EvtReadCursor::readAnsi(Source& source, std::uint64_t generation, DWORD flags, DWORD recordNumber,
                               BYTE* buffer, DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why)
 {
     bytesRead = 0;
     bytesNeeded = 0;
+    if (!buffer && size != 0)
+        return ERROR_INVALID_PARAMETER;
+    // Each record is checked as it is converted: a backup file is read from
+    // the disk now, and another program may have changed it.
+    DWORD used = 0;
+    DWORD records = 0;
+    const DWORD result = readFrom(
+        source, generation, flags, recordNumber,
+        [&](const BYTE* bytes, DWORD length) {
+            DWORD ansiLength = 0;
+            switch (ConvertAnsiRecord(bytes, length, buffer + used, size - used, ansiLength, why)) {
+            case AnsiConversion::Done:
+                used += ansiLength;
+                return Step::Taken;
+            case AnsiConversion::Damaged:
+                return Step::Damaged;
+            case AnsiConversion::NoRoom:
+                break;
+            }
+            if (used == 0) {
+                RecordLayout layout;
+                if (!ScanRecord(bytes, length, layout, why))
+                    return Step::Damaged;
+                bytesNeeded = layout.ansiLength;
+            }
+            return Step::Full;
+        },
+        records, why);
+    if (result == ERROR_SUCCESS)
+        bytesRead = used;
+    return result;
+}
+
+template <class Source>
+DWORD EvtReadCursor::visitRecords(Source& source, DWORD flags, DWORD recordNumber, DWORD maxRecords,
+                                  EventRecordSink take, void* context, DWORD& taken, std::string& why)
+{
+    if (!take || maxRecords == 0)
+        return ERROR_INVALID_PARAMETER;
+    return readFrom(
+        source, 0, flags, recordNumber,
+        [&](const BYTE* bytes, DWORD length) {
+            if (taken == maxRecords)
+                return Step::Full;
+            if (!take(context, bytes, length)) {
+                why = "record " + std::to_string(readLe32(bytes + kRecRecordNumber)) + " is damaged";
+                return Step::Damaged;
+            }
+            return Step::Taken;
+        },
+        taken, why);
+}
+
+template <class Source, class Take>
+DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD flags, DWORD recordNumber, Take&& take,
+                              DWORD& taken, std::string& why)
+{
+    taken = 0;
     const bool sequential = (flags & EVENTLOG_SEQUENTIAL_READ) != 0;
     const bool seek = (flags & EVENTLOG_SEEK_READ) != 0;
     const bool forwards = (flags & EVENTLOG_FORWARDS_READ) != 0;
     const bool backwards = (flags & EVENTLOG_BACKWARDS_READ) != 0;
     if ((flags & ~0xFu) != 0 || sequential == seek || forwards == backwards)
-        return ERROR_INVALID_PARAMETER;
-    if (!buffer && size != 0)
         return ERROR_INVALID_PARAMETER;
 
     if (generation != generation_) {
@@ -67,9 +136,6 @@ DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD fla
         first = after - 1;
     }
 
-    // Each record is checked as it is converted: a backup file is read from
-    // the disk now, and another program may have changed it.
-    DWORD used = 0;
     std::size_t last = first;
     DWORD failure = ERROR_SUCCESS;
     for (std::size_t i = first;;) {
@@ -77,24 +143,14 @@ DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD fla
         failure = image.fetchRecord(i, forwards, bytes, why);
         if (failure != ERROR_SUCCESS)
             break;
-        const DWORD length = image.entry(i).length;
-        DWORD ansiLength = 0;
-        const AnsiConversion result = ConvertAnsiRecord(bytes, length, buffer + used, size - used, ansiLength, why);
-        if (result == AnsiConversion::Damaged) {
+        const Step step = take(bytes, image.entry(i).length);
+        if (step == Step::Damaged) {
             failure = ERROR_EVENTLOG_FILE_CORRUPT;
             break;
         }
-        if (result == AnsiConversion::NoRoom) {
-            RecordLayout layout;
-            if (used == 0) {
-                if (ScanRecord(bytes, length, layout, why))
-                    bytesNeeded = layout.ansiLength;
-                else
-                    failure = ERROR_EVENTLOG_FILE_CORRUPT;
-            }
+        if (step == Step::Full)
             break;
-        }
-        used += ansiLength;
+        ++taken;
         last = i;
         if (forwards) {
             if (++i == count)
@@ -104,9 +160,8 @@ DWORD EvtReadCursor::readFrom(Source& image, std::uint64_t generation, DWORD fla
                 break;
         }
     }
-    if (used == 0)
+    if (taken == 0)
         return failure != ERROR_SUCCESS ? failure : ERROR_INSUFFICIENT_BUFFER;
-    bytesRead = used;
     positioned_ = true;
     const DWORD lastNumber = image.entry(last).recordNumber;
     next_ = forwards ? std::uint64_t{lastNumber} + 1 : lastNumber;

@@ -8,6 +8,7 @@
 // has not read yet starts at the oldest record (forwards) or at the newest
 // (backwards).  Reads that hand out nothing leave the position as it was.
 
+#include "EventLogService.h"
 #include "EvtLogImage.h"
 #include "Win32Types.h"
 
@@ -37,10 +38,30 @@ public:
     DWORD read(EvtBackupFile& file, DWORD flags, DWORD recordNumber, BYTE* buffer, DWORD size, DWORD& bytesRead,
                DWORD& bytesNeeded, std::string& why);
 
+    // Reads as read() does, from the same position and with the same
+    // flags and errors, but hands at most `maxRecords` records to `take`
+    // one by one in their on-disk form instead of copying their ANSI form.
+    // `take` sees each record's whole bytes (valid during the call) and
+    // returns false for a record it finds damaged, which then fails the
+    // read as a damaged record does.
+    DWORD visit(const EvtLogImage& image, DWORD flags, DWORD recordNumber, DWORD maxRecords,
+                EventRecordSink take, void* context, DWORD& taken, std::string& why);
+    DWORD visit(EvtBackupFile& file, DWORD flags, DWORD recordNumber, DWORD maxRecords, EventRecordSink take,
+                void* context, DWORD& taken, std::string& why);
+
 private:
+    // What a read does with one record: takes it, has no room left for it,
+    // or finds it damaged.
+    enum class Step { Taken, Full, Damaged };
+    template <class Source, class Take>
+    DWORD readFrom(Source& source, std::uint64_t generation, DWORD flags, DWORD recordNumber, Take&& take,
+                   DWORD& taken, std::string& why);
     template <class Source>
-    DWORD readFrom(Source& source, std::uint64_t generation, DWORD flags, DWORD recordNumber, BYTE* buffer,
+    DWORD readAnsi(Source& source, std::uint64_t generation, DWORD flags, DWORD recordNumber, BYTE* buffer,
                    DWORD size, DWORD& bytesRead, DWORD& bytesNeeded, std::string& why);
+    template <class Source>
+    DWORD visitRecords(Source& source, DWORD flags, DWORD recordNumber, DWORD maxRecords, EventRecordSink take,
+                       void* context, DWORD& taken, std::string& why);
 
     bool positioned_ = false;
     std::uint64_t next_ = 0; // record number a forwards read starts at

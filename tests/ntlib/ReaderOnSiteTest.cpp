@@ -6,17 +6,24 @@
 #include "RaisedException.h"
 #include "SiteBuilder.h"
 
+#include "ntlib/AdvApi32.h"
 #include "ntlib/EventLog.h"
 #include "ntlib/FunctionBinding.h"
 #include "ntlib/NTException.h"
 
+#include "platform/ErrorCodes.h"
+#include "platform/EventLogService.h"
+#include "platform/EvtFormat.h"
+#include "platform/EvtLogImage.h"
 #include "platform/FileIo.h"
+#include "platform/Kernel32.h"
 #include "tools/evtgen/EvtGenerator.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -64,6 +71,28 @@ protected:
                          "string=\"C:\\\\B\"\n");
         writeLog("LOCKED", "event source=Mirrorfield computer=LOCKED id=100 string=a string=b string=c\n");
         bound = std::make_unique<ScopedSystemFunctions>();
+    }
+
+    // Writes a compact backup file of the records (numbered from 1) and
+    // gives its path and the offset of each record in it.
+    std::string writeBackup(const std::vector<platform::evt::EvtRecord>& records, std::vector<DWORD>& offsets,
+                            std::vector<BYTE>* patchedRecord1 = nullptr)
+    {
+        platform::evt::EvtLogImage image(0x1000000, 0);
+        std::string why;
+        for (const platform::evt::EvtRecord& r : records)
+            EXPECT_EQ(image.append(r, 0, why, nullptr), 0u) << why;
+        std::vector<BYTE> bytes = image.compactBytes();
+        offsets.clear();
+        for (DWORD at = platform::evt::kHeaderSize; offsets.size() < records.size();
+             at += platform::evt::readLe32(bytes.data() + at))
+            offsets.push_back(at);
+        if (patchedRecord1)
+            std::copy(patchedRecord1->begin(), patchedRecord1->end(), bytes.begin() + offsets[1]);
+        const std::string path = site.DrivePath("WKS1", "Backups\\in-place.evt");
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        EXPECT_EQ(platform::WriteFileAtomically(path, bytes.data(), bytes.size(), true, why), 0u) << why;
+        return path;
     }
 
     void writeLog(const std::string& computer, const std::string& events)
@@ -195,4 +224,173 @@ TEST_F(ReaderOnSite, ABackupFileShortenedWhileOpenReadsAsDamaged)
     EXPECT_LT(index, 20000);
     EXPECT_EQ(first->Source, source) << "the events read before stay";
     EXPECT_EQ(log.GetEventCount(), 20000);
+}
+
+namespace {
+
+// Events of every shape: non-ASCII texts in every part, empty names and
+// strings, no strings, hundreds of strings, data larger than a read batch.
+std::vector<platform::evt::EvtRecord> eventsOfEveryShape()
+{
+    std::vector<platform::evt::EvtRecord> records;
+    platform::evt::EvtRecord r;
+    r.timeGenerated = 1614834367;
+    r.timeWritten = 1614834368;
+    r.eventId = 0xC0001B58;
+    r.eventType = EVENTLOG_ERROR_TYPE;
+    r.eventCategory = 7;
+    r.source = "Служба";
+    r.computer = "WS-LAB-12";
+    r.strings = {"Druckwarteschlange «läuft»", "", "服务 \xF0\x9F\x98\x80", "exactly sixteen!"};
+    platform::evt::SidFromText("S-1-5-21-1004336348-1177238915-682003330-1001", r.sid);
+    r.data = {0xDE, 0xAD, 0xBE, 0xEF, 0x01};
+    records.push_back(r);
+    platform::evt::EvtRecord bare; // no strings, no SID, no data, empty names
+    bare.timeWritten = 1614834369;
+    records.push_back(bare);
+    platform::evt::EvtRecord many = r;
+    many.strings.assign(300, "s");
+    many.strings[299] = "the last of 300";
+    records.push_back(many);
+    platform::evt::EvtRecord big = r;
+    big.source = "Application Error";
+    big.data.assign(100000, 0x5A);
+    records.push_back(big);
+    for (int i = 0; i < 200; ++i) { // shared texts, several batches
+        platform::evt::EvtRecord more = r;
+        more.computer = i % 2 ? "WS-LAB-12" : "SRV-FILES01";
+        more.strings = {"event " + std::to_string(i)};
+        records.push_back(more);
+    }
+    return records;
+}
+
+void expectSameEvent(const TEventItem& item, const TEventItem& expected)
+{
+    EXPECT_EQ(item.Index, expected.Index);
+    EXPECT_EQ(item.RecordNumber, expected.RecordNumber);
+    EXPECT_EQ(item.TimeGenerated, expected.TimeGenerated);
+    EXPECT_EQ(item.TimeWritten, expected.TimeWritten);
+    EXPECT_EQ(item.EventID, expected.EventID);
+    EXPECT_EQ(item.EventType, expected.EventType);
+    EXPECT_EQ(item.Category, expected.Category);
+    EXPECT_EQ(item.Source, expected.Source);
+    EXPECT_EQ(item.Computer, expected.Computer);
+    EXPECT_EQ(item.Strings, expected.Strings);
+    EXPECT_EQ(item.Sid, expected.Sid);
+    EXPECT_EQ(item.Data, expected.Data);
+}
+
+} // namespace
+
+// The reader decodes a backup file's records where it keeps them, straight
+// from their on-disk form: the events are those that the ANSI form of
+// ReadEventLogA gives, read in either direction.
+TEST_F(ReaderOnSite, EventsDecodedInPlaceAreThoseOfReadEventLogA)
+{
+    std::vector<DWORD> offsets;
+    const std::vector<platform::evt::EvtRecord> records = eventsOfEveryShape();
+    // Unpaired surrogates: at the end of the source name and in a string.
+    std::vector<BYTE> surrogates = platform::evt::EncodeRecord(records[0]);
+    surrogates[0x38 + 2 * 5] = 0x00;
+    surrogates[0x38 + 2 * 5 + 1] = 0xD8;
+    const DWORD strings = platform::evt::readLe32(surrogates.data() + platform::evt::kRecStringOffset);
+    surrogates[strings + 1] = 0xDC;
+    platform::evt::writeLe32(surrogates.data() + platform::evt::kRecRecordNumber, 2);
+    std::vector<platform::evt::EvtRecord> withRoom = records;
+    withRoom[1] = records[0]; // the same length as the patched record
+    const std::string path = writeBackup(withRoom, offsets, &surrogates);
+    const int count = static_cast<int>(records.size());
+
+    // The expected events: ReadEventLogA's ANSI records, decoded one by one.
+    const HANDLE handle = platform::OpenBackupEventLogA(nullptr, path.c_str());
+    ASSERT_NE(handle, nullptr);
+    std::vector<std::unique_ptr<TEventItem>> expected;
+    std::vector<BYTE> buffer(0x40000);
+    for (int i = 0; i < count; ++i) {
+        DWORD read = 0, needed = 0;
+        ASSERT_TRUE(platform::ReadEventLogA(handle, EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ,
+                                            static_cast<DWORD>(i + 1), buffer.data(),
+                                            static_cast<DWORD>(buffer.size()), &read, &needed));
+        expected.push_back(std::make_unique<TEventItem>(nullptr));
+        expected.back()->ReadRecord(buffer.data(), read, 1);
+    }
+    platform::CloseEventLog(handle);
+    EXPECT_EQ(expected[1]->Source.str(), "Служб\xEF\xBF\xBD");
+    EXPECT_EQ(expected[1]->Strings[0].substr(0, 3), "\xEF\xBF\xBD");
+
+    ASSERT_TRUE(CanReadEventLogRecords());
+    for (bool newestFirst : {false, true}) {
+        SCOPED_TRACE(newestFirst ? "newest first" : "oldest first");
+        TNTEventLog log;
+        log.SetBackupFileName(path);
+        log.SetActive(true);
+        ASSERT_EQ(log.GetEventCount(), count);
+        for (int k = 0; k < count; ++k) {
+            const int i = newestFirst ? count - 1 - k : k;
+            SCOPED_TRACE(i);
+            TEventItem* item = log.GetEvent(i);
+            ASSERT_NE(item, nullptr);
+            EXPECT_TRUE(item->IsCached());
+            expectSameEvent(*item, *expected[static_cast<std::size_t>(i)]);
+        }
+        EXPECT_EQ(&log.GetEvent(10)->Source.str(), &log.GetEvent(150)->Source.str()) << "one text for a source";
+    }
+}
+
+// A record that another program rewrites in place with damage is refused
+// where ReadEventLogA refuses it, after the events before it.
+TEST_F(ReaderOnSite, ARecordDamagedWhileOpenIsRefusedAsReadEventLogARefusesIt)
+{
+    using namespace platform::evt;
+    const std::vector<EvtRecord> records = eventsOfEveryShape();
+    const std::vector<BYTE> good = EncodeRecord(records[0]);
+    const DWORD size = static_cast<DWORD>(good.size());
+    const std::function<void(std::vector<BYTE>&)> damages[] = {
+        [](auto& b) { b[4] = 'X'; },                                            // signature
+        [&](auto& b) { writeLe32(b.data() + size - 4, size + 4); },             // trailing length
+        [&](auto& b) { std::fill(b.begin() + 0x38, b.end() - 4, 0x41); },      // no NUL at all
+        [&](auto& b) { std::fill(b.begin() + 0x38 + 14, b.end() - 4, 0x41); }, // computer name
+        [&](auto& b) { writeLe32(b.data() + kRecUserSidOffset, size - 8); },   // SID outside
+        [&](auto& b) { writeLe32(b.data() + kRecStringOffset, size); },        // strings outside
+        [&](auto& b) { writeLe32(b.data() + kRecStringOffset, 0x20); },        // strings in the fixed part
+        [](auto& b) { writeLe16(b.data() + kRecNumStrings, 500); },             // strings run past the end
+        [&](auto& b) { writeLe32(b.data() + kRecDataLength, size); },          // data outside
+    };
+    for (std::size_t d = 0; d < std::size(damages); ++d) {
+        SCOPED_TRACE(d);
+        std::vector<DWORD> offsets;
+        // Megabytes of records after it: the file is read again from the
+        // disk when the record is asked for.
+        std::vector<EvtRecord> sameLength(records.begin(), records.begin() + 3);
+        sameLength[1] = records[0];
+        sameLength.resize(14000, records.back());
+        const std::string path = writeBackup(sameLength, offsets);
+        TNTEventLog log;
+        log.SetBackupFileName(path);
+        log.SetActive(true);
+        const HANDLE handle = platform::OpenBackupEventLogA(nullptr, path.c_str());
+        ASSERT_NE(handle, nullptr);
+
+        std::vector<BYTE> bytes = good;
+        writeLe32(bytes.data() + kRecRecordNumber, 2);
+        damages[d](bytes);
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(offsets[1]);
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        file.close();
+
+        std::vector<BYTE> buffer(0x10000);
+        DWORD read = 0, needed = 0;
+        EXPECT_FALSE(platform::ReadEventLogA(handle, EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ, 2, buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), &read, &needed));
+        EXPECT_EQ(GetLastError(), ERROR_EVENTLOG_FILE_CORRUPT);
+        platform::CloseEventLog(handle);
+
+        ASSERT_NE(log.GetEvent(0), nullptr);
+        const auto [text, code] = Raised([&] { log.GetEvent(1); });
+        EXPECT_EQ(code, 1500);
+        EXPECT_EQ(text, "1500: The event log file is corrupted.\r\n");
+        EXPECT_EQ(log.GetEvent(0)->Strings, records[0].strings) << "the event read before stays";
+    }
 }
