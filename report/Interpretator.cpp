@@ -54,7 +54,7 @@ void TInterpretator::WriteVariable(const std::string& name, const Variant& value
     if (upper == "MODALRESULT") {
         TrpPage* page = state.Page;
         if (page != nullptr && page->PageType == 1 && page->Form() != nullptr)
-            page->Form()->done(value.toInteger(Parser().Settings));
+            page->Form()->SetModalResult(value.toInteger(Parser().Settings));
         return;
     }
     if (upper == "CURY") {

@@ -23,6 +23,14 @@ void TrpDialogForm::done(int result)
     QDialog::done(result);
 }
 
+void TrpDialogForm::SetModalResult(int result)
+{
+    if (result == kNone)
+        modalResult_ = kNone;
+    else
+        done(result);
+}
+
 bool TrpPage::PrepareDialog()
 {
     form_ = std::make_unique<TrpDialogForm>();

@@ -18,6 +18,9 @@ public:
 
     void done(int result) override;
     int ModalResult() const { return modalResult_; }
+    // A script's MODALRESULT: any result but none closes the form with it;
+    // none keeps the form open.
+    void SetModalResult(int result);
 
 private:
     int modalResult_ = kNone;

@@ -245,12 +245,18 @@ TEST_F(FunctionsTest, ScriptCommandsAndAssignments)
     EXPECT_EQ(memo->Memo, (TrpLines{"first"}));
     EXPECT_EQ(script.GetVariable("C"), Variant("first"));
 
-    // MODALRESULT closes a dialog page's form with that result.
+    // MODALRESULT closes a dialog page's form with that result; none keeps
+    // it open.
     TrpPage& dialog = report->Pages.Add();
     dialog.PageType = 1;
     ASSERT_TRUE(dialog.PrepareDialog());
     RunState().Page = &dialog;
+    dialog.Form()->show();
+    RunScript({"ModalResult := mrNone"});
+    EXPECT_TRUE(dialog.Form()->isVisible());
+    EXPECT_EQ(dialog.Form()->ModalResult(), 0);
     RunScript({"ModalResult := mrCancel"});
+    EXPECT_FALSE(dialog.Form()->isVisible());
     EXPECT_EQ(dialog.Form()->ModalResult(), 2);
     dialog.UnprepareDialog();
 
