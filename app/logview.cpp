@@ -33,6 +33,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <unordered_set>
@@ -53,14 +55,16 @@ public:
     bool FirstTime(const TEventText& text)
     {
         const std::string* at = &text.str();
-        if (at == last_)
+        // A small table of the texts met lately answers most events.
+        const std::string*& recent = recent_[(reinterpret_cast<std::uintptr_t>(at) >> 4) % recent_.size()];
+        if (at == recent)
             return false;
-        last_ = at;
+        recent = at;
         return seen_.insert(at).second;
     }
 
 private:
-    const std::string* last_ = nullptr;
+    std::array<const std::string*, 64> recent_{};
     std::unordered_set<const std::string*> seen_;
 };
 

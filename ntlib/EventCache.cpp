@@ -118,6 +118,7 @@ void TEventCache::Clear()
     blockRegions_.clear();
     largeBlocks_.clear();
     blockNext_ = nullptr;
+    lastBlock_ = nullptr;
     blockRoom_ = 0;
     slotRegion_ = TCacheRegion();
     slots_ = nullptr;
@@ -163,6 +164,7 @@ BYTE* TEventCache::AllocateBlock(std::size_t bytes)
         const std::size_t size = nextRegionSize(blockRegions_.size());
         if (bytes > size / 4) { // a large block has a region of its own
             largeBlocks_.emplace_back(bytes);
+            lastBlock_ = nullptr;
             return reinterpret_cast<BYTE*>(largeBlocks_.back().data());
         }
         blockRegions_.emplace_back(size);
@@ -170,7 +172,18 @@ BYTE* TEventCache::AllocateBlock(std::size_t bytes)
         blockRoom_ = size;
     }
     BYTE* block = blockNext_;
+    lastBlock_ = block;
     blockNext_ += bytes;
     blockRoom_ -= bytes;
     return block;
+}
+
+void TEventCache::TrimLastBlock(BYTE* block, std::size_t allocated, std::size_t kept)
+{
+    allocated = (allocated + 3) & ~std::size_t{3};
+    kept = (kept + 3) & ~std::size_t{3};
+    if (block != lastBlock_ || kept > allocated || block + allocated != blockNext_)
+        return; // a large block of its own keeps its region
+    blockNext_ = block + kept;
+    blockRoom_ += allocated - kept;
 }

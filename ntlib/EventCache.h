@@ -67,6 +67,7 @@ public:
 
     // Storage for the packed parts of the items (4-byte aligned).
     BYTE* AllocateBlock(std::size_t bytes) override;
+    void TrimLastBlock(BYTE* block, std::size_t allocated, std::size_t kept) override;
 
 private:
     struct alignas(TEventItem) ItemSlot {
@@ -89,6 +90,7 @@ private:
     std::vector<TCacheRegion> blockRegions_;
     std::vector<TCacheRegion> largeBlocks_;
     BYTE* blockNext_ = nullptr;
+    BYTE* lastBlock_ = nullptr; // of the regions above, for TrimLastBlock
     std::size_t blockRoom_ = 0;
 
     // Record number -> item: a dense table for the numbers from base_ on,

@@ -187,7 +187,7 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
 void TEventItem::SetFixedPart(const EVENTLOGRECORD& r, DWORD oldestRecord)
 {
     TimeGenerated = UnixTimeToDateTime(r.TimeGenerated);
-    TimeWritten = UnixTimeToDateTime(r.TimeWritten);
+    TimeWritten = r.TimeWritten == r.TimeGenerated ? TimeGenerated : UnixTimeToDateTime(r.TimeWritten);
     EventID = r.EventID;
     EventType = EventTypeFromWin32(r.EventType);
     Category = r.EventCategory;
@@ -231,7 +231,14 @@ bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord
     if (r.DataLength != 0 && !inside(r.DataOffset, r.DataLength))
         return false;
 
-    if (r.NumStrings != 0) {
+    // Texts of a usual size are converted straight into the storage; a
+    // record of large texts goes through the scratch room, so that the
+    // storage keeps no room to spare for it.
+    constexpr std::size_t kDirectText = 4 * 1024;
+    if (r.NumStrings != 0 && TEventStrings::MaxUtf8Bytes(endOffset - r.StringOffset) <= kDirectText) {
+        if (!TEventStrings::ConvertUtf16Le(record + r.StringOffset, end, r.NumStrings, storage, Strings))
+            return false;
+    } else if (r.NumStrings != 0) {
         // Converted end to end into the scratch room, with the end of each
         // string; then packed into the storage at their final size.
         std::uint32_t few[64];
@@ -242,8 +249,7 @@ bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord
             ends = many.data();
         }
         const BYTE* at = record + r.StringOffset;
-        // UTF-8 takes at most 3 bytes for each 2 of UTF-16, the NUL 1.
-        const std::size_t room = std::size_t{endOffset - r.StringOffset} / 2 * 3 + 1;
+        const std::size_t room = TEventStrings::MaxUtf8Bytes(endOffset - r.StringOffset);
         if (scratch.size() < room)
             scratch.resize(std::max(room, scratch.size() * 2));
         BYTE* const text = scratch.data();

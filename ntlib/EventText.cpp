@@ -1,17 +1,13 @@
 #include "EventText.h"
 
+#include "platform/Utf16Text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <ostream>
 
 namespace {
-
-const std::string& emptyText()
-{
-    static const std::string empty;
-    return empty;
-}
 
 std::uintptr_t ownedCopy(std::string_view text)
 {
@@ -24,6 +20,12 @@ std::uintptr_t ownedCopy(std::string_view text)
 
 // ---------------------------------------------------------------- TEventText
 
+const std::string& TEventText::emptyText() noexcept
+{
+    static const std::string empty;
+    return empty;
+}
+
 TEventText::TEventText(std::string_view text)
 {
     if (const std::uintptr_t copy = ownedCopy(text))
@@ -35,12 +37,6 @@ TEventText::TEventText(const TEventText& other)
 {
 }
 
-TEventText::TEventText(TEventText&& other) noexcept
-    : bits_(other.bits_)
-{
-    other.bits_ = 0;
-}
-
 TEventText& TEventText::operator=(const TEventText& other)
 {
     if (this != &other)
@@ -48,38 +44,9 @@ TEventText& TEventText::operator=(const TEventText& other)
     return *this;
 }
 
-TEventText& TEventText::operator=(TEventText&& other) noexcept
-{
-    if (this != &other) {
-        release();
-        bits_ = other.bits_;
-        other.bits_ = 0;
-    }
-    return *this;
-}
-
-void TEventText::release() noexcept
-{
-    if (bits_ & kOwned)
-        freeOwned();
-    bits_ = 0;
-}
-
 void TEventText::freeOwned() noexcept
 {
     std::unique_ptr<std::string>(reinterpret_cast<std::string*>(bits_ & ~kOwned)).reset();
-}
-
-TEventText TEventText::Shared(const std::string& text) noexcept
-{
-    TEventText shared;
-    shared.bits_ = reinterpret_cast<std::uintptr_t>(&text);
-    return shared;
-}
-
-const std::string& TEventText::str() const noexcept
-{
-    return bits_ ? *reinterpret_cast<const std::string*>(bits_ & ~kOwned) : emptyText();
 }
 
 bool operator==(const TEventText& a, const TEventText& b) noexcept
@@ -207,6 +174,40 @@ TEventStrings TEventStrings::Pack(const char* text, std::size_t bytes, const std
     std::memcpy(block + 1, ends, count * sizeof(std::uint32_t));
     std::memcpy(block + 1 + count, text, bytes);
     return strings;
+}
+
+bool TEventStrings::ConvertUtf16Le(const BYTE* text, const BYTE* end, std::size_t count,
+                                   TEventBlockStorage& storage, TEventStrings& strings)
+{
+    if (count == 0) {
+        strings.clear();
+        return true;
+    }
+    // Room for the most the texts can take; the rest is given back.
+    const std::size_t head = (1 + count) * sizeof(std::uint32_t);
+    const std::size_t allocated = (head + MaxUtf8Bytes(static_cast<std::size_t>(end - text)) + 3) & ~std::size_t{3};
+    BYTE* const block = storage.AllocateBlock(allocated);
+    auto* const words = reinterpret_cast<std::uint32_t*>(block);
+    BYTE* const out = block + head;
+    BYTE* const outEnd = block + allocated;
+    BYTE* w = out;
+    const BYTE* at = text;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t units = 0;
+        if (platform::ConvertUtf16LeText(at, end, w, outEnd, units) != platform::TextConversion::Done) {
+            storage.TrimLastBlock(block, allocated, 0); // unterminated: the room always fits
+            return false;
+        }
+        words[1 + i] = static_cast<std::uint32_t>(w - out);
+        *w++ = 0;
+        at += 2 * (units + 1);
+    }
+    words[0] = static_cast<std::uint32_t>(count);
+    while ((w - block) % 4 != 0)
+        *w++ = 0;
+    storage.TrimLastBlock(block, allocated, static_cast<std::size_t>(w - block));
+    strings.adopt(words);
+    return true;
 }
 
 std::size_t TEventStrings::words() const noexcept

@@ -24,9 +24,21 @@ public:
     TEventText() noexcept = default;
     explicit TEventText(std::string_view text);
     TEventText(const TEventText& other);
-    TEventText(TEventText&& other) noexcept;
+    TEventText(TEventText&& other) noexcept
+        : bits_(other.bits_)
+    {
+        other.bits_ = 0;
+    }
     TEventText& operator=(const TEventText& other);
-    TEventText& operator=(TEventText&& other) noexcept;
+    TEventText& operator=(TEventText&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            bits_ = other.bits_;
+            other.bits_ = 0;
+        }
+        return *this;
+    }
     TEventText& operator=(std::string_view text) { return *this = TEventText(text); }
     TEventText& operator=(const std::string& text) { return *this = TEventText(std::string_view(text)); }
     TEventText& operator=(const char* text) { return *this = TEventText(std::string_view(text ? text : "")); }
@@ -38,9 +50,17 @@ public:
 
     // A handle on a text that stays where it is (a pool's, a constant's)
     // for as long as the handle is used.
-    static TEventText Shared(const std::string& text) noexcept;
+    static TEventText Shared(const std::string& text) noexcept
+    {
+        TEventText shared;
+        shared.bits_ = reinterpret_cast<std::uintptr_t>(&text);
+        return shared;
+    }
 
-    const std::string& str() const noexcept;
+    const std::string& str() const noexcept
+    {
+        return bits_ ? *reinterpret_cast<const std::string*>(bits_ & ~kOwned) : emptyText();
+    }
     operator const std::string&() const noexcept { return str(); }
     const char* c_str() const noexcept { return str().c_str(); }
     const char* data() const noexcept { return str().data(); }
@@ -51,7 +71,13 @@ public:
 
 private:
     static constexpr std::uintptr_t kOwned = 1;
-    void release() noexcept;
+    static const std::string& emptyText() noexcept;
+    void release() noexcept
+    {
+        if (bits_ & kOwned)
+            freeOwned();
+        bits_ = 0;
+    }
     void freeOwned() noexcept;
 
     std::uintptr_t bits_ = 0; // the std::string's address; kOwned when this handle owns it
@@ -68,6 +94,14 @@ std::ostream& operator<<(std::ostream& out, const TEventText& text);
 class TEventBlockStorage {
 public:
     virtual BYTE* AllocateBlock(std::size_t bytes) = 0;
+    // Gives back the end of the block allocated last, keeping its first
+    // `kept` bytes; storage that cannot keeps the whole block.
+    virtual void TrimLastBlock(BYTE* block, std::size_t allocated, std::size_t kept)
+    {
+        (void)block;
+        (void)allocated;
+        (void)kept;
+    }
 
 protected:
     ~TEventBlockStorage() = default;
@@ -93,6 +127,12 @@ protected:
     // A copy of another block of `words` words, of its own.
     void copyFrom(const TEventBlock& other, std::size_t words);
     void moveFrom(TEventBlock& other) noexcept;
+    // Points at a block in storage.
+    void adopt(std::uint32_t* block) noexcept
+    {
+        release();
+        bits_ = reinterpret_cast<std::uintptr_t>(block);
+    }
     void release() noexcept;
 
 private:
@@ -183,6 +223,14 @@ public:
     // storage is null.
     static TEventStrings Pack(const char* text, std::size_t bytes, const std::uint32_t* ends, std::size_t count,
                               TEventBlockStorage* storage);
+    // `count` UTF-16LE texts laid end to end from `text`, each ending in its
+    // NUL before `end`, converted to UTF-8 straight into storage; false
+    // (and `strings` untouched) when one of them runs past `end`.
+    static bool ConvertUtf16Le(const BYTE* text, const BYTE* end, std::size_t count, TEventBlockStorage& storage,
+                               TEventStrings& strings);
+    // The most UTF-8 bytes ConvertUtf16Le needs for texts of `bytes` bytes
+    // of UTF-16, their NULs with them.
+    static constexpr std::size_t MaxUtf8Bytes(std::size_t bytes) { return bytes / 2 * 3 + 1; }
 
     std::size_t size() const noexcept { return block() ? block()[0] : 0; }
     bool empty() const noexcept { return size() == 0; }

@@ -109,3 +109,39 @@ TEST(EventCache, KeepsTheFirstItemOfARecordNumberAndFreesEverythingOnClear)
     EXPECT_EQ(cache.Find(105), nullptr);
     EXPECT_EQ(cache.StorageBytes(), 0u);
 }
+
+TEST(EventCache, ConvertsStringsStraightIntoItsStorageAndGivesBackTheRoomLeft)
+{
+    auto utf16 = [](std::u16string_view text) {
+        std::vector<BYTE> bytes;
+        for (char16_t c : text) {
+            bytes.push_back(static_cast<BYTE>(c));
+            bytes.push_back(static_cast<BYTE>(c >> 8));
+        }
+        return bytes;
+    };
+    TEventCache cache;
+    // Texts end to end: ASCII longer than a vector step, an empty one, one
+    // beyond ASCII and an unpaired surrogate; data after them.
+    const std::vector<BYTE> texts =
+        utf16(std::u16string(u"Service Control Manager\0\0Gr\u00FC\u00DF \u20AC\0\xD800x\0", 35) + u"DATA");
+    TEventStrings first;
+    ASSERT_TRUE(TEventStrings::ConvertUtf16Le(texts.data(), texts.data() + texts.size(), 4, cache, first));
+    EXPECT_TRUE(first.IsShared());
+    EXPECT_EQ(first, (std::vector<std::string>{"Service Control Manager", "", "Gr\u00FC\u00DF \u20AC", "\uFFFDx"}));
+
+    // A text that runs past the end keeps nothing: the next strings lie
+    // right after the first ones, which stay as they were.
+    TEventStrings damaged;
+    EXPECT_FALSE(TEventStrings::ConvertUtf16Le(texts.data(), texts.data() + 20, 2, cache, damaged));
+    EXPECT_TRUE(damaged.empty());
+    TEventStrings second;
+    ASSERT_TRUE(TEventStrings::ConvertUtf16Le(texts.data() + 2 * 25, texts.data() + texts.size(), 1, cache, second));
+    EXPECT_EQ(second, std::vector<std::string>{"Gr\u00FC\u00DF \u20AC"});
+    // Blocks of words: the count, the ends, then the texts with their NULs.
+    const BYTE* firstBlock = reinterpret_cast<const BYTE*>(first[0].data()) - 4 * (1 + 4);
+    const BYTE* secondBlock = reinterpret_cast<const BYTE*>(second[0].data()) - 4 * (1 + 1);
+    EXPECT_EQ(secondBlock, firstBlock + 4 * (1 + 4 + (41 + 3) / 4))
+        << "the room the conversions did not use was given back";
+    EXPECT_EQ(first[3], "\uFFFDx");
+}

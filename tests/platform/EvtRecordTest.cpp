@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace platform::evt;
@@ -223,5 +224,27 @@ TEST(EvtRecord, OnePassConversionAgreesWithScanAndWrite)
         std::string checkWhy;
         EXPECT_FALSE(CheckRecord(bytes.data(), size, checkWhy));
         EXPECT_EQ(checkWhy, scanWhy);
+    }
+}
+
+TEST(Utf16Text, CountOfTextsAgreesWithAPlainCount)
+{
+    // NUL units on both sides of every 16- and 64-byte step, and units with
+    // one zero byte only.
+    std::vector<BYTE> bytes(2 * 100, 'a');
+    for (std::size_t unit : {0, 7, 8, 31, 32, 33, 40, 63, 64, 65, 98}) {
+        bytes[2 * unit] = 0;
+        bytes[2 * unit + 1] = 0;
+    }
+    bytes[2 * 50 + 1] = 0;
+    bytes[2 * 51] = 0;
+    for (std::size_t endUnit = 0; endUnit <= 100; ++endUnit) {
+        std::size_t nuls = 0;
+        for (std::size_t u = 0; u < endUnit; ++u)
+            nuls += bytes[2 * u] == 0 && bytes[2 * u + 1] == 0;
+        for (std::size_t count = 0; count <= 12; ++count)
+            EXPECT_EQ(platform::CountUtf16LeTexts(bytes.data(), bytes.data() + 2 * endUnit, count),
+                      std::min(count, nuls))
+                << "end " << endUnit << ", count " << count;
     }
 }
