@@ -13,11 +13,13 @@
 #include "logview.h"
 
 #include "report/RP_Class.h"
+#include "report/RpLocale.h"
 #include "report/RpQtPrinters.h"
 
 #include <QAction>
 
 #include <QFile>
+#include <QLocale>
 
 namespace {
 
@@ -47,6 +49,8 @@ void TfrmQORVMain::CreateReportComponents()
     repCommon_->PreviewButtons = pbZoom | pbPrint | pbFind | pbExit | pbPageSetup;
     repCommon_->StoreInDFM = true;
     repCommon_->RebuildPrinter = false;
+    // The footer's date and time read as the user's, like the list's.
+    repCommon_->Settings = report::LocaleFormatSettings(QLocale());
 
     dsCommon_->OnFirst = [this](report::TrpDataset&) { dsCommonFirst(); };
     dsCommon_->OnNext = [this](report::TrpDataset&) { dsCommonNext(); };

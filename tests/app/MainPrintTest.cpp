@@ -79,6 +79,20 @@ TEST_F(MainPrintTest, TheTitleColumnsAndRowsTakeTheDefaultCharacterSetAndTheFoot
     }
 }
 
+TEST(MainPrintLocale, TheReportFormatsItsOwnDatesAndNumbersAsTheUsersLocale)
+{
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const auto main = std::make_unique<TfrmQORVMain>();
+    QLocale::setDefault(before);
+    const FormatSettings& settings = main->repCommon()->Settings;
+    EXPECT_EQ(settings.decimalSeparator, ',');
+    EXPECT_EQ(settings.dateSeparator, '.');
+    EXPECT_EQ(settings.dateOrder, DateOrder::DMY);
+}
+
 class MainPreviewTest : public ::testing::Test {
 protected:
     static constexpr int kEvents = 150;
