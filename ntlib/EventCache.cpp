@@ -124,6 +124,8 @@ void TEventCache::Clear()
     slots_ = nullptr;
     slotCount_ = 0;
     outside_.clear();
+    sharedBlocks_.clear();
+    sharedMemo_.fill(nullptr);
     base_ = 0;
     count_ = 0;
 }
@@ -186,4 +188,28 @@ void TEventCache::TrimLastBlock(BYTE* block, std::size_t allocated, std::size_t 
         return; // a large block of its own keeps its region
     blockNext_ = block + kept;
     blockRoom_ += allocated - kept;
+}
+
+TEventBytes TEventCache::SharedBytes(const BYTE* bytes, std::size_t length)
+{
+    if (length == 0)
+        return {};
+    const std::string_view key(reinterpret_cast<const char*>(bytes), length);
+    // SIDs of one domain differ in their last sub-authority.
+    std::uint32_t tail = 0;
+    std::memcpy(&tail, bytes + length - std::min<std::size_t>(length, 4), std::min<std::size_t>(length, 4));
+    const std::size_t slot = ((tail ^ static_cast<std::uint32_t>(length)) * 0x9E3779B1u) >> 26; // 0 .. 63
+    const TEventBytes*& memo = sharedMemo_[slot % sharedMemo_.size()];
+    if (memo && memo->size() == length && std::memcmp(memo->data(), bytes, length) == 0)
+        return TEventBytes::SameBlock(*memo);
+    auto it = sharedBlocks_.find(key);
+    if (it == sharedBlocks_.end()) {
+        if (sharedBlocks_.size() >= kMostSharedBlocks)
+            return TEventBytes::Pack(bytes, length, this); // so many distinct ones are not worth sharing
+        TEventBytes packed = TEventBytes::Pack(bytes, length, this);
+        const std::string_view packedKey(reinterpret_cast<const char*>(packed.data()), length);
+        it = sharedBlocks_.emplace(packedKey, std::move(packed)).first;
+    }
+    memo = &it->second;
+    return TEventBytes::SameBlock(it->second);
 }

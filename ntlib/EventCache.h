@@ -13,8 +13,10 @@
 
 #include "platform/Win32Types.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -65,6 +67,10 @@ public:
     // a cache that holds items keeps the room it has.
     void Reserve(DWORD first, std::size_t count);
 
+    // Bytes packed into the storage once for every item that has the same
+    // bytes (a log has few distinct user SIDs): the items share the block.
+    TEventBytes SharedBytes(const BYTE* bytes, std::size_t length);
+
     // Storage for the packed parts of the items (4-byte aligned).
     BYTE* AllocateBlock(std::size_t bytes) override;
     void TrimLastBlock(BYTE* block, std::size_t allocated, std::size_t kept) override;
@@ -101,4 +107,10 @@ private:
     std::size_t slotCount_ = 0;
     std::unordered_map<DWORD, TEventItem*> outside_;
     std::size_t count_ = 0;
+
+    // The shared blocks, by their bytes (views of the blocks themselves),
+    // up to kMostSharedBlocks of them; the ones met last in a small memo.
+    static constexpr std::size_t kMostSharedBlocks = 4096;
+    std::unordered_map<std::string_view, TEventBytes> sharedBlocks_;
+    std::array<const TEventBytes*, 64> sharedMemo_{};
 };

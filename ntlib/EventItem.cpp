@@ -1,5 +1,6 @@
 #include "EventItem.h"
 
+#include "EventCache.h"
 #include "EventLog.h"
 #include "NTException.h"
 
@@ -195,7 +196,7 @@ void TEventItem::SetFixedPart(const EVENTLOGRECORD& r, DWORD oldestRecord)
     RecordNumber = r.RecordNumber;
 }
 
-bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventBlockStorage& storage,
+bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventCache& storage,
                               std::vector<BYTE>& scratch)
 {
     constexpr DWORD kFixed = sizeof(EVENTLOGRECORD);
@@ -272,7 +273,7 @@ bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord
     Computer = TEventText::Shared(owner_->InternUtf16Text(computer, 2 * computerUnits));
     CategoryName = owner_->CachedCategoryName(Source.str(), Category);
     if (r.UserSidLength != 0)
-        Sid = TEventBytes::Pack(record + r.UserSidOffset, r.UserSidLength, &storage);
+        Sid = storage.SharedBytes(record + r.UserSidOffset, r.UserSidLength);
     if (r.DataLength != 0)
         Data = TEventBytes::Pack(record + r.DataOffset, r.DataLength, &storage);
     return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class TEventCache;
 class TNTEventLog;
 struct EVENTLOGRECORD;
 
@@ -99,7 +100,7 @@ private:
     // it as the platform checks a record it converts; false when it is
     // damaged.  `scratch` is room to convert the insertion strings in,
     // grown when a record needs more.
-    bool DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventBlockStorage& storage,
+    bool DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord, TEventCache& storage,
                       std::vector<BYTE>& scratch);
     void SetFixedPart(const EVENTLOGRECORD& r, DWORD oldestRecord);
 

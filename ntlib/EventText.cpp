@@ -302,6 +302,15 @@ TEventBytes TEventBytes::Pack(const BYTE* bytes, std::size_t length, TEventBlock
     return block;
 }
 
+TEventBytes TEventBytes::SameBlock(const TEventBytes& packed)
+{
+    if (!packed.IsShared())
+        return packed;
+    TEventBytes same;
+    same.adopt(const_cast<std::uint32_t*>(packed.block())); // blocks in storage are never written again
+    return same;
+}
+
 bool operator==(const TEventBytes& a, const TEventBytes& b) noexcept
 {
     return a.size() == b.size() && (a.size() == 0 || std::memcmp(a.data(), b.data(), a.size()) == 0);

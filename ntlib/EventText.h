@@ -266,6 +266,9 @@ public:
 
     // A copy of `length` bytes, in storage or, when it is null, of its own.
     static TEventBytes Pack(const BYTE* bytes, std::size_t length, TEventBlockStorage* storage);
+    // Another handle on the block of a handle packed into storage, which
+    // must outlive it; a copy of its own for any other handle.
+    static TEventBytes SameBlock(const TEventBytes& packed);
 
     std::size_t size() const noexcept { return block() ? block()[0] : 0; }
     bool empty() const noexcept { return size() == 0; }

@@ -145,3 +145,27 @@ TEST(EventCache, ConvertsStringsStraightIntoItsStorageAndGivesBackTheRoomLeft)
         << "the room the conversions did not use was given back";
     EXPECT_EQ(first[3], "\uFFFDx");
 }
+
+TEST(EventCache, ItemsWithTheSameSidShareOneBlockUntilCleared)
+{
+    TEventCache cache;
+    const std::vector<BYTE> user = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0xE8, 3, 0, 0};
+    std::vector<BYTE> other = user;
+    other.back() = 1;
+    const TEventBytes a = cache.SharedBytes(user.data(), user.size());
+    const TEventBytes b = cache.SharedBytes(std::vector<BYTE>(user).data(), user.size());
+    const TEventBytes c = cache.SharedBytes(other.data(), other.size());
+    EXPECT_TRUE(a.IsShared());
+    EXPECT_EQ(a, user);
+    EXPECT_EQ(a.data(), b.data()) << "one block for equal bytes";
+    EXPECT_EQ(c, other);
+    EXPECT_NE(c.data(), a.data());
+    EXPECT_EQ(cache.SharedBytes(user.data(), 12), std::vector<BYTE>(user.begin(), user.begin() + 12));
+    const TEventBytes copy = a;
+    EXPECT_FALSE(copy.IsShared()) << "a copy owns its bytes";
+
+    cache.Clear();
+    EXPECT_EQ(copy, user);
+    const TEventBytes again = cache.SharedBytes(user.data(), user.size());
+    EXPECT_EQ(again, user) << "cleared, the bytes are packed anew";
+}
