@@ -97,6 +97,21 @@ QStringList DescriptionLines(const std::string& text)
     return lines;
 }
 
+int TfrmLogView::WidestTimeWidth() const
+{
+    // A twelve-hour clock's long form ("10:48:48 PM" of en_US) is wider
+    // than the designed Time column in Tahoma 8; the column grows to show
+    // the locale's widest time whole, with the cell's padding and the grid
+    // line.
+    const QFontMetrics metrics = fontMetrics(); // the list's, inherited from the window
+    int widest = 0;
+    for (const int seconds : {0, 10 * 3600 + 48 * 60 + 48, 12 * 3600, 22 * 3600 + 48 * 60 + 48}) {
+        const TDateTime t = 45000 + seconds / 86400.0;
+        widest = std::max(widest, metrics.horizontalAdvance(model_->Formatter().DateTimeText(t, lcTime)));
+    }
+    return widest + 2 * TEventItemDelegate::kMargin + 1;
+}
+
 TfrmLogView::TfrmLogView(TLogWindowHost* host, QWidget* parent)
     : QMdiSubWindow(parent)
     , host_(host)
@@ -201,6 +216,7 @@ void TfrmLogView::BuildLayout()
     lvLog_->horizontalHeader()->setSectionsClickable(true);
     for (int c = 0; c < kLogColumnCount; ++c)
         lvLog_->setColumnWidth(c, LogColumnWidth(static_cast<TLogColumn>(c)));
+    lvLog_->setColumnWidth(lcTime, std::max(LogColumnWidth(lcTime), WidestTimeWidth()));
     ResetSortImages();
     lvLog_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvLog_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

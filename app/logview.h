@@ -174,6 +174,8 @@ private:
     // Frees the window now, or when its running loop has ended.
     void DisposeWhenIdle();
     void ResetSortImages();
+    // The Time column's least width for the locale's widest time text.
+    int WidestTimeWidth() const;
     // The status text emptied and the progress of a loop shown under its
     // label, at 0 of `maximum`; and hidden again.
     void ShowProgress(const QString& label, int maximum);

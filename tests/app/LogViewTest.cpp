@@ -143,9 +143,11 @@ TEST_F(LogViewTest, ColumnsShowTheirWholeTextsAtTheirWidths)
         return t;
     };
     const QLocale saved;
-    // The program's default without a language (d MMM yyyy, 24 hours) and
-    // British English (dd/MM/yyyy).
-    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+    // The program's default without a language (d MMM yyyy, 24 hours),
+    // British English (dd/MM/yyyy) and US English (a twelve-hour clock,
+    // whose "10:46:40 PM" needs more than the designed Time column).
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::English, QLocale::UnitedStates)}) {
         SCOPED_TRACE(locale.name().toStdString());
         QLocale::setDefault(locale);
         auto* fresh = new TfrmLogView(&host);
@@ -545,7 +547,11 @@ TEST_F(LogViewTest, ActivationInTheMdiAreaSyncsTheMainWindow)
 
 TEST_F(LogViewTest, WindowLayout)
 {
+    // The designed widths, in a locale whose times fit them (24 hours).
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
     auto* fresh = new TfrmLogView(nullptr);
+    QLocale::setDefault(saved);
     QPointer<TfrmLogView> guard(fresh);
     EXPECT_EQ(fresh->windowTitle(), "frmLogView");
     EXPECT_EQ(fresh->size(), QSize(541, 365));
