@@ -72,17 +72,9 @@ void TfrmQORVMain::dsCommonCheckEOF(bool& eof)
     eof = !window || window->ReportCursor() >= static_cast<int>(window->Events().size());
 }
 
-TfrmLogView* TfrmQORVMain::LogWindowToExport() const
-{
-    // A window that is loading or filtering lets messages through meanwhile:
-    // its list is not whole yet (a load's rows are not even shown).
-    TfrmLogView* window = ActiveLogWindow();
-    return window != nullptr && !window->IsBusy() ? window : nullptr;
-}
-
 void TfrmQORVMain::ExportToHtml(const QString& fileName, bool striped, int border)
 {
-    TfrmLogView* window = LogWindowToExport();
+    TfrmLogView* window = WholeLogWindow();
     if (!window)
         return;
     TMainWindowRows rows(*this);
@@ -91,7 +83,7 @@ void TfrmQORVMain::ExportToHtml(const QString& fileName, bool striped, int borde
 
 void TfrmQORVMain::ExportToText(const QString& fileName)
 {
-    if (!LogWindowToExport())
+    if (!WholeLogWindow())
         return;
     TMainWindowRows rows(*this);
     ExportRowsToText(fileName, rows);
@@ -99,7 +91,7 @@ void TfrmQORVMain::ExportToText(const QString& fileName)
 
 void TfrmQORVMain::mmitExportClick(QAction* sender)
 {
-    if (!LogWindowToExport())
+    if (!WholeLogWindow())
         return;
     const bool html = sender == mmitExportToHTML_;
     const QString file = UserPrompts().GetSaveFileName(

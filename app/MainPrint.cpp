@@ -81,22 +81,14 @@ void TfrmQORVMain::BindPrintCommands()
     Bind(actPrint_, [this] { actPrintExecute(); });
 }
 
-TfrmLogView* TfrmQORVMain::LogWindowToPrint() const
-{
-    // A window that is still loading or filtering lets messages through:
-    // its list is not the one to print yet.
-    TfrmLogView* window = ActiveLogWindow();
-    return window != nullptr && !window->IsBusy() ? window : nullptr;
-}
-
 void TfrmQORVMain::actPrintPreviewExecute()
 {
-    if (LogWindowToPrint() != nullptr)
+    if (WholeLogWindow() != nullptr)
         repCommon_->PreviewReport();
 }
 
 void TfrmQORVMain::actPrintExecute()
 {
-    if (LogWindowToPrint() != nullptr && repCommon_->Prepare())
+    if (WholeLogWindow() != nullptr && repCommon_->Prepare())
         repCommon_->PrintWithDialog();
 }

@@ -861,6 +861,14 @@ TfrmLogView* TfrmQORVMain::ActiveLogWindow() const
     return window;
 }
 
+TfrmLogView* TfrmQORVMain::WholeLogWindow() const
+{
+    // A window that is loading or filtering lets messages through meanwhile:
+    // its list is not whole yet (a load's rows are not even shown).
+    TfrmLogView* window = ActiveLogWindow();
+    return window != nullptr && !window->IsBusy() ? window : nullptr;
+}
+
 TfrmLogView* TfrmQORVMain::FindLogWindow(const QString& computer, const QString& log) const
 {
     // From the bottom of the frame's window order up.

@@ -98,6 +98,10 @@ public:
     // The open log windows, in the order they were made.
     std::vector<TfrmLogView*> LogWindows() const;
     TfrmLogView* ActiveLogWindow() const;
+    // The active log window, unless a loop of it runs (loading or
+    // filtering: its list is then not whole); the exports, the preview and
+    // printing act on nothing without one.
+    TfrmLogView* WholeLogWindow() const;
 
     // --- the log windows' host
     void LogWindowClosed(TfrmLogView* window) override;
@@ -224,9 +228,6 @@ public:
     void ExportToText(const QString& fileName);
     // File > Export > To HTML... and To Text...: asks for the file.
     void mmitExportClick(QAction* sender);
-    // The active log window, unless a loop of it runs (its list is then not
-    // whole); the exports write nothing without one.
-    TfrmLogView* LogWindowToExport() const;
 
     // --- the report (MainPrint.cpp)
     // The event list's report, with the template the window carries, and
@@ -342,8 +343,6 @@ private:
     // The report and its data set, as the window's layout makes them.
     void CreateReportComponents();
     void BindPrintCommands();
-    // The active log window, unless it is busy loading or filtering.
-    TfrmLogView* LogWindowToPrint() const;
     void BindHelpCommands();
     void mmitFeedbackClick();
     void mmitAboutClick();
