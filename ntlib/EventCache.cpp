@@ -3,6 +3,7 @@
 #include "platform/Kernel32.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -50,9 +51,10 @@ TEventCache::~TEventCache()
     Clear();
 }
 
-std::size_t TEventCache::nextRegionSize(std::size_t regions) const
+std::size_t TEventCache::nextRegionSize(std::size_t regions)
 {
-    return kFirstRegion << std::min<std::size_t>(regions, 6); // 64 KiB .. 4 MiB
+    constexpr auto kDoublings = static_cast<std::size_t>(std::countr_zero(kLargestRegion / kFirstRegion));
+    return kFirstRegion << std::min(regions, kDoublings);
 }
 
 TEventItem& TEventCache::NewItem(TNTEventLog* owner)

@@ -79,10 +79,11 @@ private:
     struct alignas(TEventItem) ItemSlot {
         std::byte raw[sizeof(TEventItem)];
     };
-    // Regions grow from the first size to the largest, doubling.
+    // Regions grow from the first size to the largest, doubling (both
+    // powers of two).
     static constexpr std::size_t kFirstRegion = 64 * 1024;
     static constexpr std::size_t kLargestRegion = 4 * 1024 * 1024;
-    std::size_t nextRegionSize(std::size_t regions) const;
+    static std::size_t nextRegionSize(std::size_t regions);
 
     TEventItem* itemAt(std::size_t region, std::size_t i) const
     {
