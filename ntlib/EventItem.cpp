@@ -249,21 +249,14 @@ bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord
             many.resize(r.NumStrings);
             ends = many.data();
         }
-        const BYTE* at = record + r.StringOffset;
         const std::size_t room = TEventStrings::MaxUtf8Bytes(endOffset - r.StringOffset);
         if (scratch.size() < room)
             scratch.resize(std::max(room, scratch.size() * 2));
         BYTE* const text = scratch.data();
         BYTE* w = text;
-        BYTE* const textEnd = text + scratch.size();
-        for (WORD i = 0; i < r.NumStrings; ++i) {
-            std::size_t units = 0;
-            if (platform::ConvertUtf16LeText(at, end, w, textEnd, units) != platform::TextConversion::Done)
-                return false; // unterminated: the room always fits
-            ends[i] = static_cast<std::uint32_t>(w - text);
-            *w++ = 0;
-            at += 2 * (units + 1);
-        }
+        if (!TEventStrings::ConvertUtf16LeTexts(record + r.StringOffset, end, r.NumStrings, w, text + scratch.size(),
+                                                ends))
+            return false;
         Strings = TEventStrings::Pack(reinterpret_cast<const char*>(text), static_cast<std::size_t>(w - text), ends,
                                       r.NumStrings, &storage);
     }

@@ -191,22 +191,33 @@ bool TEventStrings::ConvertUtf16Le(const BYTE* text, const BYTE* end, std::size_
     BYTE* const out = block + head;
     BYTE* const outEnd = block + allocated;
     BYTE* w = out;
-    const BYTE* at = text;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::size_t units = 0;
-        if (platform::ConvertUtf16LeText(at, end, w, outEnd, units) != platform::TextConversion::Done) {
-            storage.TrimLastBlock(block, allocated, 0); // unterminated: the room always fits
-            return false;
-        }
-        words[1 + i] = static_cast<std::uint32_t>(w - out);
-        *w++ = 0;
-        at += 2 * (units + 1);
+    if (!ConvertUtf16LeTexts(text, end, count, w, outEnd, words + 1)) {
+        storage.TrimLastBlock(block, allocated, 0);
+        return false;
     }
     words[0] = static_cast<std::uint32_t>(count);
     while ((w - block) % 4 != 0)
         *w++ = 0;
     storage.TrimLastBlock(block, allocated, static_cast<std::size_t>(w - block));
     strings.adopt(words);
+    return true;
+}
+
+bool TEventStrings::ConvertUtf16LeTexts(const BYTE* text, const BYTE* end, std::size_t count, BYTE*& out,
+                                        BYTE* outEnd, std::uint32_t* ends)
+{
+    BYTE* const start = out;
+    BYTE* w = out;
+    const BYTE* at = text;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t units = 0;
+        if (platform::ConvertUtf16LeText(at, end, w, outEnd, units) != platform::TextConversion::Done)
+            return false; // unterminated: the room always fits
+        ends[i] = static_cast<std::uint32_t>(w - start);
+        *w++ = 0;
+        at += 2 * (units + 1);
+    }
+    out = w;
     return true;
 }
 

@@ -228,6 +228,12 @@ public:
     // (and `strings` untouched) when one of them runs past `end`.
     static bool ConvertUtf16Le(const BYTE* text, const BYTE* end, std::size_t count, TEventBlockStorage& storage,
                                TEventStrings& strings);
+    // The conversion itself: the texts written end to end at `out`, each
+    // with its NUL, whose offset from `out` goes to `ends`; `out` is moved
+    // past the last NUL.  The room up to outEnd must take MaxUtf8Bytes of
+    // the texts' bytes.  False when one of them runs past `end`.
+    static bool ConvertUtf16LeTexts(const BYTE* text, const BYTE* end, std::size_t count, BYTE*& out, BYTE* outEnd,
+                                    std::uint32_t* ends);
     // The most UTF-8 bytes ConvertUtf16Le needs for texts of `bytes` bytes
     // of UTF-16, their NULs with them.
     static constexpr std::size_t MaxUtf8Bytes(std::size_t bytes) { return bytes / 2 * 3 + 1; }
