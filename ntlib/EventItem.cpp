@@ -279,11 +279,7 @@ const std::string& TEventItem::GetUserName()
     } else if (userText_.empty() && cached_ && owner_) {
         userText_ = TEventText::Shared(owner_->AccountText(Sid.data(), Sid.size()));
     } else if (userText_.empty()) {
-        std::string domain, name;
-        std::string text = "N/A";
-        if (owner_ && owner_->LookupAccount(Sid.data(), Sid.size(), domain, name))
-            text = domain + "\\" + name;
-        userText_ = text;
+        userText_ = owner_ ? owner_->LookupAccountText(Sid.data(), Sid.size()) : notAvailable();
     }
     return userText_.str();
 }

@@ -589,17 +589,21 @@ bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string
     return LookupAccountBySid(MachineName(), sid, length, name, domain);
 }
 
+std::string TNTEventLog::LookupAccountText(const BYTE* sid, std::size_t length)
+{
+    std::string domain, name;
+    if (LookupAccount(sid, length, domain, name))
+        return domain + "\\" + name;
+    return "N/A";
+}
+
 const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
 {
     const std::string_view key(reinterpret_cast<const char*>(sid), length);
     const auto known = accountTexts_.find(key);
     if (known != accountTexts_.end())
         return *known->second;
-    std::string domain, name;
-    std::string text = "N/A";
-    if (LookupAccount(sid, length, domain, name))
-        text = domain + "\\" + name;
-    const std::string& pooled = InternText(text);
+    const std::string& pooled = InternText(LookupAccountText(sid, length));
     accountTexts_.emplace(std::string(key), &pooled);
     return pooled;
 }
