@@ -30,11 +30,6 @@ constexpr int kErrorCaption = 55206;
 constexpr int kUntitledText = 55209;
 constexpr int kPrinterNotValidText = 55210;
 
-int Round(double value)
-{
-    return static_cast<int>(RoundHalfEven(value));
-}
-
 // The paper of a prepared page as Qt lays it out.
 QPageLayout PageLayoutOf(const TrpEMFPage& record)
 {
@@ -73,10 +68,10 @@ QRect PageRect(const QPrinter& device, const TrpEMFPage& record)
     const TrpPageInfo& info = record.PageInfo;
     const double kx = info.PrintableWidth > 0 ? double(printable.width()) / info.PrintableWidth : 0;
     const double ky = info.PrintableHeight > 0 ? double(printable.height()) / info.PrintableHeight : 0;
-    const int left = printable.left() + Round(record.MarginLeft * kx);
-    const int top = printable.top() + Round(record.MarginTop * ky);
-    const int right = printable.left() + printable.width() - Round(record.MarginRight * kx);
-    const int bottom = printable.top() + printable.height() - Round(record.MarginBottom * ky);
+    const int left = printable.left() + RoundToInt(record.MarginLeft * kx);
+    const int top = printable.top() + RoundToInt(record.MarginTop * ky);
+    const int right = printable.left() + printable.width() - RoundToInt(record.MarginRight * kx);
+    const int bottom = printable.top() + printable.height() - RoundToInt(record.MarginBottom * ky);
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
