@@ -114,16 +114,10 @@ void TrpReport::PrintPrepared(const std::string& pageRange, int copies, bool col
     MakeCurrent();
     Terminated = false;
     PrintParams = {pageRange, copies, collate, printMode};
-    std::exception_ptr failure;
-    RunWithProgress(kPrintingPageText, false, [&] {
-        try {
-            PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    // A failure of the printer comes out of the progress window raised.
+    RunWithProgress(kPrintingPageText, false, [this] {
+        PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);
     });
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collate, int printMode)
