@@ -86,7 +86,7 @@ bool TrpReport::PrintWithDialog()
         Preview->Print();
         return true;
     }
-    TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& printer = PrinterModel();
     if (PrintDevice == nullptr && printer.Printers().size() <= 1)
         return false;  // the virtual printer alone prints nowhere
     TrpPrintForm dialog(printer);
@@ -129,7 +129,7 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
     // A range that admits no page prints nothing: no empty job is begun.
     if (range.CountAdmitted(static_cast<std::int64_t>(EMFPages->Count()), mode) == 0)
         return;
-    TrpPrinter& model = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& model = PrinterModel();
     QPrinter* device = PrintDevice;
     if (device == nullptr) {
         AttachSystemPrinters();
@@ -226,7 +226,7 @@ void TrpReport::PrintOnePage(QPrinter& device, QPainter& painter, std::size_t in
 
 bool TrpReport::SelectPrinter(int oldIndex, int newIndex)
 {
-    TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& printer = PrinterModel();
     const auto layOut = [&] {
         printer.PaperSize = -1;
         for (std::size_t i = 0; i < Pages.Count(); ++i) {
