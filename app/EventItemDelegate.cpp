@@ -1,9 +1,11 @@
 #include "EventItemDelegate.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -57,7 +59,9 @@ QSize TEventItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    int width = 2 * kMargin + opt.fontMetrics.horizontalAdvance(opt.text);
+    // Painting elides by the text's exact width, which the whole-pixel
+    // advance can round down.
+    int width = 2 * kMargin + static_cast<int>(std::ceil(QFontMetricsF(opt.font).horizontalAdvance(opt.text)));
     int height = opt.fontMetrics.height();
     if (HasIcon(opt)) {
         width += opt.decorationSize.width() + kMargin;

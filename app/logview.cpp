@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -33,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstdint>
 #include <exception>
@@ -103,13 +105,13 @@ int TfrmLogView::WidestTimeWidth() const
     // than the designed Time column in Tahoma 8; the column grows to show
     // the locale's widest time whole, with the cell's padding and the grid
     // line.
-    const QFontMetrics metrics = fontMetrics(); // the list's, inherited from the window
-    int widest = 0;
+    const QFontMetricsF metrics(font()); // the list's, inherited from the window
+    qreal widest = 0;
     for (const int seconds : {0, 10 * 3600 + 48 * 60 + 48, 12 * 3600, 22 * 3600 + 48 * 60 + 48}) {
         const TDateTime t = 45000 + seconds / 86400.0;
         widest = std::max(widest, metrics.horizontalAdvance(model_->Formatter().DateTimeText(t, lcTime)));
     }
-    return widest + 2 * TEventItemDelegate::kMargin + 1;
+    return static_cast<int>(std::ceil(widest)) + 2 * TEventItemDelegate::kMargin + 1;
 }
 
 TfrmLogView::TfrmLogView(TLogWindowHost* host, QWidget* parent)

@@ -135,7 +135,9 @@ TEST_F(LogViewTest, ColumnsShowTheirWholeTextsAtTheirWidths)
     service.generate = [&](DWORD rn) {
         TestRecord t;
         t.recordNumber = rn;
-        t.timeGenerated = 1'730'414'800; // 2024-10-31 22:46:40 UTC: wide digits
+        // 2024-10-31 22:46:40 UTC: wide digits; the first at 10:46:40, whose
+        // "AM" is wider than "PM".
+        t.timeGenerated = 1'730'414'800 - (rn == 1 ? 12 * 3600 : 0);
         t.eventId = 65535;
         t.eventType = types[rn - 1];
         t.source = "Keepsafe Backup";
