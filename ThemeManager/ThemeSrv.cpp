@@ -60,9 +60,6 @@ TThemeServices::TThemeServices(QObject* window)
         windowHandle_ = platform::WindowHandle(window);
         window_ = window;
         window->installEventFilter(this);
-        hooked_ = true;
-        // The hook goes before the window does.
-        connect(window, &QObject::destroyed, this, [this] { dropHook(); });
     }
     themesAvailable_ = LoadThemeLibrary();
     UpdateThemes();
@@ -70,7 +67,8 @@ TThemeServices::TThemeServices(QObject* window)
 
 TThemeServices::~TThemeServices()
 {
-    if (hooked_ && window_)
+    // A window that is gone took the hook with it.
+    if (window_)
         window_->removeEventFilter(this);
     // The handles belong to the process, not to the window: they are closed
     // even when the window is gone.
@@ -109,11 +107,6 @@ void TThemeServices::closeThemes()
             UxTheme().CloseThemeData(theme);
         theme = nullptr;
     }
-}
-
-void TThemeServices::dropHook()
-{
-    hooked_ = false;
 }
 
 void TThemeServices::DoOnThemeChange()

@@ -86,14 +86,12 @@ protected:
 
 private:
     void closeThemes();
-    void dropHook();
 
     bool themesAvailable_ = false;
     bool useThemes_ = false;
     bool controlsEnabled_ = false;
     HWND windowHandle_ = nullptr;
     QPointer<QObject> window_;
-    bool hooked_ = false;
     std::array<HTHEME, kThemedElementCount> themes_{};
 };
 

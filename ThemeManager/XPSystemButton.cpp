@@ -64,7 +64,7 @@ int TXPSystemButton::CurrentDetail() const
 bool TXPSystemButton::PaintsThemed() const
 {
     const bool allowed = !themeManager_ || themeManager_->Options().Contains(toAllowControls);
-    return allowed && services_->ThemesAvailable() && services_->GetThemesEnabled();
+    return allowed && services_->GetThemesEnabled();
 }
 
 bool TXPSystemButton::event(QEvent* event)

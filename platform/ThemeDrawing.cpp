@@ -1,5 +1,7 @@
 #include "ThemeDrawing.h"
 
+#include "AsciiText.h"
+#include "Utf8Text.h"
 #include "VisualStyleApi.h"
 
 #include <QIcon>
@@ -12,35 +14,11 @@
 namespace platform {
 namespace {
 
-constexpr std::array<std::u16string_view, 24> kClassNames{
-    u"button",   u"clock", u"combobox", u"edit",        u"explorerbar", u"header",     u"listview",   u"menu",
-    u"page",     u"progress", u"rebar", u"scrollbar",   u"spin",        u"startpanel", u"status",     u"tab",
-    u"taskband", u"taskbar",  u"toolbar", u"tooltip",   u"trackbar",    u"traynotify", u"treeview",   u"window",
+constexpr std::array<std::string_view, 24> kClassNames{
+    "button",   "clock",    "combobox", "edit",    "explorerbar", "header",     "listview", "menu",
+    "page",     "progress", "rebar",    "scrollbar", "spin",      "startpanel", "status",   "tab",
+    "taskband", "taskbar",  "toolbar",  "tooltip", "trackbar",    "traynotify", "treeview", "window",
 };
-
-char16_t lowerAscii(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool sameName(std::u16string_view a, std::u16string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
-std::u16string_view trimmed(std::u16string_view s)
-{
-    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // The four states the interactive parts share: normal, hot, pressed,
 // disabled (1-4), as style flags.
@@ -111,15 +89,17 @@ QStyle::StandardPixmap captionButtonPixmap(int part)
 
 std::optional<ThemeClass> FindThemeClass(std::u16string_view classList)
 {
+    const std::string list = utf8::FromUtf16(classList);
+    std::string_view rest = list;
     while (true) {
-        const std::size_t end = classList.find(u';');
-        const std::u16string_view name = trimmed(classList.substr(0, end));
+        const std::size_t end = rest.find(';');
+        const std::string_view name = TrimmedBlanks(rest.substr(0, end));
         for (std::size_t i = 0; i < kClassNames.size(); ++i)
-            if (sameName(name, kClassNames[i]))
+            if (EqualsNoCase(name, kClassNames[i]))
                 return static_cast<ThemeClass>(i);
-        if (end == std::u16string_view::npos)
+        if (end == std::string_view::npos)
             return std::nullopt;
-        classList.remove_prefix(end + 1);
+        rest.remove_prefix(end + 1);
     }
 }
 
