@@ -164,10 +164,10 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
         return QFileDialog::getOpenFileName(this, QString(), QString(), QtFilter(filter));
     };
     SaveDialog = [this](const QString& filter, int& filterIndex) {
-        const QStringList filters = QtFilter(filter).split(QStringLiteral(";;"));
+        const QString qtFilter = QtFilter(filter);
+        const QStringList filters = qtFilter.split(QStringLiteral(";;"));
         QString selected = filters.value(filterIndex - 1);
-        const QString name =
-            QFileDialog::getSaveFileName(this, QString(), QString(), filters.join(QStringLiteral(";;")), &selected);
+        const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), qtFilter, &selected);
         filterIndex = static_cast<int>(filters.indexOf(selected)) + 1;
         return name;
     };

@@ -299,6 +299,8 @@ protected:
 
 private:
     void FirePageChanged();
+    // Moves the window's toolbar above the page area here.
+    void AdoptToolbar();
 
     std::unique_ptr<TrpPreviewForm> window_;
     int scrollBars_ = 3;

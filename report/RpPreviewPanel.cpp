@@ -31,15 +31,11 @@ TrpPreview::~TrpPreview() = default;
 void TrpPreview::AttachReport(TrpReport& report)
 {
     TrpPreviewForm& w = *window_;
-    auto* column = static_cast<QVBoxLayout*>(layout());
-    if (showToolbar_ && w.ToolbarPanel->parentWidget() != this) {
-        w.ToolbarPanel->setParent(this);
-        column->insertWidget(0, w.ToolbarPanel);
-        w.ToolbarPanel->show();
-    }
+    if (showToolbar_)
+        AdoptToolbar();
     if (w.PreviewPanel->parentWidget() != this) {
         w.PreviewPanel->setParent(this);
-        column->addWidget(w.PreviewPanel, 1);
+        static_cast<QVBoxLayout*>(layout())->addWidget(w.PreviewPanel, 1);
     }
     w.PreviewPanel->show();
     w.SetReport(report);
@@ -76,14 +72,20 @@ void TrpPreview::SetScrollBars(int value)
 void TrpPreview::SetShowToolbar(bool value)
 {
     showToolbar_ = value;
-    TrpPreviewForm& w = *window_;
-    if (value && w.ToolbarPanel->parentWidget() != this) {
-        w.ToolbarPanel->setParent(this);
-        static_cast<QVBoxLayout*>(layout())->insertWidget(0, w.ToolbarPanel);
-        w.ToolbarPanel->show();
-    } else if (!value) {
-        w.RestoreToolbar();
-    }
+    if (value)
+        AdoptToolbar();
+    else
+        window_->RestoreToolbar();
+}
+
+void TrpPreview::AdoptToolbar()
+{
+    QWidget* toolbar = window_->ToolbarPanel;
+    if (toolbar->parentWidget() == this)
+        return;
+    toolbar->setParent(this);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, toolbar);
+    toolbar->show();
 }
 
 void TrpPreview::FirePageChanged()

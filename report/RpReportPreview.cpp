@@ -4,7 +4,7 @@
 #include "RpReport.h"
 
 #include "RP_View.h"
-#include "RpLocale.h"
+#include "RpFormTexts.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>
@@ -35,17 +35,15 @@ void TrpReport::OpenPreview()
         Preview->AttachReport(*this);
         return;
     }
-    std::string preview = LoadEngineString(kPreviewText);
-    if (preview.empty())
-        preview = "Preview";
-    const std::string caption = Title.empty() ? preview : Title + " - " + preview;
+    const QString preview = FormText(kPreviewText, QStringLiteral("Preview"));
+    const QString caption = Title.empty() ? preview : QString::fromStdString(Title) + " - " + preview;
     // The window belongs to the window that owns the report.
     auto* ownerObject = parent();
     QWidget* ownerWindow = ownerObject != nullptr && ownerObject->isWidgetType()
                                ? static_cast<QWidget*>(ownerObject)->window()
                                : nullptr;
     auto* form = new TrpPreviewForm(ownerWindow);
-    form->setWindowTitle(QString::fromStdString(caption));
+    form->setWindowTitle(caption);
     if (MDIPreview && ownerWindow != nullptr) {
         if (auto* area = ownerWindow->findChild<QMdiArea*>()) {
             form->MdiChild = true;
