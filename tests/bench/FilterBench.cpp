@@ -6,6 +6,7 @@
 // Prints each command's time, its ratio to the bare walk and its goal.
 
 #include "../app/GeneratedLogService.h"
+#include "BenchPrompts.h"
 #include "OffscreenQt.h"
 #include "SiteBuilder.h"
 
@@ -97,15 +98,6 @@ TestRecord benchRecord(DWORD rn)
                  "E:\\Mirror\\" + std::to_string(rn % 13)};
     return t;
 }
-
-class NoPrompts : public TUserPrompts {
-public:
-    int MessageBox(QWidget*, const QString& text, const QString&, UINT) override
-    {
-        throw std::runtime_error("unexpected message: " + text.toStdString());
-    }
-    int MessageBoxWithCheck(const QString&, const QString&, UINT, bool&, const QString&) override { return 6; }
-};
 
 double secondsOf(const std::function<void()>& work)
 {

@@ -6,6 +6,7 @@
 
 #include "../app/GeneratedLogService.h"
 #include "BenchMemory.h"
+#include "BenchPrompts.h"
 #include "OffscreenQt.h"
 
 #include "app/UserPrompts.h"
@@ -24,21 +25,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <stdexcept>
 
 namespace {
 
 constexpr DWORD kEvents = 1'000'000;
-
-// Any question would stop the run: answer them all with their first button.
-class NoPrompts : public TUserPrompts {
-public:
-    int MessageBox(QWidget*, const QString& text, const QString&, UINT) override
-    {
-        throw std::runtime_error("unexpected message: " + text.toStdString());
-    }
-    int MessageBoxWithCheck(const QString&, const QString&, UINT, bool&, const QString&) override { return 6; }
-};
 
 // What a log window needs around it here: the system functions bound and
 // no questions asked.

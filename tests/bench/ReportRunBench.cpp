@@ -8,6 +8,7 @@
 // Text is measured in Tahoma from the fonts the program registers
 // (fonts-wine), else with fixed-width characters.
 
+#include "BenchMemory.h"
 #include "EventListReport.h"
 #include "OffscreenQt.h"
 
@@ -17,26 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstring>
-
 namespace {
 
 using namespace report;
-
-// The process's peak resident memory so far, in MiB.
-double PeakMiB()
-{
-    double peak = 0;
-    if (FILE* f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f) != nullptr)
-            if (std::strncmp(line, "VmHWM:", 6) == 0)
-                peak = std::atof(line + 6) / 1024.0;
-        std::fclose(f);
-    }
-    return peak;
-}
 
 void BM_PrepareEventList(benchmark::State& state)
 {
@@ -58,7 +42,7 @@ void BM_PrepareEventList(benchmark::State& state)
     }
     state.counters["pages"] = static_cast<double>(report.EMFPages->Count());
     state.counters["prepared_MiB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    state.counters["peak_MiB"] = PeakMiB();
+    state.counters["peak_MiB"] = peakRssMiB();
     state.counters["tahoma"] = tahoma ? 1 : 0;
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -32,13 +32,6 @@ std::vector<std::string> Numbers(int from, int to)
     return numbers;
 }
 
-void CountedRecords(BandFixture& f, int count)
-{
-    f.records.clear();
-    for (int n = 1; n <= count; ++n)
-        f.records.push_back({{"N", Variant(std::int32_t{n})}});
-}
-
 TEST_F(BandEngine, TitleHeaderDataAndFooterNumberThePagesInTwoPasses)
 {
     AddBand(T::ReportTitle, 0, 40, "ReportTitle1");
@@ -50,7 +43,7 @@ TEST_F(BandEngine, TitleHeaderDataAndFooterNumberThePagesInTwoPasses)
     AddBand(T::PageFooter, 200, 20, "PageFooter1");
     AddText("Foot", "Page [PAGE#] of [TOTALPAGES]", 20, 200);
     report->DoublePassReport = -1;
-    CountedRecords(*this, 100);
+    CountedRecords(100);
 
     // The bottom limit leaves 20 for the margin and 20 for the footer:
     // 1071 - 40 = 1031.  Page 1 holds the title and rows from y 60 (no
@@ -88,7 +81,7 @@ TEST_F(BandEngine, FooterOnTheLastPageOnlyWithItsFlagAndEmptyReports)
     TrpBandView& footer = AddBand(T::PageFooter, 200, 20, "PageFooter1", BandFlag::OnFirstPage);
     AddText("Foot", "Page [PAGE#]", 20, 200);
     (void)footer;
-    CountedRecords(*this, 60);
+    CountedRecords(60);
     ASSERT_EQ(Run(), 2u);
     EXPECT_EQ(AllOf(*this, 2, "Foot"), std::vector<std::string>{"Page 1"});  // not on the last page
 
@@ -134,7 +127,7 @@ TEST_F(BandEngine, ThreeColumnsFillDownThenAcrossThenANewPage)
     AddText("ColHead", "Column", 20, 40, 100);
     AddBand(T::MasterData, 80, 100, "MasterData1", kOnBoth, "Rows");
     AddText("Row", "[N]", 20, 80, 100);
-    CountedRecords(*this, 32);
+    CountedRecords(32);
     // A column holds its header and ten rows of 100 from y 40 (the bottom
     // limit is 1051); the column width is (738 - 20 - 2 x 10) / 3 = 232.
     ASSERT_EQ(Run(), 2u);
@@ -158,7 +151,7 @@ TEST_F(BandEngine, ABandThatDoesNotFitStartsTheNextPageAndOneTallerThanAPageSpli
     AddBand(T::MasterData, 80, 600, "MasterData1", kOnBoth, "Rows");
     AddText("Row", "[N]", 20, 80);
     AddText("Low", "low [N]", 20, 600);
-    CountedRecords(*this, 3);
+    CountedRecords(3);
     ASSERT_EQ(Run(), 3u);  // 600 + 600 > 1031: one band a page
     EXPECT_EQ(Find(1, "Row").Text, "2");
     EXPECT_EQ(Find(1, "Row").Top, 20);
@@ -169,7 +162,7 @@ TEST_F(BandEngine, ABandThatDoesNotFitStartsTheNextPageAndOneTallerThanAPageSpli
     TrpView* band = report->FindView("MasterData1");
     band->Height = 1500;
     report->FindView("Low")->Top = 80 + 1200;
-    CountedRecords(*this, 1);
+    CountedRecords(1);
     ASSERT_EQ(Run(), 2u);
     EXPECT_EQ(Strings(0), std::vector<std::string>{"1"});
     EXPECT_EQ(Find(1, "Low").Text, "low 1");
@@ -258,7 +251,7 @@ TEST_F(BandEngine, LoopsThatWouldNeverEndAreCalculationErrors)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        CountedRecords(*this, 5);
+        CountedRecords(5);
         c.build(*this);
         EXPECT_EQ(Run(), 0u);
         ASSERT_EQ(questions.messages.size(), 1u);
@@ -276,7 +269,7 @@ TEST_F(BandEngine, BandsSideBySideInBandColumns)
     AddText("Row", "[N]", 20, 80, 100);
     AddBand(T::MasterFooter, 120, 20, "MasterFooter1");
     AddText("End", "end", 20, 120);
-    CountedRecords(*this, 4);
+    CountedRecords(4);
     ASSERT_EQ(Run(), 1u);
     const std::vector<PlacedText> texts = Texts(0);
     ASSERT_EQ(texts.size(), 5u);
@@ -297,7 +290,7 @@ TEST_F(BandEngine, DetailLevelsDropMastersWithoutDetailsUnlessTheyPrintAnyway)
     AddText("Detail", "detail [N]", 20, 80);
     AddBand(T::MasterFooter, 110, 20, "MasterFooter1");
     AddText("MFoot", "end", 20, 110);
-    CountedRecords(*this, 2);
+    CountedRecords(2);
     ASSERT_EQ(Run(), 1u);
     EXPECT_EQ(Strings(0), (std::vector<std::string>{"masters", "master 1", "detail 1", "detail 2", "master 2",
                                                     "detail 1", "detail 2", "end"}));
@@ -323,7 +316,7 @@ TEST_F(BandEngine, ScriptsOfBandsAndShowBand)
     TrpBandView& footer = AddBand(T::MasterFooter, 120, 20, "MasterFooter1");
     footer.Script = {"MasterFooter1.Visible := False"};
     AddText("End", "end", 20, 120);
-    CountedRecords(*this, 3);
+    CountedRecords(3);
     ASSERT_EQ(Run(), 1u);
     EXPECT_EQ(Strings(0), (std::vector<std::string>{"1", "extra 2", "2", "3"}));
 }

@@ -178,6 +178,14 @@ public:
             records.push_back({{field, value}});
     }
 
+    // Records numbered 1 to count in the field N.
+    void CountedRecords(int count)
+    {
+        records.clear();
+        for (int n = 1; n <= count; ++n)
+            records.push_back({{"N", Variant(std::int32_t{n})}});
+    }
+
     Questions questions;
     TrpQuestions* savedQuestions = nullptr;
     TrpFixedWidthFactory measurers{7};

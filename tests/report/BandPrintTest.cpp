@@ -134,9 +134,7 @@ TEST_F(BandPrint, EventsOfTheRunAndWhatItLeavesBehind)
     AddBand(T::PageFooter, 200, 20, "PageFooter1");
     AddText("Foot", "[PAGE#]/[TOTALPAGES]", 20, 200);
     report->DoublePassReport = -1;
-    records.clear();
-    for (int n = 1; n <= 60; ++n)
-        records.push_back({{"N", Variant(std::int32_t{n})}});
+    CountedRecords(60);
 
     std::vector<std::string> events;
     std::map<std::string, int> counts;

@@ -37,8 +37,7 @@ protected:
         AddText("Row", "row [N]", 20, 80);
         AddBand(T::PageFooter, 200, 20, "PageFooter1");
         AddText("Foot", "Sheet [PAGE#]", 20, 200);
-        for (int n = 1; n <= 120; ++n)
-            records.push_back({{"N", Variant(std::int32_t{n})}});
+        CountedRecords(120);
         report->ShowProgress = false;
         ASSERT_EQ(Run(), 3u);
     }

@@ -23,8 +23,7 @@ protected:
         AddText("Row", "[N]", 20, 80);
         AddBand(T::PageFooter, 200, 20, "PageFooter1");
         AddText("Foot", "[PAGE#] of [TOTALPAGES]", 20, 200);
-        for (int n = 1; n <= 120; ++n)
-            records.push_back({{"N", Variant(std::int32_t{n})}});
+        CountedRecords(120);
     }
 };
 
