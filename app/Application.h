@@ -77,3 +77,16 @@ private:
     std::vector<std::unique_ptr<QWidget>> forms_;
     THelpHandler onHelp_;
 };
+
+// The application's form of a class, or a form of the caller's own where
+// the application has none, made on first use.
+template <class Form>
+Form& ApplicationForm(std::unique_ptr<Form>& own)
+{
+    if (const TApplication* app = TApplication::Instance())
+        if (Form* form = app->FindForm<Form>())
+            return *form;
+    if (!own)
+        own = std::make_unique<Form>();
+    return *own;
+}

@@ -136,14 +136,6 @@ void appendCell(std::string& out, TReportRows& rows, int column, report::Variant
 
 } // namespace
 
-std::string OneLine(const std::string& text)
-{
-    std::string line;
-    line.reserve(text.size());
-    appendOneLine(line, text, false);
-    return line;
-}
-
 std::string EscapeHtml(const std::string& text)
 {
     std::string out;

@@ -28,7 +28,6 @@ public:
 void ExportRowsToHtml(const QString& path, const QString& caption, TReportRows& rows, bool striped, int border);
 void ExportRowsToText(const QString& path, TReportRows& rows);
 
-// A value as one line of a row: each TAB, CR, LF or CR LF a blank.
-std::string OneLine(const std::string& text);
-// The same for HTML, with "&", "<", ">" and '"' as entities.
+// A value as one line of a row in HTML: each TAB, CR, LF or CR LF a
+// blank, and "&", "<", ">" and '"' as entities.
 std::string EscapeHtml(const std::string& text);

@@ -314,12 +314,7 @@ void TfrmLogView::BuildPopupMenu()
 
 TfrmFilterDesign& TfrmLogView::FilterForm()
 {
-    if (const TApplication* app = TApplication::Instance())
-        if (TfrmFilterDesign* form = app->FindForm<TfrmFilterDesign>())
-            return *form;
-    if (!ownFilterForm_)
-        ownFilterForm_ = std::make_unique<TfrmFilterDesign>();
-    return *ownFilterForm_;
+    return ApplicationForm(ownFilterForm_);
 }
 
 void TfrmLogView::EnableCommand(TLogCommand command, bool enabled)

@@ -324,18 +324,6 @@ private:
     TfrmLogView* FindLogWindow(const QString& computer, const QString& log) const;
     void BringToFront(TfrmLogView* window);
     TSelectCompForm& SelectCompForm();
-    // The application's form of a class, or a form of the window's own
-    // where the application has none.
-    template <class Form>
-    Form& ApplicationForm(std::unique_ptr<Form>& own)
-    {
-        if (const TApplication* app = TApplication::Instance())
-            if (Form* form = app->FindForm<Form>())
-                return *form;
-        if (!own)
-            own = std::make_unique<Form>();
-        return *own;
-    }
     // Loads the platform's HTML help and becomes the application's help
     // handler; the opposite on the way out.
     void InstallHelp();
