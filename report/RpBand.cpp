@@ -297,7 +297,6 @@ void TrpBand::UpdateAggregates()
         AggregateValues.SetValue(i, current);
         ++taken;
     }
-    ++AggregateCount;
 }
 
 void TrpBand::ResetAggregates()
@@ -322,7 +321,6 @@ void TrpBand::ResetAggregates()
     for (int i = 0; i < count; ++i)
         if (owner->Entry(i).BandName == name)
             owner->ResetEntry(i);
-    owner->AggregateCount = 0;
 }
 
 Variant TrpBand::AggregateValue(const std::string& name) const
@@ -346,11 +344,6 @@ Variant TrpBand::AggregateValue(const std::string& name) const
     default:
         return value;
     }
-}
-
-void TrpBand::SetAggregate(const std::string& name, const Variant& value)
-{
-    AggregateValues.SetVariable(name, value);
 }
 
 } // namespace report

@@ -4,7 +4,7 @@
 // builds the bands, links their chains and walks the data; each band prints
 // itself (RpBandPrint.cpp: height, fit, stretching, splitting, band
 // columns; RpSubReports.cpp; RpCrossBands.cpp) and keeps the aggregate
-// values of its records (RpAggregates.cpp).  Values and functions read its
+// values of its records.  Values and functions read its
 // type, name, data set, line counters and aggregates.
 
 #include "RP_DSet.h"
@@ -97,7 +97,6 @@ public:
     // one record); MIN and MAX of no record are Null.  Null for an entry
     // that does not exist.
     Variant AggregateValue(const std::string& name) const;
-    void SetAggregate(const std::string& name, const Variant& value);
 
     // ---- what the band view's script properties reach ----
     void SetChildBand(const std::string& name) override;
@@ -125,10 +124,9 @@ public:
     // On a band that shows aggregates: the data band that keeps them.
     TrpBand* AggregateOwner = nullptr;
 
-    // Sub-reports: the index of the first one among the objects, the
-    // lowest y they reached, and which have finished.
+    // Sub-reports: the index of the first one among the objects, and which
+    // have finished.
     std::int32_t FirstSubReport = -1;
-    std::int32_t SubReportBottom = 0;
     bool SubReportsFinished = true;
     std::array<bool, kMaxSubReports> SubReportFinished{};
 
@@ -140,13 +138,11 @@ public:
     TrpBand* HeaderBand = nullptr;
     TrpBand* FooterBand = nullptr;
     TrpBand* DataBand = nullptr;
-    TrpBand* LastBand = nullptr;  // on the first band of a type: the last of the chain
 
-    // Aggregates: the entries registered on this data band (by key), the
-    // records each entry took, and the records of the band.
+    // Aggregates: the entries registered on this data band (by key) and the
+    // records each entry took.
     TrpVariables AggregateValues;
     std::vector<std::int32_t> AggregateCounts;
-    std::int32_t AggregateCount = 0;
     bool HasCrossObjects = false;
 
     bool RepeatedHeader = false;
@@ -206,7 +202,6 @@ private:
     void ParseEntries() const;
     void ResetEntry(int index);
     void DrawRecordChain();
-    void ApplySubReportPositions(bool firstRound);
 
     mutable std::vector<AggregateEntry> entries_;
 };

@@ -247,10 +247,8 @@ void TrpPage::BuildBandLists()
             auto* bandView = dynamic_cast<TrpBandView*>(view.get());
             if (bandView == nullptr || bandView->BandType() != type)
                 continue;
+            // A further band of the type is linked into the chain after sorting.
             TrpBand& band = first ? *FirstBands[static_cast<std::size_t>(type)] : NewBand(*this, type);
-            if (!first) {
-                // Linked after sorting.
-            }
             first = false;
             FillFromView(band, *bandView);
             band.Y = bandView->Top;
@@ -282,7 +280,7 @@ void TrpPage::BuildBandLists()
     }
 
     // 4. Each chain sorted by top (the earlier of equal tops first) and
-    // linked both ways; the first band knows the last.
+    // linked both ways.
     for (int type = 0; type < kBandTypeCount; ++type) {
         std::vector<TrpBand*> bands;
         for (const auto& owned : Bands) {
@@ -298,7 +296,6 @@ void TrpPage::BuildBandLists()
             bands[i]->NextBand = i + 1 < bands.size() ? bands[i + 1] : nullptr;
         }
         FirstBands[static_cast<std::size_t>(type)] = bands.front();
-        bands.front()->LastBand = bands.back();
     }
 
     // 5. What lies outside every band belongs to the None band.

@@ -50,6 +50,24 @@ void RunProgress(int pageNumber)
     PagesReport().ReportProgress(pageNumber);
 }
 
+void EmitOnCurrentPage(TrpView& view, std::int32_t left, std::int32_t top)
+{
+    struct Moved {
+        TrpView& view;
+        std::int32_t left, top;
+        ~Moved()
+        {
+            view.Left = left;
+            view.Top = top;
+        }
+    } moved{view, view.Left, view.Top};
+    view.Left = left;
+    view.Top = top;
+    TrpEMFPage& target = RunPages().PageRecord(static_cast<std::size_t>(RunState().PageNo));
+    target.Content.Seek(target.Content.Size());
+    view.EmitToPreparedPage(target.Content);
+}
+
 void FireEndPage(int pageNo)
 {
     TrpReport& report = RunningReport();

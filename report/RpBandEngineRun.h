@@ -31,6 +31,10 @@ void RunLines(const TrpLines& lines, TrpView* current);
 // Progress of the run: the number of the page being built.
 void RunProgress(int pageNumber);
 
+// Writes the object onto the prepared page being built (PAGE#), moved to
+// left and top for the time it takes; its own geometry is kept.
+void EmitOnCurrentPage(TrpView& view, std::int32_t left, std::int32_t top);
+
 // The engine's events on the running report, then on the composite report
 // driving it when that is another report.
 void FireEndPage(int pageNo);

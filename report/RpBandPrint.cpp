@@ -378,21 +378,7 @@ void TrpBand::PrintObject(TrpView& view)
     TrpStretcheable* stretchable = Stretchable(&view);
     try {
         if (PageBreak || !report.IsFirstPass()) {
-            const std::int32_t left = view.Left;
-            const std::int32_t top = view.Top;
-            view.Left = left - page.LeftLimit() + page.XAdjust;
-            view.Top = top + Y;
-            TrpEMFPage& target = RunPages().PageRecord(static_cast<std::size_t>(state.PageNo));
-            target.Content.Seek(target.Content.Size());
-            try {
-                view.EmitToPreparedPage(target.Content);
-            } catch (...) {
-                view.Left = left;
-                view.Top = top;
-                throw;
-            }
-            view.Left = left;
-            view.Top = top;
+            EmitOnCurrentPage(view, view.Left - page.LeftLimit() + page.XAdjust, view.Top + Y);
         } else {
             // The first pass counts pages: only the script runs.
             if (stretchable == nullptr || stretchable->StretchPhase != 2)

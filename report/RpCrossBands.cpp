@@ -44,25 +44,10 @@ void CrossPrinter::PrintObjects(TrpBand& cross, std::int32_t x)
         state.Band = &cross;
         state.View = view;
         try {
-            if (!report.IsFirstPass()) {
-                const std::int32_t left = view->Left;
-                const std::int32_t top = view->Top;
-                view->Left = left + x;
-                view->Top = top + band_.Y;
-                TrpEMFPage& target = RunPages().PageRecord(static_cast<std::size_t>(state.PageNo));
-                target.Content.Seek(target.Content.Size());
-                try {
-                    view->EmitToPreparedPage(target.Content);
-                } catch (...) {
-                    view->Left = left;
-                    view->Top = top;
-                    throw;
-                }
-                view->Left = left;
-                view->Top = top;
-            } else {
+            if (!report.IsFirstPass())
+                EmitOnCurrentPage(*view, view->Left + x, view->Top + band_.Y);
+            else
                 report.RunScript(*view);
-            }
         } catch (...) {
             RunError(std::current_exception());
         }

@@ -63,7 +63,7 @@ public:
     }
 
 private:
-    TrpPrinter& Printer() const { return report_.Pages.Printer != nullptr ? *report_.Pages.Printer : EnginePrinter(); }
+    TrpPrinter& Printer() const { return report_.PrinterModel(); }
 
     TrpReport& report_;
 };
@@ -108,6 +108,11 @@ void TrpReport::MakeCurrent()
     globals.Interpreter.Parser().Settings = Settings;
     globals.Interpreter.SetStopFlag(&Terminated);
     globals.BoundReport = this;
+}
+
+TrpPrinter& TrpReport::PrinterModel() const
+{
+    return Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
 }
 
 void TrpReport::EnsureCurrent()

@@ -283,6 +283,8 @@ public:
     TDataSet* CurrentBandDataSet() override;
 
 private:
+    // The printer model of the report's pages: their own, else the engine's.
+    TrpPrinter& PrinterModel() const;
     void EnsureCurrent();
     bool SpecialValue(const std::string& name, Variant& value);
     void SetArray(const Variant& p1, const Variant& p2, const Variant& p3);

@@ -41,23 +41,19 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
     ExportFilter = &filter;
     filter.Stream = &file;
 
-    std::exception_ptr failure;
     filter.OnBeginDoc();
-    RunWithProgress(kProcessingPageText, false, [&] {
-        try {
+    try {
+        RunWithProgress(kProcessingPageText, false, [&] {
             for (std::size_t i = 0; i < EMFPages->Count() && !Terminated; ++i) {
                 filter.OnBeginPage();
                 EMFPages->ExportPage(i);
                 ReportProgress(static_cast<int>(i) + 1);
                 filter.OnEndPage();
             }
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    if (failure) {
+        });
+    } catch (...) {
         file.cancelWriting();
-        std::rethrow_exception(failure);
+        throw;
     }
     filter.OnEndDoc();
     filter.Stream = nullptr;

@@ -30,11 +30,6 @@ constexpr int kErrorCaption = 55206;
 constexpr int kUntitledText = 55209;
 constexpr int kPrinterNotValidText = 55210;
 
-int Round(double value)
-{
-    return static_cast<int>(RoundHalfEven(value));
-}
-
 // The paper of a prepared page as Qt lays it out.
 QPageLayout PageLayoutOf(const TrpEMFPage& record)
 {
@@ -73,10 +68,10 @@ QRect PageRect(const QPrinter& device, const TrpEMFPage& record)
     const TrpPageInfo& info = record.PageInfo;
     const double kx = info.PrintableWidth > 0 ? double(printable.width()) / info.PrintableWidth : 0;
     const double ky = info.PrintableHeight > 0 ? double(printable.height()) / info.PrintableHeight : 0;
-    const int left = printable.left() + Round(record.MarginLeft * kx);
-    const int top = printable.top() + Round(record.MarginTop * ky);
-    const int right = printable.left() + printable.width() - Round(record.MarginRight * kx);
-    const int bottom = printable.top() + printable.height() - Round(record.MarginBottom * ky);
+    const int left = printable.left() + RoundToInt(record.MarginLeft * kx);
+    const int top = printable.top() + RoundToInt(record.MarginTop * ky);
+    const int right = printable.left() + printable.width() - RoundToInt(record.MarginRight * kx);
+    const int bottom = printable.top() + printable.height() - RoundToInt(record.MarginBottom * ky);
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
@@ -91,7 +86,7 @@ bool TrpReport::PrintWithDialog()
         Preview->Print();
         return true;
     }
-    TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& printer = PrinterModel();
     if (PrintDevice == nullptr && printer.Printers().size() <= 1)
         return false;  // the virtual printer alone prints nowhere
     TrpPrintForm dialog(printer);
@@ -119,16 +114,10 @@ void TrpReport::PrintPrepared(const std::string& pageRange, int copies, bool col
     MakeCurrent();
     Terminated = false;
     PrintParams = {pageRange, copies, collate, printMode};
-    std::exception_ptr failure;
-    RunWithProgress(kPrintingPageText, false, [&] {
-        try {
-            PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    // A failure of the printer comes out of the progress window raised.
+    RunWithProgress(kPrintingPageText, false, [this] {
+        PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);
     });
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collate, int printMode)
@@ -140,7 +129,7 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
     // A range that admits no page prints nothing: no empty job is begun.
     if (range.CountAdmitted(static_cast<std::int64_t>(EMFPages->Count()), mode) == 0)
         return;
-    TrpPrinter& model = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& model = PrinterModel();
     QPrinter* device = PrintDevice;
     if (device == nullptr) {
         AttachSystemPrinters();
@@ -237,7 +226,7 @@ void TrpReport::PrintOnePage(QPrinter& device, QPainter& painter, std::size_t in
 
 bool TrpReport::SelectPrinter(int oldIndex, int newIndex)
 {
-    TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& printer = PrinterModel();
     const auto layOut = [&] {
         printer.PaperSize = -1;
         for (std::size_t i = 0; i < Pages.Count(); ++i) {

@@ -166,7 +166,7 @@ void TrpReport::SelectTemplatePrinter()
 {
     if (KeepDefaultPrinter != 0)
         return;
-    TrpPrinter& printer = Pages.Printer != nullptr ? *Pages.Printer : EnginePrinter();
+    TrpPrinter& printer = PrinterModel();
     const int index = printer.IndexOf(PrinterName);
     if (index >= 0 && index != printer.PrinterIndex())
         printer.SelectByIndex(index);
