@@ -244,15 +244,10 @@ bool TrpReport::RunPasses()
         FinalPass = false;
         return RunWithProgress(kFirstPassText, true, [this] { PassStep(); });
     }
-    if (SavedDoublePass) {
+    if (SavedDoublePass)
         DoublePassReport = -1;
-        if (!ShowsProgress()) {
-            PassStep();
-            return true;
-        }
-    } else if (ShowsProgress()) {
+    else if (ShowsProgress())
         state.TotalPages = 0;
-    }
     return RunWithProgress(kProcessingPageText, true, [this] { PassStep(); });
 }
 
