@@ -46,6 +46,12 @@ QPageLayout PageLayoutOf(const TrpEMFPage& record)
                        QMarginsF());
 }
 
+// A printer that fails raises its name with what went wrong.
+[[noreturn]] void PrinterError(const QPrinter& device, const char* what)
+{
+    throw Exception("The printer \"" + device.printerName().toStdString() + "\" " + what);
+}
+
 bool SamePaper(const QPrinter& device, const QPageLayout& layout)
 {
     const QPageLayout current = device.pageLayout();
@@ -152,7 +158,7 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
 
     QPainter painter;
     if (!painter.begin(device))
-        throw Exception("The printer \"" + device->printerName().toStdString() + "\" cannot print");
+        PrinterError(*device, "cannot print");
     // Whatever ends the job, the device is free again afterwards.
     struct JobEnd {
         QPainter& painter;
@@ -191,10 +197,10 @@ void TrpReport::PrintPages(const std::string& pageRange, int copies, bool collat
                 going = print(i);
     }
     if (going && painter.isActive() && !painter.end())
-        throw Exception("The printer \"" + device->printerName().toStdString() + "\" failed");
+        PrinterError(*device, "failed");
     jobEnd.done = true;
     if (device->printerState() == QPrinter::Error)
-        throw Exception("The printer \"" + device->printerName().toStdString() + "\" failed");
+        PrinterError(*device, "failed");
 }
 
 void TrpReport::PrintOnePage(QPrinter& device, QPainter& painter, std::size_t index, bool& first)
@@ -203,17 +209,17 @@ void TrpReport::PrintOnePage(QPrinter& device, QPainter& painter, std::size_t in
     const QPageLayout layout = PageLayoutOf(record);
     if (SamePaper(device, layout)) {
         if (!first && !device.newPage())
-            throw Exception("The printer \"" + device.printerName().toStdString() + "\" failed");
+            PrinterError(device, "failed");
     } else {
         // Another paper: this job ends, one on the new paper begins.
         if (painter.isActive() && !painter.end())
-            throw Exception("The printer \"" + device.printerName().toStdString() + "\" failed");
+            PrinterError(device, "failed");
         device.setPageLayout(layout);
         if (!painter.begin(&device))
-            throw Exception("The printer \"" + device.printerName().toStdString() + "\" cannot print");
+            PrinterError(device, "cannot print");
     }
     if (device.printerState() == QPrinter::Error)
-        throw Exception("The printer \"" + device.printerName().toStdString() + "\" failed");
+        PrinterError(device, "failed");
     record.Visible = true;
     EMFPages->PaintPage(index, painter, PageRect(device, record));
     record.Visible = false;
