@@ -413,7 +413,7 @@ void TrpPreviewForm::ShowForReport(TrpReport& report)
 
 TrpPrinter& TrpPreviewForm::ReportPrinter() const
 {
-    return Report != nullptr && Report->Pages.Printer != nullptr ? *Report->Pages.Printer : EnginePrinter();
+    return Report != nullptr ? Report->PrinterModel() : EnginePrinter();
 }
 
 bool TrpPreviewForm::PrintersPresent() const

@@ -200,6 +200,8 @@ public:
     // Fills the prepared pages from the template: dialog pages first, then
     // every report page.
     virtual void BuildPages();
+    // The printer model of the report's pages: their own, else the engine's.
+    TrpPrinter& PrinterModel() const;
     // Selects the template's printer in the printer model, unless the
     // default printer is kept.
     void SelectTemplatePrinter();
@@ -283,8 +285,6 @@ public:
     TDataSet* CurrentBandDataSet() override;
 
 private:
-    // The printer model of the report's pages: their own, else the engine's.
-    TrpPrinter& PrinterModel() const;
     void EnsureCurrent();
     bool SpecialValue(const std::string& name, Variant& value);
     void SetArray(const Variant& p1, const Variant& p2, const Variant& p3);
