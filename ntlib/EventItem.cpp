@@ -64,6 +64,26 @@ std::size_t findEnds(const BYTE* text, const BYTE* end, std::uint32_t* ends, std
     return found;
 }
 
+// Room for the end offsets of a record's strings: on the stack for the
+// usual few, on the heap only for a record of many. Left uninitialised;
+// the caller fills what it reads.
+class StringEnds {
+public:
+    explicit StringEnds(std::size_t count)
+    {
+        if (count > std::size(few_))
+            many_.resize(count);
+    }
+    StringEnds(const StringEnds&) = delete;
+    StringEnds& operator=(const StringEnds&) = delete;
+
+    std::uint32_t* data() { return many_.empty() ? few_ : many_.data(); }
+
+private:
+    std::uint32_t few_[64];
+    std::vector<std::uint32_t> many_;
+};
+
 const std::string& notAvailable()
 {
     static const std::string text = "N/A";
@@ -143,13 +163,8 @@ void TEventItem::Decode(const BYTE* record, std::size_t size, DWORD oldestRecord
 
     if (r.NumStrings > 0) {
         // The strings lie end to end: one copy takes them all.
-        std::uint32_t few[64];
-        std::vector<std::uint32_t> many;
-        std::uint32_t* ends = few;
-        if (r.NumStrings > std::size(few)) {
-            many.resize(r.NumStrings);
-            ends = many.data();
-        }
+        StringEnds endsRoom(r.NumStrings);
+        std::uint32_t* const ends = endsRoom.data();
         if (r.StringOffset > end)
             raiseDamaged(r.RecordNumber, "text outside the record");
         if (findEnds(record + r.StringOffset, record + end, ends, r.NumStrings) < r.NumStrings)
@@ -242,13 +257,8 @@ bool TEventItem::DecodeOnDisk(const BYTE* record, DWORD size, DWORD oldestRecord
     } else if (r.NumStrings != 0) {
         // Converted end to end into the scratch room, with the end of each
         // string; then packed into the storage at their final size.
-        std::uint32_t few[64];
-        std::vector<std::uint32_t> many;
-        std::uint32_t* ends = few;
-        if (r.NumStrings > std::size(few)) {
-            many.resize(r.NumStrings);
-            ends = many.data();
-        }
+        StringEnds endsRoom(r.NumStrings);
+        std::uint32_t* const ends = endsRoom.data();
         const std::size_t room = TEventStrings::MaxUtf8Bytes(endOffset - r.StringOffset);
         if (scratch.size() < room)
             scratch.resize(std::max(room, scratch.size() * 2));

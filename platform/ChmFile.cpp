@@ -1,12 +1,11 @@
 #include "ChmFile.h"
 
+#include "AsciiText.h"
 #include "ErrorCodes.h"
 
 #include <chm_lib.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -161,12 +160,6 @@ constexpr char kResetTable[] =
     "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
 constexpr char kControlData[] = "::DataSpace/Storage/MSCompressed/ControlData";
 
-bool sameName(const std::string& a, const char* b)
-{
-    return a.size() == std::strlen(b) &&
-           std::equal(a.begin(), a.end(), b, [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
-}
-
 // The stored bytes of a directory entry of section 0 (at most 64 KB, all
 // that the checks need), or nothing when they lie outside the file.
 std::vector<BYTE> storedBytes(const std::string& path, std::uint64_t fileSize, std::uint64_t contentOffset,
@@ -296,8 +289,8 @@ DWORD ChmFile::Open(const std::string& path)
         CheckChmDirectory(directory, size, entries, contentOffset) != ERROR_SUCCESS)
         return ERROR_FILE_CORRUPT;
     for (const ChmDirectoryEntry& entry : entries) {
-        const bool control = sameName(entry.name, kControlData);
-        if (!control && !sameName(entry.name, kResetTable))
+        const bool control = EqualsNoCase(entry.name, kControlData);
+        if (!control && !EqualsNoCase(entry.name, kResetTable))
             continue;
         const std::vector<BYTE> bytes = storedBytes(path, size, contentOffset, entry);
         if (entry.section == 0 && (control ? CheckChmControlData(bytes) : CheckChmResetTable(bytes)) != ERROR_SUCCESS)

@@ -7,6 +7,7 @@
 
 #include "OffscreenQt.h"
 #include "SiteBuilder.h"
+#include "speed/SpeedChild.h"
 
 #include "app/UserPrompts.h"
 #include "app/logview.h"
@@ -38,17 +39,6 @@ double secondsOf(const std::function<void()>& work)
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// A value of /proc/self/status in MiB ("VmRSS", "VmHWM").
-double statusMiB(const std::string& field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stod(line.substr(field.size() + 1)) / 1024.0;
-    return 0;
 }
 
 // Starts a new peak: the peak resident size is the current one again.
@@ -128,10 +118,10 @@ int main(int argc, char** argv)
     bool allMet = true;
     std::printf("%d events\n", kEvents);
     for (const Export& e : exports) {
-        const double before = statusMiB("VmRSS");
+        const double before = MemoryKiB("VmRSS") / 1024.0;
         resetPeak();
         const double seconds = secondsOf(e.run);
-        const double above = statusMiB("VmHWM") - before;
+        const double above = MemoryKiB("VmHWM") / 1024.0 - before;
         const bool met = seconds <= e.goal && above <= 50;
         allMet = allMet && met;
         std::printf("%-16s %8.1f ms (goal %.0f)  peak %6.1f MiB above the window (goal 50)  %s  %.1f MiB written\n",

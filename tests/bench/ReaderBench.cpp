@@ -4,6 +4,7 @@
 // read of the same file for comparison.
 
 #include "BenchLog.h"
+#include "BenchMemory.h"
 
 #include "ntlib/EventLog.h"
 #include "ntlib/FunctionBinding.h"
@@ -13,8 +14,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <unistd.h>
 #include <string>
 
 namespace {
@@ -27,20 +26,6 @@ const std::string& benchLog()
     return path;
 }
 
-// Resident memory now, in bytes (the cache takes its memory from the
-// system directly, past the heap).
-double heapBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
-}
-
 void BM_ReaderGetEveryEvent(benchmark::State& state)
 {
     const std::string& path = benchLog();
@@ -50,7 +35,9 @@ void BM_ReaderGetEveryEvent(benchmark::State& state)
         state.PauseTiming();
         auto log = std::make_unique<TNTEventLog>();
         log->SetBackupFileName(path);
-        const double before = heapBytes();
+        // Resident memory, not the heap's: the cache takes its memory from
+        // the system directly.
+        const double before = currentRssMiB();
         state.ResumeTiming();
 
         log->SetActive(true);
@@ -61,7 +48,7 @@ void BM_ReaderGetEveryEvent(benchmark::State& state)
         state.PauseTiming();
         if (count != kRecords)
             state.SkipWithError("the log did not read whole");
-        bytesPerEvent = (heapBytes() - before) / count;
+        bytesPerEvent = (currentRssMiB() - before) * 1024.0 * 1024.0 / count;
         log.reset();
         state.ResumeTiming();
     }
