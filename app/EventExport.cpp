@@ -1,6 +1,7 @@
 #include "EventExport.h"
 
 #include "ReportBridge.h"
+#include "common.h"
 
 #include <QSaveFile>
 
@@ -121,13 +122,8 @@ void appendCell(std::string& out, TReportRows& rows, int column, report::Variant
     std::string converted;
     std::string_view text = value.isText() ? std::string_view(value.textValue())
                                            : std::string_view(converted = value.toText());
-    if (column == kCategoryColumn) {
-        auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-        while (!text.empty() && blank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && blank(text.back()))
-            text.remove_suffix(1);
-    }
+    if (column == kCategoryColumn)
+        text = TrimTextView(text);
     if (html && text.empty())
         out += "&nbsp;";
     else

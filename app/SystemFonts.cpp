@@ -38,3 +38,10 @@ QStringList RegisterSystemFonts(const QString& folder)
     static const QStringList registered = RegisterFolder(folder);
     return registered;
 }
+
+QFont WindowFont(const QString& family, int pixelSize)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    return font;
+}

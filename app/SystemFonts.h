@@ -6,6 +6,7 @@
 // so that windows and report text objects get the fonts they name instead
 // of a wider fallback.
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -16,3 +17,10 @@ inline constexpr char kSystemFontFolder[] = "/usr/share/wine/fonts";
 // for the default folder) and gives the families they added.  A missing
 // folder or file is no error: the names then resolve to Qt's fallback.
 QStringList RegisterSystemFonts(const QString& folder = QString::fromLatin1(kSystemFontFolder));
+
+// The pixel size the windows were laid out for: 8 points at 96 dpi.
+inline constexpr int kWindowFontPixelSize = 11;
+
+// A window's font: the family at a pixel size, so that text keeps the size
+// the layout was made for whatever the screen's dpi.
+QFont WindowFont(const QString& family, int pixelSize = kWindowFontPixelSize);

@@ -2,6 +2,7 @@
 
 #include "HelpContext.h"
 #include "ProgramIcon.h"
+#include "SystemFonts.h"
 
 #include "platform/FileVersion.h"
 
@@ -67,8 +68,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About"));
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
+    const QFont tahoma = WindowFont(QStringLiteral("Tahoma"));
     setFont(tahoma);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "HelpContext.h"
+#include "SystemFonts.h"
 
 #include "ntlib/LmApibuf.h"
 #include "ntlib/LmServer.h"
@@ -58,9 +59,7 @@ TNTBrowseNetForm::TNTBrowseNetForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Browse For Network Computers"));
     SetHelpContext(this, kHelpContext);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
+    setFont(WindowFont(QStringLiteral("Tahoma")));
 
     captionLabel_ = new QLabel(QStringLiteral("Select computer"), this);
     captionLabel_->setGeometry(8, 8, 304, 16);

@@ -30,14 +30,17 @@ void EventTypeToStr(int eventType, QString& text)
 
 std::string TrimText(const std::string& s)
 {
+    return std::string(TrimTextView(s));
+}
+
+std::string_view TrimTextView(std::string_view s)
+{
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    std::size_t first = 0;
-    std::size_t last = s.size();
-    while (first < last && blank(s[first]))
-        ++first;
-    while (last > first && blank(s[last - 1]))
-        --last;
-    return s.substr(first, last - first);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
 }
 
 QString EventCategoryText(const TEventItem& e)

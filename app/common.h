@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QDate;
 class QTime;
@@ -26,6 +27,8 @@ void EventTypeToStr(int eventType, QString& text);
 
 // `s` without the control characters and blanks at either end.
 std::string TrimText(const std::string& s);
+// The same, as a view into `s`.
+std::string_view TrimTextView(std::string_view s);
 
 // The category text of an event as the list shows it: trimmed.
 QString EventCategoryText(const TEventItem& e);

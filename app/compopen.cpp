@@ -1,6 +1,7 @@
 #include "compopen.h"
 
 #include "HelpContext.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 
 #include <QApplication>
@@ -125,9 +126,7 @@ TfrmCompBrowse::TfrmCompBrowse(QWidget* parent)
     , root_(std::make_unique<TNTNetResource>())
 {
     setWindowTitle(QStringLiteral("Open Log"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont(QStringLiteral("MS Sans Serif")));
     SetHelpContext(this, kHelpContext);
 
     // The components as the layout gives them: the browser on the Windows

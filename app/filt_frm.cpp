@@ -4,6 +4,7 @@
 #include "EventColumns.h"
 #include "HelpContext.h"
 #include "NameList.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 #include "common.h"
 
@@ -74,9 +75,7 @@ TfrmFilterDesign::TfrmFilterDesign(QWidget* parent)
     SetHelpContext(this, kHelpContext);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
+    setFont(WindowFont(QStringLiteral("Tahoma")));
     BuildLayout();
     setFixedSize(478, 318);
 

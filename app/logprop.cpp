@@ -1,6 +1,7 @@
 #include "logprop.h"
 
 #include "HelpContext.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 #include "dwy_reg.h"
 
@@ -44,9 +45,7 @@ TfrmLogProperties::TfrmLogProperties(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Event Log Properties"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont(QStringLiteral("MS Sans Serif")));
     SetHelpContext(this, kHelpContext);
 
     label(QStringLiteral("Log file name:"), this, 8, 12);

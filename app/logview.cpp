@@ -4,6 +4,7 @@
 #include "EventItemDelegate.h"
 #include "HelpContext.h"
 #include "LogWindowHost.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
@@ -70,13 +71,6 @@ private:
     std::unordered_set<const std::string*> seen_;
 };
 
-QFont windowFont(int pixelSize)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 } // namespace
 
 QStringList DescriptionLines(const std::string& text)
@@ -127,7 +121,7 @@ TfrmLogView::TfrmLogView(TLogWindowHost* host, QWidget* parent)
 
     setWindowTitle(QStringLiteral("frmLogView"));
     SetHelpContext(this, kHelpContext);
-    setFont(windowFont(11));
+    setFont(WindowFont(QStringLiteral("Tahoma")));
     setMinimumWidth(150);
     BuildLayout();
     BuildPopupMenu();
@@ -176,7 +170,7 @@ void TfrmLogView::BuildLayout()
     loadingLabel_ = new QLabel(QStringLiteral("Loading events..."), logSizePanel_);
     loadingLabel_->setGeometry(18, 0, 180, 12);
     loadingLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    loadingLabel_->setFont(windowFont(9));
+    loadingLabel_->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     loadingLabel_->hide();
 
     progressBar_ = new QProgressBar(logSizePanel_);

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "ComputerList.h"
 #include "HelpContext.h"
+#include "SystemFonts.h"
 #include "UserPrompts.h"
 #include "common.h"
 #include "dwy_reg.h"
@@ -135,9 +136,7 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
 
     setWindowTitle(Caption());
     SetHelpContext(this, kHelpContext);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
+    setFont(WindowFont(QStringLiteral("Tahoma")));
 
     BuildActions();
     BuildMenus();

@@ -1,6 +1,7 @@
 #include "sel_comp.h"
 
 #include "HelpContext.h"
+#include "SystemFonts.h"
 #include "browsent.h"
 
 #include <QGroupBox>
@@ -16,9 +17,7 @@ TSelectCompForm::TSelectCompForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Select Computer"));
     SetHelpContext(this, kHelpContext);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
+    setFont(WindowFont(QStringLiteral("Tahoma")));
 
     groupBox_ = new QGroupBox(QStringLiteral("Select the computer you want to manage"), this);
     groupBox_->setGeometry(8, 6, 372, 100);
