@@ -292,8 +292,12 @@ DWORD ChmFile::Open(const std::string& path)
         const bool control = EqualsNoCase(entry.name, kControlData);
         if (!control && !EqualsNoCase(entry.name, kResetTable))
             continue;
+        // They describe the compressed section, so they cannot lie in it:
+        // chmlib would decompress them before it has set up decompression.
+        if (entry.section != 0)
+            return ERROR_FILE_CORRUPT;
         const std::vector<BYTE> bytes = storedBytes(path, size, contentOffset, entry);
-        if (entry.section == 0 && (control ? CheckChmControlData(bytes) : CheckChmResetTable(bytes)) != ERROR_SUCCESS)
+        if ((control ? CheckChmControlData(bytes) : CheckChmResetTable(bytes)) != ERROR_SUCCESS)
             return ERROR_FILE_CORRUPT;
     }
     file_ = chm_open(path.c_str());

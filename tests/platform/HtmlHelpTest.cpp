@@ -88,7 +88,16 @@ TEST(ChmFile, MissingAndDamagedFiles)
     const TempFile empty("empty.chm", "");
     const TempFile garbage("garbage.chm", std::string(4096, 'Z'));
     const TempFile header("header.chm", good.substr(0, 120));
-    for (const TempFile* damaged : {&empty, &garbage, &header}) {
+    // The compression's control data said to lie in the compressed section
+    // it describes (the directory entry's section after its name).
+    std::string inCompressed = good;
+    const std::string controlData = "::DataSpace/Storage/MSCompressed/ControlData";
+    const std::size_t name = inCompressed.find(controlData);
+    ASSERT_NE(name, std::string::npos);
+    ASSERT_EQ(inCompressed[name + controlData.size()], '\0');
+    inCompressed[name + controlData.size()] = '\1';
+    const TempFile compressedControl("compressed-control.chm", inCompressed);
+    for (const TempFile* damaged : {&empty, &garbage, &header, &compressedControl}) {
         SCOPED_TRACE(damaged->Path());
         EXPECT_EQ(file.Open(damaged->Path()), ERROR_FILE_CORRUPT);
     }
