@@ -922,13 +922,14 @@ void TrpPage::NewColumn(TrpBand* band)
     if (report.OnBeginColumn)
         report.OnBeginColumn(*band);
     const TrpBreakScope automatic(*this);
-    TrpBand* data = band->IsDataBand() ? band : band->DataBand;
-    if (data != nullptr)
-        for (TrpBand* group = data->FirstGroup; group != nullptr && group != band; group = group->NextGroup)
-            if ((group->Flags & BandFlag::RepeatHeader) && !RepeatHeadersDisabled) {
-                const TrpFlagScope repeated(group->RepeatedHeader, true);
-                ShowBand(group);
-            }
+    // The page's group headers come again, whichever band broke the page
+    // (a detail row, a footer): all of them, or those above the group
+    // header that broke it.
+    for (TrpBand* group = FirstBand(T::GroupHeader); group != nullptr && group != band; group = group->NextBand)
+        if (group->Exists() && (group->Flags & BandFlag::RepeatHeader) && !RepeatHeadersDisabled) {
+            const TrpFlagScope repeated(group->RepeatedHeader, true);
+            ShowBand(group);
+        }
     if (band->IsDataBand() && band->HeaderBand != nullptr && (band->HeaderBand->Flags & BandFlag::RepeatHeader)) {
         const TrpFlagScope repeated(band->HeaderBand->RepeatedHeader, true);
         ShowBand(band->HeaderBand);
