@@ -603,20 +603,24 @@ void TrpPage::GeneratePages()
     // 3. The end of the page.
     if (Mode == 0) {
         if (manual) {
+            // The application's build takes the place of the summary and
+            // of the saved place where a next page would continue.
             report.OnManualBuild(*this);
-        } else if (!RunTerminated()) {
-            RepeatHeadersDisabled = true;
-            ShowBand(FirstBand(T::ColumnFooter));
-            {
-                const TrpFlagScope ignored(ColumnFooterIgnored, true);
-                ShowBand(FirstBand(T::ReportSummary));
+        } else {
+            if (!RunTerminated()) {
+                RepeatHeadersDisabled = true;
+                ShowBand(FirstBand(T::ColumnFooter));
+                {
+                    const TrpFlagScope ignored(ColumnFooterIgnored, true);
+                    ShowBand(FirstBand(T::ReportSummary));
+                }
+                RepeatHeadersDisabled = false;
             }
-            RepeatHeadersDisabled = false;
+            state.SavedY = CurColumn > 0 ? BottomLimit() : CurY;
+            state.SavedBottomY = CurBottomY;
+            CurColumn = 0;
+            XAdjust = LeftLimit();
         }
-        state.SavedY = CurColumn > 0 ? BottomLimit() : CurY;
-        state.SavedBottomY = CurBottomY;
-        CurColumn = 0;
-        XAdjust = LeftLimit();
 
         const std::int32_t pageBefore = state.PageNo;
         state.FooterPrinted = false;

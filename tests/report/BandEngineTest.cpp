@@ -177,6 +177,23 @@ TEST_F(BandEngine, GroupHeadersWithRepeatHeaderOpenTheNextPageWhateverBandBreaks
     }
 }
 
+TEST_F(BandEngine, AManuallyBuiltPageLeavesNoPlaceForTheNextToContinue)
+{
+    // The application builds both pages; the second would print on the
+    // first, but a manual build tells the engine nothing of where it
+    // ended: the next page begins a sheet of its own.
+    TrpPage& second = report->Pages.Add();
+    second.MarginLeft = second.MarginTop = second.MarginRight = second.MarginBottom = 20;
+    second.PrintToPrevPage = 0xFFFF;
+    std::vector<std::pair<std::size_t, std::int32_t>> builds;  // prepared pages, current y
+    report->OnManualBuild = [&](TrpPage& built) {
+        builds.emplace_back(report->EMFPages->Count(), built.CurY);
+        built.CurY = 400;
+    };
+    EXPECT_EQ(Run(), 2u);
+    EXPECT_EQ(builds, (std::vector<std::pair<std::size_t, std::int32_t>>{{1, 20}, {2, 20}}));
+}
+
 TEST_F(BandEngine, ThreeColumnsFillDownThenAcrossThenANewPage)
 {
     page->Columns = 3;
