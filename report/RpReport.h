@@ -172,8 +172,10 @@ public:
     void SavePreparedFile(const QString& fileName);
 
     // ---- the preview (RpReportPreview.cpp) ----
-    // Prepares the report, then shows its pages; false when the run failed
-    // or was cancelled (no window shows then).
+    // Prepares the report, then shows whatever pages the run left: a run
+    // cancelled in its last pass shows the pages built so far; a failed run,
+    // a cancelled first pass or dialog page leave none, and nothing shows.
+    // Prepare's result.
     bool PreviewReport();
     // Shows the prepared pages in the embedded Preview, or in a preview
     // window of its own: an MDI child of the owner's MDI area with

@@ -20,10 +20,9 @@ constexpr int kPreviewText = 55207;
 
 bool TrpReport::PreviewReport()
 {
-    if (!Prepare())
-        return false;
+    const bool prepared = Prepare();
     OpenPreview();
-    return true;
+    return prepared;
 }
 
 void TrpReport::OpenPreview()
