@@ -293,6 +293,20 @@ private:
     Variant GetArray(const Variant& p1, const Variant& p2);
 
     class PreparedOwner;
+    // While the embedded Preview shows this report and holds its prepared
+    // pages (the report has none), it gives them back for as long as the
+    // scope lasts and is connected to the report again afterwards.
+    class PagesFromPreview {
+    public:
+        explicit PagesFromPreview(TrpReport& report);
+        ~PagesFromPreview();
+        PagesFromPreview(const PagesFromPreview&) = delete;
+        PagesFromPreview& operator=(const PagesFromPreview&) = delete;
+
+    private:
+        TrpReport& report_;
+        QPointer<TrpPreview> preview_;
+    };
 
     // The engine texts of the progress window's phases.
     static constexpr int kFromText = 55199;
