@@ -1,6 +1,7 @@
 #include "RP_Pars.h"
 
 #include "Exceptions.h"
+#include "RpText.h"
 #include "VariantRules.h"
 
 #include <algorithm>
@@ -546,10 +547,7 @@ Variant TrpParser::CallBuiltIn(const Token& token, bool& handled)
         const std::string text = Evaluate(arg(0)).toText(Settings);
         const std::int32_t from = StrToInt(Evaluate(arg(1)).toText(Settings));
         const std::int32_t count = StrToInt(Evaluate(arg(2)).toText(Settings));
-        const std::size_t first = from < 1 ? 0 : static_cast<std::size_t>(from) - 1;
-        if (count <= 0 || first >= text.size())
-            return Variant(std::string());
-        return Variant(text.substr(first, static_cast<std::size_t>(count)));
+        return Variant(TextCopy(text, from, count));
     }
     if (name == "IF") {
         const double condition = StrToFloat(Evaluate(arg(0)).toText(Settings), Settings.decimalSeparator);

@@ -603,20 +603,24 @@ void TrpPage::GeneratePages()
     // 3. The end of the page.
     if (Mode == 0) {
         if (manual) {
+            // The application's build takes the place of the summary and
+            // of the saved place where a next page would continue.
             report.OnManualBuild(*this);
-        } else if (!RunTerminated()) {
-            RepeatHeadersDisabled = true;
-            ShowBand(FirstBand(T::ColumnFooter));
-            {
-                const TrpFlagScope ignored(ColumnFooterIgnored, true);
-                ShowBand(FirstBand(T::ReportSummary));
+        } else {
+            if (!RunTerminated()) {
+                RepeatHeadersDisabled = true;
+                ShowBand(FirstBand(T::ColumnFooter));
+                {
+                    const TrpFlagScope ignored(ColumnFooterIgnored, true);
+                    ShowBand(FirstBand(T::ReportSummary));
+                }
+                RepeatHeadersDisabled = false;
             }
-            RepeatHeadersDisabled = false;
+            state.SavedY = CurColumn > 0 ? BottomLimit() : CurY;
+            state.SavedBottomY = CurBottomY;
+            CurColumn = 0;
+            XAdjust = LeftLimit();
         }
-        state.SavedY = CurColumn > 0 ? BottomLimit() : CurY;
-        state.SavedBottomY = CurBottomY;
-        CurColumn = 0;
-        XAdjust = LeftLimit();
 
         const std::int32_t pageBefore = state.PageNo;
         state.FooterPrinted = false;
@@ -922,13 +926,14 @@ void TrpPage::NewColumn(TrpBand* band)
     if (report.OnBeginColumn)
         report.OnBeginColumn(*band);
     const TrpBreakScope automatic(*this);
-    TrpBand* data = band->IsDataBand() ? band : band->DataBand;
-    if (data != nullptr)
-        for (TrpBand* group = data->FirstGroup; group != nullptr && group != band; group = group->NextGroup)
-            if ((group->Flags & BandFlag::RepeatHeader) && !RepeatHeadersDisabled) {
-                const TrpFlagScope repeated(group->RepeatedHeader, true);
-                ShowBand(group);
-            }
+    // The page's group headers come again, whichever band broke the page
+    // (a detail row, a footer): all of them, or those above the group
+    // header that broke it.
+    for (TrpBand* group = FirstBand(T::GroupHeader); group != nullptr && group != band; group = group->NextBand)
+        if (group->Exists() && (group->Flags & BandFlag::RepeatHeader) && !RepeatHeadersDisabled) {
+            const TrpFlagScope repeated(group->RepeatedHeader, true);
+            ShowBand(group);
+        }
     if (band->IsDataBand() && band->HeaderBand != nullptr && (band->HeaderBand->Flags & BandFlag::RepeatHeader)) {
         const TrpFlagScope repeated(band->HeaderBand->RepeatedHeader, true);
         ShowBand(band->HeaderBand);

@@ -215,6 +215,21 @@ bool TrpReport::BeforePrint(TrpLines& lines, TrpView& view)
     return true;
 }
 
+// While an export runs, the filter receives each object and each line
+// of text.
+void TrpReport::ExportObject(TrpView& view)
+{
+    if (ExportFilter != nullptr)
+        ExportFilter->OnData(view.Left, view.Top, view);
+}
+
+void TrpReport::ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
+                           TrpView& view)
+{
+    if (ExportFilter != nullptr)
+        ExportFilter->OnText(clip, x, y, text, frameLines, view);
+}
+
 std::string TrpReport::EngineText(int id) const
 {
     return LoadEngineString(id);

@@ -172,8 +172,10 @@ public:
     void SavePreparedFile(const QString& fileName);
 
     // ---- the preview (RpReportPreview.cpp) ----
-    // Prepares the report, then shows its pages; false when the run failed
-    // or was cancelled (no window shows then).
+    // Prepares the report, then shows whatever pages the run left: a run
+    // cancelled in its last pass shows the pages built so far; a failed run,
+    // a cancelled first pass or dialog page leave none, and nothing shows.
+    // Prepare's result.
     bool PreviewReport();
     // Shows the prepared pages in the embedded Preview, or in a preview
     // window of its own: an MDI child of the owner's MDI area with
@@ -291,6 +293,20 @@ private:
     Variant GetArray(const Variant& p1, const Variant& p2);
 
     class PreparedOwner;
+    // While the embedded Preview shows this report and holds its prepared
+    // pages (the report has none), it gives them back for as long as the
+    // scope lasts and is connected to the report again afterwards.
+    class PagesFromPreview {
+    public:
+        explicit PagesFromPreview(TrpReport& report);
+        ~PagesFromPreview();
+        PagesFromPreview(const PagesFromPreview&) = delete;
+        PagesFromPreview& operator=(const PagesFromPreview&) = delete;
+
+    private:
+        TrpReport& report_;
+        QPointer<TrpPreview> preview_;
+    };
 
     // The engine texts of the progress window's phases.
     static constexpr int kFromText = 55199;

@@ -1,5 +1,6 @@
 // Exporting a report's prepared pages through an export filter: every
-// object of every page goes to the filter, text objects line by line.
+// object of every page goes to the filter, text objects line by line (the
+// objects reach it through ExportObject and ExportText).
 
 #include "RpReport.h"
 
@@ -12,6 +13,7 @@ namespace report {
 
 void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fileName)
 {
+    const PagesFromPreview lent(*this);
     filter.FileName = fileName;
     bool go = true;
     if (filter.OnBeforeExport)
@@ -65,19 +67,6 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
         throw EWriteError("Cannot write " + fileName + ": " + file.errorString().toStdString());
     if (filter.OnAfterExport)
         filter.OnAfterExport(fileName);
-}
-
-void TrpReport::ExportObject(TrpView& view)
-{
-    if (ExportFilter != nullptr)
-        ExportFilter->OnData(view.Left, view.Top, view);
-}
-
-void TrpReport::ExportText(const QRect& clip, int x, int y, const std::string& text, std::uint16_t frameLines,
-                           TrpView& view)
-{
-    if (ExportFilter != nullptr)
-        ExportFilter->OnText(clip, x, y, text, frameLines, view);
 }
 
 } // namespace report

@@ -18,12 +18,27 @@ constexpr int kPreviewText = 55207;
 
 } // namespace
 
+TrpReport::PagesFromPreview::PagesFromPreview(TrpReport& report) : report_(report)
+{
+    TrpPreview* preview = report.Preview;
+    if (preview == nullptr || (report.EMFPages != nullptr && report.EMFPages->Count() > 0) ||
+        preview->Window().Report != &report)
+        return;
+    preview_ = preview;
+    preview->DetachReport();
+}
+
+TrpReport::PagesFromPreview::~PagesFromPreview()
+{
+    if (preview_ != nullptr)
+        preview_->AttachReport(report_);
+}
+
 bool TrpReport::PreviewReport()
 {
-    if (!Prepare())
-        return false;
+    const bool prepared = Prepare();
     OpenPreview();
-    return true;
+    return prepared;
 }
 
 void TrpReport::OpenPreview()

@@ -120,6 +120,7 @@ void TrpReport::PrintPrepared(const std::string& pageRange, int copies, bool col
     MakeCurrent();
     Terminated = false;
     PrintParams = {pageRange, copies, collate, printMode};
+    const PagesFromPreview lent(*this);
     // A failure of the printer comes out of the progress window raised.
     RunWithProgress(kPrintingPageText, false, [this] {
         PrintPages(PrintParams.PageRange, PrintParams.Copies, PrintParams.Collate, PrintParams.Mode);

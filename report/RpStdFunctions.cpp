@@ -149,7 +149,7 @@ void TrpStdFunctionLibrary::EvaluateFunction(int index, const Variant& p1, const
             EngineGlobals().Questions->MessageBox(EvalText(p1), EvalText(p2), Eval(p3).toInteger(Settings()))));
         return;
     case fnLength:
-        val = Variant(static_cast<std::int32_t>(EvalText(p1).size()));
+        val = Variant(static_cast<std::int32_t>(TextLength(EvalText(p1))));
         return;
     case fnLowerCase:
         val = Variant(ChangeCase(EvalText(p1), false));
@@ -163,12 +163,9 @@ void TrpStdFunctionLibrary::EvaluateFunction(int index, const Variant& p1, const
     case fnTrim:
         val = Variant(Trim(EvalText(p1)));
         return;
-    case fnPos: {
-        const std::string sub = EvalText(p1);
-        const std::size_t at = EvalText(p2).find(sub);
-        val = Variant(static_cast<std::int32_t>(sub.empty() || at == std::string::npos ? 0 : at + 1));
+    case fnPos:
+        val = Variant(static_cast<std::int32_t>(TextPos(EvalText(p1), EvalText(p2))));
         return;
-    }
     case fnMaxNum:
     case fnMinNum: {
         const Variant a = Eval(p1);

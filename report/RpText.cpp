@@ -1,5 +1,7 @@
 #include "RpText.h"
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
@@ -123,6 +125,42 @@ std::size_t TrpTextCodec::CharCount(std::string_view text) const
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos))
         ++count;
     return count;
+}
+
+std::size_t TextLength(std::string_view text)
+{
+    return TrpTextCodec(text, kDefaultCharset).CharCount(text);
+}
+
+std::string TextCopy(std::string_view text, std::int64_t from, std::int64_t count)
+{
+    if (count <= 0)
+        return {};
+    const TrpTextCodec codec(text, kDefaultCharset);
+    std::size_t pos = 0;
+    for (std::int64_t skip = std::max<std::int64_t>(from, 1) - 1; skip > 0 && pos < text.size(); --skip)
+        pos += codec.CharLength(text, pos);
+    std::size_t end = pos;
+    for (std::int64_t take = count; take > 0 && end < text.size(); --take)
+        end += codec.CharLength(text, end);
+    return std::string(text.substr(pos, end - pos));
+}
+
+std::int64_t TextPos(std::string_view sub, std::string_view text)
+{
+    if (sub.empty())
+        return 0;
+    const TrpTextCodec codec(text, kDefaultCharset);
+    std::int64_t position = 1;
+    for (std::size_t pos = 0; pos + sub.size() <= text.size(); pos += codec.CharLength(text, pos), ++position) {
+        if (text.compare(pos, sub.size(), sub) != 0)
+            continue;
+        // The match ends where a character ends.
+        const std::size_t end = pos + sub.size();
+        if (!codec.IsUtf8() || end == text.size() || (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80)
+            return position;
+    }
+    return 0;
 }
 
 char32_t UpperChar(char32_t c)

@@ -40,6 +40,16 @@ private:
     bool cyrillic_;
 };
 
+// Texts counted in characters, as the text functions count them: the code
+// points of a valid UTF-8 text, the bytes of any other.
+std::size_t TextLength(std::string_view text);
+// At most count characters from the 1-based character from (a from below 1
+// is the first); empty when count is not positive or from lies past the end.
+std::string TextCopy(std::string_view text, std::int64_t from, std::int64_t count);
+// The 1-based character position of the first sub in text, 0 when sub is
+// empty or absent.  In a UTF-8 text only a match of whole characters counts.
+std::int64_t TextPos(std::string_view sub, std::string_view text);
+
 // One byte of Windows-1252 or Windows-1251 as a Unicode character.
 char32_t Cp1252ToUnicode(unsigned char byte);
 char32_t Cp1251ToUnicode(unsigned char byte);

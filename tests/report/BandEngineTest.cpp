@@ -119,6 +119,81 @@ TEST_F(BandEngine, NestedGroupsPrintFootersForTheOldGroupAndHeadersForTheNew)
                           }));
 }
 
+TEST_F(BandEngine, GroupHeadersWithRepeatHeaderOpenTheNextPageWhateverBandBreaksIt)
+{
+    struct Case {
+        const char* what;
+        bool repeat;
+        std::function<void(BandFixture&, std::uint16_t)> build;
+        std::vector<std::string> secondPage;
+    };
+    // A group header on the master data band, over detail rows that fill
+    // the first page.
+    const auto detailRows = [](BandFixture& f, std::uint16_t groupFlags) {
+        f.AddBand(T::GroupHeader, 20, 20, "Group", groupFlags, "1");
+        f.AddText("Group", "group", 20, 20);
+        f.AddBand(T::MasterData, 50, 20, "MasterData1", kOnBoth, "1");
+        f.AddText("Master", "master", 20, 50);
+        f.AddBand(T::DetailData, 80, 100, "DetailData1", kOnBoth, "Rows");
+        f.AddText("Row", "[N]", 20, 80);
+        f.CountedRecords(12);
+    };
+    // A group footer that no longer fits below the master rows.
+    const auto groupFooter = [](BandFixture& f, std::uint16_t groupFlags) {
+        f.AddBand(T::GroupHeader, 20, 20, "Group", groupFlags, "1");
+        f.AddText("Group", "group", 20, 20);
+        f.AddBand(T::MasterData, 50, 100, "MasterData1", kOnBoth, "Rows");
+        f.AddText("Row", "[N]", 20, 50);
+        f.AddBand(T::GroupFooter, 160, 100, "GroupFooter1");
+        f.AddText("End", "end", 20, 160);
+        f.CountedRecords(10);
+    };
+    const Case cases[] = {
+        {"a detail row breaks the page", true, detailRows, {"group", "10", "11", "12"}},
+        {"a group footer breaks the page", true, groupFooter, {"group", "end"}},
+        {"a detail row, without RepeatHeader", false, detailRows, {"10", "11", "12"}},
+        {"a group footer, without RepeatHeader", false, groupFooter, {"end"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        c.build(*this, kOnBoth | (c.repeat ? BandFlag::RepeatHeader : 0));
+        // Each print of the group header: the page it goes on, and whether
+        // it prints as a repeated header.
+        std::vector<std::pair<std::size_t, bool>> groupPrints;
+        report->OnBeginBand = [&](TrpBand& band) {
+            if (band.Name == "Group")
+                groupPrints.emplace_back(report->EMFPages->Count(), band.RepeatedHeader);
+        };
+        ASSERT_EQ(Run(), 2u);
+        EXPECT_EQ(Strings(1), c.secondPage);
+        if (c.repeat) {
+            EXPECT_EQ(Find(1, "Group").Top, 20);
+            EXPECT_EQ(groupPrints, (std::vector<std::pair<std::size_t, bool>>{{1, false}, {2, true}}));
+        } else {
+            EXPECT_EQ(groupPrints, (std::vector<std::pair<std::size_t, bool>>{{1, false}}));
+        }
+    }
+}
+
+TEST_F(BandEngine, AManuallyBuiltPageLeavesNoPlaceForTheNextToContinue)
+{
+    // The application builds both pages; the second would print on the
+    // first, but a manual build tells the engine nothing of where it
+    // ended: the next page begins a sheet of its own.
+    TrpPage& second = report->Pages.Add();
+    second.MarginLeft = second.MarginTop = second.MarginRight = second.MarginBottom = 20;
+    second.PrintToPrevPage = 0xFFFF;
+    std::vector<std::pair<std::size_t, std::int32_t>> builds;  // prepared pages, current y
+    report->OnManualBuild = [&](TrpPage& built) {
+        builds.emplace_back(report->EMFPages->Count(), built.CurY);
+        built.CurY = 400;
+    };
+    EXPECT_EQ(Run(), 2u);
+    EXPECT_EQ(builds, (std::vector<std::pair<std::size_t, std::int32_t>>{{1, 20}, {2, 20}}));
+}
+
 TEST_F(BandEngine, ThreeColumnsFillDownThenAcrossThenANewPage)
 {
     page->Columns = 3;

@@ -86,6 +86,30 @@ TEST_F(FunctionsTest, StandardFunctions)
     EXPECT_THROW(Eval("DAYOF('not a date')"), EConvertError);
 }
 
+TEST_F(FunctionsTest, TextFunctionsCountCharactersOfUtf8AndBytesOfOtherTexts)
+{
+    // "\xC3\x84" is A with diaeresis in UTF-8, "\xC4" the same letter in
+    // Latin-1.
+    const std::pair<const char*, Variant> cases[] = {
+        {"LENGTH('\xC3\x84" "bc')", Variant(std::int32_t{3})},
+        {"LENGTH('\xC4" "bc')", Variant(std::int32_t{3})},
+        {"LENGTH('\xC3\x84\xFF')", Variant(std::int32_t{3})},  // not UTF-8: bytes
+        {"POS('c', '\xC3\x84" "bc')", Variant(std::int32_t{3})},
+        {"POS('\xC3\x84', 'b\xC3\x84')", Variant(std::int32_t{2})},
+        {"POS('\x84', '\xC3\x84" "bc')", Variant(std::int32_t{0})},  // half a character is no match
+        {"POS('\xC3', '\xC3\x84" "bc')", Variant(std::int32_t{0})},
+        {"POS('c', '\xC4" "bc')", Variant(std::int32_t{3})},
+        {"COPY('\xC3\x84" "bc', 1, 1)", Variant("\xC3\x84")},
+        {"COPY('\xC3\x84" "bc', 2, 2)", Variant("bc")},
+        {"COPY('\xC3\x84" "bc', 0, 2)", Variant("\xC3\x84" "b")},
+        {"COPY('\xC3\x84" "bc', 4, 1)", Variant("")},
+        {"COPY('\xC4" "bc', 1, 1)", Variant("\xC4")},
+        {"COPY('\xC3\x84\xFF', 2, 1)", Variant("\x84")},  // not UTF-8: bytes
+    };
+    for (const auto& [expression, expected] : cases)
+        EXPECT_EQ(Eval(expression), expected) << expression;
+}
+
 TEST_F(FunctionsTest, QuestionsGoThroughTheSeam)
 {
     EXPECT_EQ(Eval("INPUT('Your name?', 'Ann')"), Variant("typed"));

@@ -609,6 +609,55 @@ TEST_F(PreviewWindow, AReportWhoseRunFailsShowsNoPreview)
     EXPECT_TRUE(PreviewsOf(*owner).empty());
 }
 
+TEST_F(PreviewWindow, ARunCancelledInItsLastPassShowsThePagesItBuilt)
+{
+    // Rows of a data set of 120 records: three pages when the run ends.
+    TrpPage& page = report->Pages.Page(0);
+    auto band = std::make_unique<TrpBandView>();
+    band->SetBandType(static_cast<int>(TrpBandType::MasterData));
+    band->Name = "MasterData1";
+    band->Top = 40;
+    band->Width = 700;
+    band->Height = 20;
+    band->FormatString = "120";
+    page.AddObject(std::move(band));
+    page.AddObject(MakeText("Row", "row [LINE#]", 10, 40));
+    struct Case {
+        const char* what;
+        bool doublePass;
+        bool cancelInFinalPass;
+        std::size_t shown;  // pages in the preview; 0: no preview
+    };
+    const Case cases[] = {
+        {"a single pass", false, true, 1},
+        {"the second of two passes", true, true, 1},
+        {"the first of two passes", true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        report->DoublePassReport = c.doublePass ? -1 : 0;
+        bool cancelled = false;
+        report->OnEndPage = [&](int) {
+            if (!cancelled && report->FinalPass == c.cancelInFinalPass) {
+                cancelled = true;
+                EngineProgressForm().Button1Click();
+            }
+        };
+        EXPECT_FALSE(report->PreviewReport());
+        EXPECT_TRUE(cancelled);
+        const std::vector<TrpPreviewForm*> shown = PreviewsOf(*owner);
+        if (c.shown == 0) {
+            EXPECT_TRUE(shown.empty());
+            continue;
+        }
+        ASSERT_EQ(shown.size(), 1u);
+        ASSERT_NE(shown[0]->Pages, nullptr);
+        EXPECT_EQ(shown[0]->Pages->Count(), c.shown);
+        EXPECT_TRUE(shown[0]->isVisible());
+        delete shown[0];
+    }
+}
+
 TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
 {
     AddPage(600, 800, {"one"});

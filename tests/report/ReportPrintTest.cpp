@@ -7,6 +7,7 @@
 #include "PrivateCups.h"
 
 #include "report/RP_PrDlg.h"
+#include "report/RP_View.h"
 #include "report/RpQtPrinters.h"
 
 #include <QApplication>
@@ -203,6 +204,48 @@ TEST_F(ReportPrint, ExportThroughAFilterOfOurOwn)
     EXPECT_EQ(filter.frames[2], all & ~FrameLine::Top);
     EXPECT_EQ(filter.frames[6], 0);  // the footer has no frame
     EXPECT_EQ(report->ExportFilter, nullptr);
+}
+
+TEST_F(ReportPrint, PagesHeldByAnEmbeddedPreviewPrintAndExportAndGoBackToIt)
+{
+    QWidget host;
+    auto* panel = new TrpPreview(&host);
+    report->Preview = panel;
+    report->OpenPreview();
+    const auto shown = [&] {
+        const TrpPreviewForm& window = panel->Window();
+        return window.Pages != nullptr && window.Report == report ? window.Pages->Count() : 0u;
+    };
+    ASSERT_EQ(shown(), 3u);
+    ASSERT_EQ(report->EMFPages->Count(), 0u);
+
+    EXPECT_EQ(Printed(""), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(PrivateCups::PdfPageCount(dir.filePath(QStringLiteral("print%1.pdf").arg(files))), 3);
+    EXPECT_EQ(shown(), 3u);
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+
+    const std::string path = dir.filePath(QStringLiteral("lent.txt")).toStdString();
+    TextFilter filter;
+    report->ExportWithFilter(filter, path);
+    EXPECT_EQ(filter.pages, 3);
+    EXPECT_EQ(filter.objects.size(), 123u);  // 120 rows and 3 footers
+    EXPECT_EQ(shown(), 3u);
+    EXPECT_EQ(report->EMFPages->Count(), 0u);
+    // A vetoed export gives them back as well.
+    TextFilter vetoed;
+    vetoed.OnBeforeExport = [](const std::string&, bool& go) { go = false; };
+    report->ExportWithFilter(vetoed, path);
+    EXPECT_EQ(shown(), 3u);
+
+    // The panel lends nothing to a report that it does not show.
+    auto* other = new TrpReport(form.get());
+    other->Preview = panel;
+    other->ShowProgress = false;
+    std::swap(report, other);
+    EXPECT_EQ(Printed(""), std::vector<int>{});
+    std::swap(report, other);
+    EXPECT_EQ(shown(), 3u);
+    EXPECT_EQ(other->EMFPages->Count(), 0u);
 }
 
 TEST_F(ReportPrint, AnExportThatIsRefusedOrCancelledLeavesTheOldFile)
