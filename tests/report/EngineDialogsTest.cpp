@@ -278,3 +278,77 @@ TEST(FormatDialog, OkEncodesAndCancelLeavesTheWord)
         EXPECT_FALSE(form.DecEdit->hasAcceptableInput()) << "decimal digits fit one byte";
     }
 }
+
+TEST(FormatDialog, KeysAndDragsChooseAsAClickDoes)
+{
+    TrpFmtForm form;
+    form.Format = Word(1, 1, 2, ',');
+    form.FormatStr = "dd/mm/yyyy";
+    form.show();
+    ASSERT_EQ(form.TypeLB->currentRow(), 1);
+
+    QTest::keyClick(form.CatLB, Qt::Key_Down);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Date");
+    ASSERT_EQ(form.TypeLB->count(), 5) << "the types follow the category";
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "11.15.98");
+    EXPECT_FALSE(form.DecEdit->isEnabled());
+    EXPECT_TRUE(form.DecEdit->text().isEmpty());
+
+    QTest::keyClick(form.TypeLB, Qt::Key_End);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "Custom");
+    EXPECT_TRUE(form.FormatEdit->isEnabled());
+    EXPECT_EQ(form.FormatEdit->text(), "dd/mm/yyyy");
+    QTest::keyClick(form.TypeLB, Qt::Key_Up);
+    EXPECT_FALSE(form.FormatEdit->isEnabled());
+    EXPECT_TRUE(form.FormatEdit->text().isEmpty());
+
+    QTest::keyClick(form.CatLB, Qt::Key_Up);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Number");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "1234,5");
+    EXPECT_TRUE(form.DecEdit->isEnabled());
+    EXPECT_EQ(form.DecEdit->text(), "2");
+    EXPECT_EQ(form.SplEdit->text(), ",");
+
+    // A key that leaves the selection where it is changes nothing.
+    QTest::keyClick(form.CatLB, Qt::Key_End);
+    QTest::keyClick(form.TypeLB, Qt::Key_Down);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "No;Yes");
+    QTest::keyClick(form.CatLB, Qt::Key_Down);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "No;Yes");
+
+    // Dragging the mouse over the categories chooses as well.
+    QWidget* viewport = form.CatLB->viewport();
+    const auto centre = [&form](int row) { return form.CatLB->visualItemRect(form.CatLB->item(row)).center(); };
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(4));
+    QTest::mouseMove(viewport, centre(3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(3));
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Time");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "02:43:35");
+
+    form.Button1->click();
+    EXPECT_EQ(form.Format, Word(3, 0, 0, ','));
+}
+
+TEST(FormatDialog, OpenedOnAStoredWordKeepsItsType)
+{
+    for (const std::int32_t word : {Word(1, 3, 2, '.'), Word(2, 4, 0, ','), Word(4, 2, 0, ',')}) {
+        SCOPED_TRACE(word);
+        TrpFmtForm form;
+        form.Format = word;
+        form.FormatStr = "kept";
+        const int category = word >> 24, type = (word >> 16) & 0xFF;
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(form.CatLB->currentRow(), category);
+            EXPECT_EQ(form.TypeLB->currentRow(), type);
+            // Going through the lists with Tab chooses nothing.
+            form.CatLB->setFocus();
+            QTest::keyClick(form.CatLB, Qt::Key_Tab);
+            EXPECT_EQ(form.CatLB->currentRow(), category);
+            EXPECT_EQ(form.TypeLB->currentRow(), type);
+            form.Button1->click();
+        });
+        EXPECT_EQ(form.exec(), QDialog::Accepted);
+        EXPECT_EQ(form.Format, word);
+        EXPECT_EQ(form.FormatStr, "kept");
+    }
+}
