@@ -213,7 +213,9 @@ void TrpPrintForm::FormCreate()
     Label2->setText(FormText(53048));
     Label4->setText(FormText(53049));
     Label1->setText(FormText(53050));
-    Label3->setText(FormText(53051));
+    // The label has no control to focus: its accelerator is only shown.
+    Label3->setTextFormat(Qt::RichText);
+    Label3->setText(UnderlinedAccelerator(FormText(53051)));
     Label5->setText(FormText(53052));
     CB2->addItems({FormText(53053), FormText(53054), FormText(53055)});
     CB2->setCurrentIndex(0);

@@ -6,6 +6,7 @@
 #include "report/RP_Ctrls.h"
 #include "report/RP_PrDlg.h"
 #include "report/RpFmtForm.h"
+#include "report/RpFormTexts.h"
 #include "report/RpPasswForm.h"
 
 #include "report/Exceptions.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -160,6 +162,37 @@ TEST(PrintDialog, CollateLabelTogglesTheBoxAndThePicture)
     EXPECT_TRUE(f.Collate());
     EXPECT_EQ(CollatePicture().size(), QSize(74, 53));
     EXPECT_EQ(NonCollatePicture().size(), QSize(92, 40));
+}
+
+TEST(PrintDialog, CollateLabelUnderlinesItsAcceleratorAndTakesNoKey)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    EXPECT_EQ(f.Label3->textFormat(), Qt::RichText);
+    EXPECT_EQ(f.Label3->text(), "Co<u>l</u>late");
+    QTextDocument shown;
+    shown.setHtml(f.Label3->text());
+    EXPECT_EQ(shown.toPlainText(), "Collate");
+
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.E1->setFocus();
+    QTest::keyClick(&f, Qt::Key_L, Qt::AltModifier);
+    EXPECT_TRUE(f.Collate()) << "Alt+L does nothing";
+    EXPECT_EQ(QApplication::focusWidget(), f.E1);
+}
+
+TEST(PrintDialog, AcceleratorTextsForLabelsWithoutAControl)
+{
+    const struct {
+        const char* text;
+        const char* html;
+    } cases[] = {
+        {"Co&llate", "Co<u>l</u>late"}, {"Save && close", "Save &amp; close"}, {"a<b&c", "a&lt;b<u>c</u>"},
+        {"end&", "end"},                {"plain", "plain"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UnderlinedAccelerator(QString::fromUtf8(c.text)), QString::fromUtf8(c.html)) << c.text;
 }
 
 TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
