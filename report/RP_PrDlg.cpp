@@ -65,17 +65,18 @@ QIcon PrinterIcon()
     return QIcon(QPixmap::fromImage(image));
 }
 
-// A small arrow glyph for the copies spinner.
+// The arrows of the copies spinner: the down arrow, 7 pixels wide at its
+// top, in an olive frame column on either side (the glyph's bottom-left
+// pixel is its transparent colour, so it must be olive in both); the up
+// arrow is its mirror image.
 QImage ArrowGlyph(bool up)
 {
-    QImage image(7, 4, QImage::Format_RGB32);
+    QImage image(9, 4, QImage::Format_RGB32);
     image.fill(qRgb(128, 128, 0));  // the transparent olive
-    for (int row = 0; row < 4; ++row) {
-        const int y = up ? row : 3 - row;
-        for (int x = 3 - row; x <= 3 + row; ++x)
-            image.setPixel(x, y, qRgb(0, 0, 0));
-    }
-    return image;
+    for (int row = 0; row < 4; ++row)
+        for (int x = 1 + row; x <= 7 - row; ++x)
+            image.setPixel(x, row, qRgb(0, 0, 0));
+    return up ? image.mirrored(false, true) : image;
 }
 
 } // namespace

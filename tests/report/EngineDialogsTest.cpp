@@ -195,6 +195,33 @@ TEST(PrintDialog, AcceleratorTextsForLabelsWithoutAControl)
         EXPECT_EQ(UnderlinedAccelerator(QString::fromUtf8(c.text)), QString::fromUtf8(c.html)) << c.text;
 }
 
+TEST(PrintDialog, SpinnerHalvesAreWholeAndMirrorEachOther)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.show();
+    const QRect up = f.rpSpeedButton1->geometry(), down = f.rpSpeedButton2->geometry();
+    EXPECT_EQ(up.size(), QSize(17, 8));
+    EXPECT_EQ(down.size(), QSize(17, 8));
+    EXPECT_FALSE(up.intersects(down));
+    EXPECT_FALSE(up.intersects(f.E1->geometry()));
+    for (TrpSpeedButton* half : {f.rpSpeedButton1, f.rpSpeedButton2})
+        EXPECT_EQ(half->visibleRegion().boundingRect(), half->rect());
+
+    const QImage upImage = f.rpSpeedButton1->grab().toImage();
+    const QImage downImage = f.rpSpeedButton2->grab().toImage();
+    ASSERT_EQ(upImage.size(), QSize(17, 8));
+    ASSERT_EQ(downImage.size(), QSize(17, 8));
+    // Inside the one-pixel bevel the up half is the down half upside down.
+    int black = 0;
+    for (int y = 1; y <= 6; ++y)
+        for (int x = 1; x <= 15; ++x) {
+            EXPECT_EQ(upImage.pixel(x, y), downImage.pixel(x, 7 - y)) << x << "," << y;
+            black += downImage.pixel(x, y) == qRgb(0, 0, 0);
+        }
+    EXPECT_EQ(black, 7 + 5 + 3 + 1) << "the whole arrow shows";
+}
+
 TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
 {
     TrpPasswForm form;
