@@ -79,6 +79,20 @@ QImage ArrowGlyph(bool up)
     return up ? image.mirrored(false, true) : image;
 }
 
+// The system's current printer (the printer list's current index), also
+// while the printer model is on the virtual printer; -1 when there is none.
+int SystemPrinterIndex(const TrpPrinter& printer)
+{
+    if (printer.Platform() == nullptr)
+        return -1;
+    try {
+        const int index = printer.Platform()->CurrentIndex();
+        return index >= 0 && index < printer.VirtualIndex() ? index : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
 } // namespace
 
 QImage CollatePicture()
@@ -108,7 +122,7 @@ QImage NonCollatePicture()
 }
 
 TrpPrintForm::TrpPrintForm(TrpPrinter& printer, QWidget* parent)
-    : QDialog(parent), printer_(printer), rememberedPrinter_(printer.PrinterIndex())
+    : QDialog(parent), printer_(printer), rememberedPrinter_(SystemPrinterIndex(printer))
 {
     setFixedSize(485, 225);
 
@@ -201,7 +215,7 @@ void TrpPrintForm::FormCreate()
     // The virtual printer, always the last, is not offered here.
     for (int i = 0; i < printer_.VirtualIndex(); ++i)
         CB1->addItem(icon, QString::fromStdString(printers[static_cast<std::size_t>(i)]));
-    CB1->setCurrentIndex(printer_.IsVirtual() ? -1 : printer_.PrinterIndex());
+    CB1->setCurrentIndex(rememberedPrinter_);
 
     setWindowTitle(FormText(53040));
     GroupBox1->setTitle(FormText(53041));

@@ -222,6 +222,28 @@ TEST(PrintDialog, SpinnerHalvesAreWholeAndMirrorEachOther)
     EXPECT_EQ(black, 7 + 5 + 3 + 1) << "the whole arrow shows";
 }
 
+TEST(PrintDialog, ListsTheSystemsCurrentPrinterAlsoOnTheVirtualPrinter)
+{
+    for (const bool choose : {false, true}) {
+        SCOPED_TRACE(choose);
+        ThreePrinters system;
+        TrpPrinter printer;
+        printer.AttachPrinter(&system);
+        printer.SelectByIndex(printer.VirtualIndex());
+        ASSERT_TRUE(printer.IsVirtual());
+        TrpPrintForm f(printer);
+        EXPECT_EQ(f.CB1->currentIndex(), 1) << "the system's current printer";
+        if (choose) {
+            f.CB1->setCurrentIndex(2);
+            f.CB1Click(2);
+            EXPECT_EQ(printer.PrinterIndex(), 2);
+        }
+        f.Button2->click();
+        EXPECT_EQ(printer.PrinterIndex(), 1) << "Cancel selects the system's current printer again";
+        EXPECT_EQ(system.current, 1);
+    }
+}
+
 TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
 {
     TrpPasswForm form;
