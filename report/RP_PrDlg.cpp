@@ -65,17 +65,32 @@ QIcon PrinterIcon()
     return QIcon(QPixmap::fromImage(image));
 }
 
-// A small arrow glyph for the copies spinner.
+// The arrows of the copies spinner: the down arrow, 7 pixels wide at its
+// top, in an olive frame column on either side (the glyph's bottom-left
+// pixel is its transparent colour, so it must be olive in both); the up
+// arrow is its mirror image.
 QImage ArrowGlyph(bool up)
 {
-    QImage image(7, 4, QImage::Format_RGB32);
+    QImage image(9, 4, QImage::Format_RGB32);
     image.fill(qRgb(128, 128, 0));  // the transparent olive
-    for (int row = 0; row < 4; ++row) {
-        const int y = up ? row : 3 - row;
-        for (int x = 3 - row; x <= 3 + row; ++x)
-            image.setPixel(x, y, qRgb(0, 0, 0));
+    for (int row = 0; row < 4; ++row)
+        for (int x = 1 + row; x <= 7 - row; ++x)
+            image.setPixel(x, row, qRgb(0, 0, 0));
+    return up ? image.mirrored(false, true) : image;
+}
+
+// The system's current printer (the printer list's current index), also
+// while the printer model is on the virtual printer; -1 when there is none.
+int SystemPrinterIndex(const TrpPrinter& printer)
+{
+    if (printer.Platform() == nullptr)
+        return -1;
+    try {
+        const int index = printer.Platform()->CurrentIndex();
+        return index >= 0 && index < printer.VirtualIndex() ? index : -1;
+    } catch (...) {
+        return -1;
     }
-    return image;
 }
 
 } // namespace
@@ -107,7 +122,7 @@ QImage NonCollatePicture()
 }
 
 TrpPrintForm::TrpPrintForm(TrpPrinter& printer, QWidget* parent)
-    : QDialog(parent), printer_(printer), rememberedPrinter_(printer.PrinterIndex())
+    : QDialog(parent), printer_(printer), rememberedPrinter_(SystemPrinterIndex(printer))
 {
     setFixedSize(485, 225);
 
@@ -200,7 +215,7 @@ void TrpPrintForm::FormCreate()
     // The virtual printer, always the last, is not offered here.
     for (int i = 0; i < printer_.VirtualIndex(); ++i)
         CB1->addItem(icon, QString::fromStdString(printers[static_cast<std::size_t>(i)]));
-    CB1->setCurrentIndex(printer_.IsVirtual() ? -1 : printer_.PrinterIndex());
+    CB1->setCurrentIndex(rememberedPrinter_);
 
     setWindowTitle(FormText(53040));
     GroupBox1->setTitle(FormText(53041));
@@ -213,7 +228,9 @@ void TrpPrintForm::FormCreate()
     Label2->setText(FormText(53048));
     Label4->setText(FormText(53049));
     Label1->setText(FormText(53050));
-    Label3->setText(FormText(53051));
+    // The label has no control to focus: its accelerator is only shown.
+    Label3->setTextFormat(Qt::RichText);
+    Label3->setText(UnderlinedAccelerator(FormText(53051)));
     Label5->setText(FormText(53052));
     CB2->addItems({FormText(53053), FormText(53054), FormText(53055)});
     CB2->setCurrentIndex(0);

@@ -1,9 +1,11 @@
 #pragma once
 // The print dialog: printer, copies, collation, page range and odd/even
-// pages.  Choosing a printer selects it in the printer model at once; any
-// ending but OK selects again the printer that was selected when the
-// dialog opened.  OK is refused, with a message, while the copies or the
-// page range do not read.
+// pages.  The printer list shows the system's printers with the system's
+// current printer chosen, also while the printer model is on the virtual
+// printer.  Choosing a printer selects it in the printer model at once;
+// any ending but OK selects again the system's printer that was current
+// when the dialog opened.  OK is refused, with a message, while the copies
+// or the page range do not read.
 
 #include "RP_Prntr.h"
 #include "RpPageRange.h"

@@ -10,6 +10,7 @@
 #include "RpPreviewSearchForm.h"
 #include "RpQtPrinters.h"
 #include "RpReport.h"
+#include "RpWindowFont.h"
 #include "ValueText.h"
 
 #include <QActionGroup>
@@ -144,10 +145,8 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Print preview"));
-    // The window's texts are small, as its toolbar is laid out for them.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    // The toolbar and the page and object labels are laid out for it.
+    setFont(EngineWindowFont());
     setSizeGripEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

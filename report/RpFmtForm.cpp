@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+#include <utility>
+
 namespace report {
 
 namespace {
@@ -20,10 +23,46 @@ constexpr int kFirstTypeText = 55150;
 constexpr int kCategories = 5;
 constexpr int kTypesPerCategory = 5;
 
+// A list box whose click event comes as the platform's list boxes give
+// it: on a click of an item, and whenever the user moves the selection
+// with the keys or by dragging the mouse.  Choosing an item from code
+// gives none.
+class ClickListBox : public QListWidget {
+public:
+    ClickListBox(QWidget* parent, std::function<void()> onClick) : QListWidget(parent), onClick_(std::move(onClick))
+    {
+        connect(this, &QListWidget::itemClicked, this, [this] { onClick_(); });
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(event);
+        ClickWhenMoved(before);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const int before = currentRow();
+        QListWidget::mouseMoveEvent(event);
+        ClickWhenMoved(before);
+    }
+
+private:
+    void ClickWhenMoved(int before)
+    {
+        if (currentRow() != before)
+            onClick_();
+    }
+
+    std::function<void()> onClick_;
+};
+
 } // namespace
 
 TrpFmtForm::TrpFmtForm(QWidget* parent)
-    : QDialog(parent), CatLB(new QListWidget(this)), TypeLB(new QListWidget(this)), Label1(new QLabel(this)),
+    : QDialog(parent), CatLB(new ClickListBox(this, [this] { CatLBClick(); })),
+      TypeLB(new ClickListBox(this, [this] { TypeLBClick(); })), Label1(new QLabel(this)),
       DecEdit(new QLineEdit("0", this)), Label2(new QLabel(this)), SplEdit(new QLineEdit(this)),
       Label3(new QLabel(this)), FormatEdit(new QLineEdit(this)), Button1(new QPushButton(this)),
       Button2(new QPushButton(this))
@@ -44,8 +83,6 @@ TrpFmtForm::TrpFmtForm(QWidget* parent)
     Button1->setGeometry(112, 188, 75, 25);
     Button1->setDefault(true);
     Button2->setGeometry(193, 188, 75, 25);
-    connect(CatLB, &QListWidget::itemClicked, this, [this] { CatLBClick(); });
-    connect(TypeLB, &QListWidget::itemClicked, this, [this] { TypeLBClick(); });
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();

@@ -2,7 +2,9 @@
 // The dialog that edits a text object's display format: the category, the
 // type within it, decimal digits and separator for numbers, and the format
 // text of a custom type.  The caller sets Format and FormatStr, shows it
-// modally and reads them back; only OK changes them.
+// modally and reads them back; only OK changes them.  The two lists run
+// their click handlers when the user picks an item with the mouse or
+// moves the selection with the keys.
 
 #include <QDialog>
 

@@ -6,6 +6,7 @@
 #include "report/RP_Ctrls.h"
 #include "report/RP_PrDlg.h"
 #include "report/RpFmtForm.h"
+#include "report/RpFormTexts.h"
 #include "report/RpPasswForm.h"
 
 #include "report/Exceptions.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -162,6 +164,86 @@ TEST(PrintDialog, CollateLabelTogglesTheBoxAndThePicture)
     EXPECT_EQ(NonCollatePicture().size(), QSize(92, 40));
 }
 
+TEST(PrintDialog, CollateLabelUnderlinesItsAcceleratorAndTakesNoKey)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    EXPECT_EQ(f.Label3->textFormat(), Qt::RichText);
+    EXPECT_EQ(f.Label3->text(), "Co<u>l</u>late");
+    QTextDocument shown;
+    shown.setHtml(f.Label3->text());
+    EXPECT_EQ(shown.toPlainText(), "Collate");
+
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.E1->setFocus();
+    QTest::keyClick(&f, Qt::Key_L, Qt::AltModifier);
+    EXPECT_TRUE(f.Collate()) << "Alt+L does nothing";
+    EXPECT_EQ(QApplication::focusWidget(), f.E1);
+}
+
+TEST(PrintDialog, AcceleratorTextsForLabelsWithoutAControl)
+{
+    const struct {
+        const char* text;
+        const char* html;
+    } cases[] = {
+        {"Co&llate", "Co<u>l</u>late"}, {"Save && close", "Save &amp; close"}, {"a<b&c", "a&lt;b<u>c</u>"},
+        {"end&", "end"},                {"plain", "plain"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UnderlinedAccelerator(QString::fromUtf8(c.text)), QString::fromUtf8(c.html)) << c.text;
+}
+
+TEST(PrintDialog, SpinnerHalvesAreWholeAndMirrorEachOther)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.show();
+    const QRect up = f.rpSpeedButton1->geometry(), down = f.rpSpeedButton2->geometry();
+    EXPECT_EQ(up.size(), QSize(17, 8));
+    EXPECT_EQ(down.size(), QSize(17, 8));
+    EXPECT_FALSE(up.intersects(down));
+    EXPECT_FALSE(up.intersects(f.E1->geometry()));
+    for (TrpSpeedButton* half : {f.rpSpeedButton1, f.rpSpeedButton2})
+        EXPECT_EQ(half->visibleRegion().boundingRect(), half->rect());
+
+    const QImage upImage = f.rpSpeedButton1->grab().toImage();
+    const QImage downImage = f.rpSpeedButton2->grab().toImage();
+    ASSERT_EQ(upImage.size(), QSize(17, 8));
+    ASSERT_EQ(downImage.size(), QSize(17, 8));
+    // Inside the one-pixel bevel the up half is the down half upside down.
+    int black = 0;
+    for (int y = 1; y <= 6; ++y)
+        for (int x = 1; x <= 15; ++x) {
+            EXPECT_EQ(upImage.pixel(x, y), downImage.pixel(x, 7 - y)) << x << "," << y;
+            black += downImage.pixel(x, y) == qRgb(0, 0, 0);
+        }
+    EXPECT_EQ(black, 7 + 5 + 3 + 1) << "the whole arrow shows";
+}
+
+TEST(PrintDialog, ListsTheSystemsCurrentPrinterAlsoOnTheVirtualPrinter)
+{
+    for (const bool choose : {false, true}) {
+        SCOPED_TRACE(choose);
+        ThreePrinters system;
+        TrpPrinter printer;
+        printer.AttachPrinter(&system);
+        printer.SelectByIndex(printer.VirtualIndex());
+        ASSERT_TRUE(printer.IsVirtual());
+        TrpPrintForm f(printer);
+        EXPECT_EQ(f.CB1->currentIndex(), 1) << "the system's current printer";
+        if (choose) {
+            f.CB1->setCurrentIndex(2);
+            f.CB1Click(2);
+            EXPECT_EQ(printer.PrinterIndex(), 2);
+        }
+        f.Button2->click();
+        EXPECT_EQ(printer.PrinterIndex(), 1) << "Cancel selects the system's current printer again";
+        EXPECT_EQ(system.current, 1);
+    }
+}
+
 TEST(PasswordDialog, AsksOnceAndCancelGivesCancel)
 {
     TrpPasswForm form;
@@ -276,5 +358,79 @@ TEST(FormatDialog, OkEncodesAndCancelLeavesTheWord)
         form.FormActivate();
         form.DecEdit->setText("300");
         EXPECT_FALSE(form.DecEdit->hasAcceptableInput()) << "decimal digits fit one byte";
+    }
+}
+
+TEST(FormatDialog, KeysAndDragsChooseAsAClickDoes)
+{
+    TrpFmtForm form;
+    form.Format = Word(1, 1, 2, ',');
+    form.FormatStr = "dd/mm/yyyy";
+    form.show();
+    ASSERT_EQ(form.TypeLB->currentRow(), 1);
+
+    QTest::keyClick(form.CatLB, Qt::Key_Down);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Date");
+    ASSERT_EQ(form.TypeLB->count(), 5) << "the types follow the category";
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "11.15.98");
+    EXPECT_FALSE(form.DecEdit->isEnabled());
+    EXPECT_TRUE(form.DecEdit->text().isEmpty());
+
+    QTest::keyClick(form.TypeLB, Qt::Key_End);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "Custom");
+    EXPECT_TRUE(form.FormatEdit->isEnabled());
+    EXPECT_EQ(form.FormatEdit->text(), "dd/mm/yyyy");
+    QTest::keyClick(form.TypeLB, Qt::Key_Up);
+    EXPECT_FALSE(form.FormatEdit->isEnabled());
+    EXPECT_TRUE(form.FormatEdit->text().isEmpty());
+
+    QTest::keyClick(form.CatLB, Qt::Key_Up);
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Number");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "1234,5");
+    EXPECT_TRUE(form.DecEdit->isEnabled());
+    EXPECT_EQ(form.DecEdit->text(), "2");
+    EXPECT_EQ(form.SplEdit->text(), ",");
+
+    // A key that leaves the selection where it is changes nothing.
+    QTest::keyClick(form.CatLB, Qt::Key_End);
+    QTest::keyClick(form.TypeLB, Qt::Key_Down);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "No;Yes");
+    QTest::keyClick(form.CatLB, Qt::Key_Down);
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "No;Yes");
+
+    // Dragging the mouse over the categories chooses as well.
+    QWidget* viewport = form.CatLB->viewport();
+    const auto centre = [&form](int row) { return form.CatLB->visualItemRect(form.CatLB->item(row)).center(); };
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(4));
+    QTest::mouseMove(viewport, centre(3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(3));
+    EXPECT_EQ(form.CatLB->currentItem()->text(), "Time");
+    EXPECT_EQ(form.TypeLB->currentItem()->text(), "02:43:35");
+
+    form.Button1->click();
+    EXPECT_EQ(form.Format, Word(3, 0, 0, ','));
+}
+
+TEST(FormatDialog, OpenedOnAStoredWordKeepsItsType)
+{
+    for (const std::int32_t word : {Word(1, 3, 2, '.'), Word(2, 4, 0, ','), Word(4, 2, 0, ',')}) {
+        SCOPED_TRACE(word);
+        TrpFmtForm form;
+        form.Format = word;
+        form.FormatStr = "kept";
+        const int category = word >> 24, type = (word >> 16) & 0xFF;
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(form.CatLB->currentRow(), category);
+            EXPECT_EQ(form.TypeLB->currentRow(), type);
+            // Going through the lists with Tab chooses nothing.
+            form.CatLB->setFocus();
+            QTest::keyClick(form.CatLB, Qt::Key_Tab);
+            EXPECT_EQ(form.CatLB->currentRow(), category);
+            EXPECT_EQ(form.TypeLB->currentRow(), type);
+            form.Button1->click();
+        });
+        EXPECT_EQ(form.exec(), QDialog::Accepted);
+        EXPECT_EQ(form.Format, word);
+        EXPECT_EQ(form.FormatStr, "kept");
     }
 }

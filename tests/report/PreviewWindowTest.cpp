@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +69,19 @@ TEST_F(PreviewWindow, TakesTheReportsPagesAndShowsTheChosenButtons)
     EXPECT_EQ(p.Pages, nullptr);
     p.TakePages();
     EXPECT_EQ(p.Pages->Count(), 2u);
+}
+
+TEST_F(PreviewWindow, ToolbarAndLabelsUseTheWindowFont)
+{
+    AddPage(600, 800, {"one"});
+    TrpPreviewForm& p = Open(QSize(1000, 800));
+    for (QWidget* part : {static_cast<QWidget*>(p.ZoomBtn), static_cast<QWidget*>(p.Label1),
+                          static_cast<QWidget*>(p.Label2)}) {
+        EXPECT_EQ(QFontInfo(part->font()).family(), "MS Sans Serif") << part->metaObject()->className();
+        // 8 points on a 96-dpi screen, as the program's windows ask for it
+        // (the face's nearest strike is drawn).
+        EXPECT_EQ(part->font().pixelSize(), 11) << part->metaObject()->className();
+    }
 }
 
 TEST_F(PreviewWindow, ZoomFiguresAndPageLayout)
