@@ -1,6 +1,7 @@
 // The log window's commands on its events: sorting, filters and their
 // undo, the quick filter, Find and Find Next.
 
+#include "LocalTimeTexts.h"
 #include "LogViewFixture.h"
 #include "QtPrinters.h"
 #include "WhenShown.h"
@@ -110,10 +111,11 @@ private:
     int stopPumps_ = 0;
 };
 
-// The value of a sort key for an event, as the key compares it.
+// The value of a sort key for an event, as the key compares it: times are
+// local, UTC plus the offset in force now.
 std::tuple<long long, std::string> sortValue(TEventItem& e, int key)
 {
-    const long long seconds = std::llround((e.TimeGenerated - 25569.0) * 86400.0);
+    const long long seconds = std::llround((e.TimeGenerated - 25569.0) * 86400.0) + CurrentUtcOffsetSeconds();
     switch (key) {
     case 0:
         return {e.EventType * 10'000'000'000LL + seconds, {}};
