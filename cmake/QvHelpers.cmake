@@ -1,29 +1,52 @@
 include(GoogleTest)
 
+# The zones east and west of UTC (the second with daylight saving) in which
+# the tests of local times run once more.
+set(QV_TEST_TIME_ZONES Asia/Kolkata America/New_York)
+
 # qv_add_gtest(<name> SOURCES ... LIBS ... [ENVIRONMENT VAR=value ...]
-#              [PROPERTIES name value ...])
+#              [PROPERTIES name value ...] [TIME_ZONE_TESTS <gtest filter>])
 # One test executable; every TEST in it becomes a CTest test.  Tests never
 # see the user's own site or settings: the site variable is cleared and the
 # XDG data and configuration directories lie in the build tree.  More
-# environment and test properties (fixtures, locks) may be given.
+# environment and test properties (fixtures, locks) may be given.  Every
+# test run in UTC; those that TIME_ZONE_TESTS selects run again in each of
+# QV_TEST_TIME_ZONES, as <test>@<zone>.
 function(qv_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIME_ZONE_TESTS" "SOURCES;LIBS;ENVIRONMENT;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   set(xdg ${CMAKE_BINARY_DIR}/test-home)
-  set(env QT_QPA_PLATFORM=offscreen TZ=UTC QUELLVANE_SITE= XDG_DATA_HOME=${xdg}/data XDG_CONFIG_HOME=${xdg}/config
+  set(env QT_QPA_PLATFORM=offscreen QUELLVANE_SITE= XDG_DATA_HOME=${xdg}/data XDG_CONFIG_HOME=${xdg}/config
       ${ARG_ENVIRONMENT})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set(runs ${name}_TESTS "TZ=UTC")
+  if(ARG_TIME_ZONE_TESTS)
+    foreach(zone IN LISTS QV_TEST_TIME_ZONES)
+      string(MAKE_C_IDENTIFIER "${zone}" zone_id)
+      gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                           TEST_FILTER ${ARG_TIME_ZONE_TESTS}
+                           TEST_SUFFIX "@${zone}"
+                           TEST_LIST ${name}_${zone_id}_TESTS)
+      list(APPEND runs ${name}_${zone_id}_TESTS "TZ=${zone}")
+    endforeach()
+  endif()
   # The discovered tests get their properties from a file of their own that
-  # CTest reads after the list of tests: handed through the discovery, a
+  # CTest reads after the lists of tests: handed through the discovery, a
   # list-valued property such as the environment would keep only its first
   # item.
   set(properties ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
-  file(WRITE ${properties}
-       "if(${name}_TESTS)\n"
-       "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\" ${ARG_PROPERTIES})\n"
-       "endif()\n")
+  set(content "")
+  while(runs)
+    list(POP_FRONT runs list zone)
+    string(APPEND content
+           "if(${list})\n"
+           "  set_tests_properties(\${${list}} PROPERTIES ENVIRONMENT \"${zone};${env}\" ${ARG_PROPERTIES})\n"
+           "endif()\n")
+  endwhile()
+  file(WRITE ${properties} "${content}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
 endfunction()
 

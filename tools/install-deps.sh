@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 cpp
   libevt-utils xvfb xauth fonts-dejavu-core fonts-liberation fonts-wine
-  fp-utils libchm-dev
+  fp-utils libchm-dev tzdata
   cups cups-client poppler-utils
 )
 

@@ -1,6 +1,7 @@
 // The log window's commands on its events: sorting, filters and their
 // undo, the quick filter, Find and Find Next.
 
+#include "LocalTimeTexts.h"
 #include "LogViewFixture.h"
 #include "QtPrinters.h"
 #include "WhenShown.h"
@@ -10,12 +11,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimeEdit>
 #include <QToolButton>
 
 #include <functional>
@@ -110,10 +113,11 @@ private:
     int stopPumps_ = 0;
 };
 
-// The value of a sort key for an event, as the key compares it.
+// The value of a sort key for an event, as the key compares it: times are
+// local, UTC plus the offset in force now.
 std::tuple<long long, std::string> sortValue(TEventItem& e, int key)
 {
-    const long long seconds = std::llround((e.TimeGenerated - 25569.0) * 86400.0);
+    const long long seconds = std::llround((e.TimeGenerated - 25569.0) * 86400.0) + CurrentUtcOffsetSeconds();
     switch (key) {
     case 0:
         return {e.EventType * 10'000'000'000LL + seconds, {}};
@@ -424,6 +428,158 @@ TEST_F(LogCommandsTest, StopDuringFindSelectsTheEventReached)
     // The search pumps at list indexes 1990 and 1980 and stops at 1979.
     EXPECT_EQ(selectedRecord(), 1980u);
     EXPECT_TRUE(window->sbtnStopProcess()->isHidden());
+}
+
+// Events at given local times of the zone the test runs in; the local time
+// of each is UTC plus the offset in force now, for a winter and a summer
+// date alike.
+struct LocalEvent {
+    int day; // days after the first
+    QTime time;
+};
+
+GeneratedLogService::Generator atLocalTimes(QDate first, std::vector<LocalEvent> events)
+{
+    return [first, events](DWORD rn) {
+        TestRecord t = SampleRecord(rn);
+        const LocalEvent& e = events[rn - 1];
+        t.timeGenerated = UtcSecondsAtLocal(first.addDays(e.day), e.time);
+        return t;
+    };
+}
+
+// The two seasons: in a zone with daylight saving one of them lies on the
+// other side of a change from today.
+const QDate kWinterDay(2021, 1, 14);
+const QDate kSummerDay(2021, 7, 14);
+
+// Records 1-8, either side of midnight and of 06:00 and 22:00.
+const std::vector<LocalEvent> kAroundNight = {
+    {0, QTime(21, 59, 59)}, {0, QTime(22, 0)}, {0, QTime(23, 59, 59)}, {1, QTime(0, 0)},
+    {1, QTime(5, 0)},       {1, QTime(6, 0)},  {1, QTime(6, 0, 1)},    {1, QTime(12, 0)},
+};
+
+TEST_F(LogCommandsTest, DateAndTimeFiltersTakeLocalTimes)
+{
+    struct Case {
+        const char* what;
+        bool date, time, separately;
+        int fromDay;
+        QTime fromTime;
+        int toDay;
+        QTime toTime;
+        std::vector<DWORD> kept; // top row first
+    } cases[] = {
+        {"date only: the whole second day", true, false, false, 1, QTime(), 1, QTime(), {8, 7, 6, 5, 4}},
+        {"time only: 22:00 to 06:00", false, true, false, 0, QTime(22, 0), 0, QTime(6, 0), {6, 5, 4, 3, 2}},
+        {"one window from 23:00 to 06:00 the next day", true, true, false, 0, QTime(23, 0), 1, QTime(6, 0),
+         {6, 5, 4, 3}},
+        {"the second day's times 22:00 to 06:00", true, true, true, 1, QTime(22, 0), 1, QTime(6, 0), {6, 5, 4}},
+    };
+    for (const QDate first : {kWinterDay, kSummerDay}) {
+        load(8, atLocalTimes(first, kAroundNight));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << first.toString(Qt::ISODate).toStdString() << ", " << c.what);
+            answerDialog([&](TfrmFilterDesign& f) {
+                if (c.date)
+                    f.cbxDate()->click();
+                if (c.time)
+                    f.cbxTime()->click();
+                if (c.separately)
+                    f.cbxSeparately()->click();
+                f.dtpFromDate()->setDate(first.addDays(c.fromDay));
+                f.dtpToDate()->setDate(first.addDays(c.toDay));
+                if (c.time) {
+                    f.dtpFromTime()->setTime(c.fromTime);
+                    f.dtpToTime()->setTime(c.toTime);
+                }
+            });
+            window->ApplyFilter();
+            EXPECT_EQ(rows(), c.kept);
+            window->UndoAllFilters();
+        }
+    }
+}
+
+TEST_F(LogCommandsTest, FindWithTimesTakesLocalTimes)
+{
+    for (const QDate first : {kWinterDay, kSummerDay}) {
+        SCOPED_TRACE(first.toString(Qt::ISODate).toStdString());
+        load(8, atLocalTimes(first, kAroundNight));
+        prompts.asked.clear();
+        // From the top row down: the events from 22:00 to 06:00.
+        answerDialog([&](TfrmFilterDesign& f) {
+            f.cbxTime()->click();
+            f.dtpFromTime()->setTime(QTime(22, 0));
+            f.dtpToTime()->setTime(QTime(6, 0));
+        });
+        window->Find();
+        std::vector<DWORD> found{selectedRecord()};
+        for (int i = 0; i < 4; ++i) {
+            window->FindNext();
+            found.push_back(selectedRecord());
+        }
+        EXPECT_EQ(found, (std::vector<DWORD>{6, 5, 4, 3, 2}));
+        EXPECT_TRUE(prompts.asked.empty());
+
+        // One window across midnight, from the selected row down.
+        selectRecord(8);
+        answerDialog([&](TfrmFilterDesign& f) {
+            f.cbxDate()->click();
+            f.cbxTime()->click();
+            f.dtpFromDate()->setDate(first);
+            f.dtpFromTime()->setTime(QTime(23, 0));
+            f.dtpToDate()->setDate(first.addDays(1));
+            f.dtpToTime()->setTime(QTime(0, 0));
+        });
+        window->Find();
+        EXPECT_EQ(selectedRecord(), 4u);
+        window->FindNext();
+        EXPECT_EQ(selectedRecord(), 3u);
+        prompts.answers = {IDCANCEL};
+        window->FindNext();
+        EXPECT_EQ(prompts.asked.size(), 1u);
+        EXPECT_EQ(selectedRecord(), 3u);
+    }
+}
+
+TEST_F(LogCommandsTest, QuickFilterOnDateAndTimeTakesLocalTimes)
+{
+    // Records 1-5: the first and the last second of two local days, and
+    // noon of the second.
+    const std::vector<LocalEvent> days = {
+        {0, QTime(0, 0)}, {0, QTime(23, 59, 59)}, {1, QTime(0, 0)}, {1, QTime(12, 0)}, {1, QTime(23, 59, 59)},
+    };
+    struct Case {
+        DWORD selected;
+        TLogColumn column;
+        const char* value; // for the summer day; the winter day is half a year earlier
+        std::vector<DWORD> kept;
+    } cases[] = {
+        {1, lcDate, "7/14/21", {2, 1}},
+        {5, lcDate, "7/15/21", {5, 4, 3}},
+        {3, lcTime, "12:00:00 AM", {3, 1}},
+        {2, lcTime, "11:59:59 PM", {5, 2}},
+    };
+    QTableView* list = window->lvLog();
+    for (const QDate first : {kWinterDay, kSummerDay}) {
+        load(5, atLocalTimes(first, days));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << first.toString(Qt::ISODate).toStdString() << ", record "
+                                            << c.selected << ", column " << c.column);
+            QString value = QString::fromLatin1(c.value);
+            if (first == kWinterDay)
+                value.replace(QStringLiteral("7/"), QStringLiteral("1/"));
+            selectRecord(c.selected);
+            window->pmLogPopup(list->visualRect(window->Model().index(0, c.column)).center());
+            EXPECT_EQ(window->pmitFilterBy()->text(),
+                      QStringLiteral("Quick Filter By: %1 = \"%2\"")
+                          .arg(LogColumnCaption(c.column), value));
+            window->pmitFilterByClick();
+            EXPECT_EQ(rows(), c.kept);
+            window->UndoLastFilter();
+        }
+    }
 }
 
 } // namespace

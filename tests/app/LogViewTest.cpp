@@ -29,13 +29,13 @@
 #include <QFontInfo>
 #include <QLocale>
 
+#include "LocalTimeTexts.h"
 #include "QtPrinters.h"
+#include "ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <ctime>
 
 namespace {
 
@@ -110,8 +110,9 @@ TEST_F(LogViewTest, ColumnsShowEachKindOfEvent)
         const TEventListModel& m = window->Model();
         EXPECT_EQ(cell(row, lcType), cases[i].typeText);
         EXPECT_EQ(m.data(m.index(row, lcType), Qt::DecorationRole).isValid(), cases[i].icon);
-        EXPECT_EQ(cell(row, lcDate), "9/9/01");
-        EXPECT_EQ(cell(row, lcTime), "1:46:40 AM");
+        // "9/9/01" and "1:46:40 AM" in UTC.
+        EXPECT_EQ(cell(row, lcDate), ShownDate(1'000'000'000));
+        EXPECT_EQ(cell(row, lcTime), ShownTime(1'000'000'000));
         EXPECT_EQ(cell(row, lcEvent), QString::number(0x1234 + i + 1));
         EXPECT_EQ(cell(row, lcSource), QStringLiteral("Source %1").arg(i + 1));
         EXPECT_EQ(cell(row, lcCategory), QString::fromStdString(window->Model().EventAt(row)->CategoryName));
@@ -180,12 +181,8 @@ TEST_F(LogViewTest, TimesAreShownInLocalTime)
         return t;
     };
     window->LoadEvents(QStringLiteral("Application"));
-    setenv("TZ", "QVT-3", 1); // three hours east of UTC, no daylight saving
-    tzset();
-    const QString time = cell(0, lcTime);
-    setenv("TZ", "UTC", 1);
-    tzset();
-    EXPECT_EQ(time, "4:46:40 AM");
+    const ScopedTimeZone east("QVT-3"); // three hours east of UTC, no daylight saving
+    EXPECT_EQ(cell(0, lcTime), "4:46:40 AM");
 }
 
 TEST_F(LogViewTest, DescriptionPaneShowsNoEmptyLines)

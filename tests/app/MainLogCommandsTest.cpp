@@ -4,6 +4,7 @@
 
 #include "AppFakes.h"
 #include "QtPrinters.h"
+#include "ScopedTimeZone.h"
 #include "SiteBuilder.h"
 #include "WhenShown.h"
 
@@ -117,21 +118,6 @@ protected:
     }
 
     QString path(const char* name) const { return QString::fromStdString(site.Directory() + "/" + name); }
-};
-
-// Sets TZ for the life of the scope.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
 };
 
 TEST_F(MainLogCommandsTest, ExportsAfterAFilterAndAfterOldestFirst)

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QTime>
 
+#include "LocalTimeTexts.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -82,8 +83,10 @@ TEST(EventColumns, FormatsOfTheLocale)
     const TEventColumnFormatter german(QLocale(QLocale::German, QLocale::Germany));
     TEventItem e(nullptr);
     e.TimeGenerated = UnixTimeToDateTime(1'000'000'000);
-    EXPECT_EQ(german.Text(e, lcDate), "09.09.01");
-    EXPECT_EQ(german.Text(e, lcTime), "01:46:40");
+    // "09.09.01" and "01:46:40" in UTC.
+    const QDateTime local = LocalTimeOf(1'000'000'000);
+    EXPECT_EQ(german.Text(e, lcDate), local.toString(QStringLiteral("dd.MM.yy")));
+    EXPECT_EQ(german.Text(e, lcTime), local.toString(QStringLiteral("HH:mm:ss")));
 }
 
 TEST(DescriptionLines, EmptyLinesGo)

@@ -1,4 +1,5 @@
 #include "RecordBuilder.h"
+#include "ScopedTimeZone.h"
 
 #include "ntlib/EventItem.h"
 #include "ntlib/NTException.h"
@@ -6,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
 
 TEST(EventType, MapsTheWholeWord)
 {
@@ -118,17 +117,23 @@ TEST(DateTime, UnixTimeAndLocalTime)
     EXPECT_DOUBLE_EQ(UnixTimeToDateTime(86400), 25570.0);
     EXPECT_NEAR(UnixTimeToDateTime(0xFFFFFFFF), 75279.26962, 1e-5); // 2106-02-07 06:28:15
 
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "XYZ-2", 1); // two hours east of UTC, no daylight saving
-    tzset();
+    const ScopedTimeZone east("XYZ-2"); // two hours east of UTC, no daylight saving
     const TDateTime utc = 45000.5;
     EXPECT_NEAR(UTCToLocalDateTime(utc), utc + 2.0 / 24, 1e-8);
     // Milliseconds survive the round trip through the platform's file time.
     EXPECT_NEAR(UTCToLocalDateTime(utc + 0.123 / 86400) - UTCToLocalDateTime(utc), 0.123 / 86400, 1e-9);
-    if (old)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
+}
+
+TEST(DateTime, LocalTimeTakesTheOffsetInForceNowForEveryDate)
+{
+    // In the zone of the run: a winter and a summer date, either side of
+    // any daylight-saving change, shift by the same offset, the one in
+    // force now.
+    const double offset = static_cast<double>(CurrentUtcOffsetSeconds()) / 86400;
+    for (const TDateTime utc : {UnixTimeToDateTime(1'610'000'000),   // 2021-01-07 06:13:20
+                                UnixTimeToDateTime(1'626'000'000),   // 2021-07-11 10:40:00
+                                UnixTimeToDateTime(1'000'000'000)}) { // 2001-09-09 01:46:40
+        SCOPED_TRACE(utc);
+        EXPECT_NEAR(UTCToLocalDateTime(utc), utc + offset, 1e-8);
+    }
 }

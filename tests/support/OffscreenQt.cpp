@@ -24,7 +24,11 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 void UseOffscreenQt()
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("TZ", "UTC", 1);
+    // A zone given by the caller stays: the time tests run a second and a
+    // third time east and west of UTC.
+    const char* zone = std::getenv("TZ");
+    if (!zone || !*zone)
+        ::setenv("TZ", "UTC", 1);
     ::tzset();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }

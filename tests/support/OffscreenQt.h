@@ -1,7 +1,8 @@
 #pragma once
 
-// Window tests and benchmarks run on the offscreen platform, in the UTC time
-// zone and the US English locale.  Call before the application object is made.
+// Window tests and benchmarks run on the offscreen platform, in the US English
+// locale, and in the time zone that TZ names (UTC when TZ is unset or empty).
+// Call before the application object is made.
 void UseOffscreenQt();
 
 // Hides the warning the offscreen platform gives for every window about what
