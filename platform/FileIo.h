@@ -29,7 +29,8 @@ bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
 // Writes a file through a temporary file beside it and a rename, so a crash
 // never leaves half a file; a symbolic link is written through to its
 // target.  Without replaceExisting an existing file is ERROR_ALREADY_EXISTS
-// and stays as it was.
+// and stays as it was.  A file replaced keeps its mode; a new file gets
+// 0666 less the umask.  why gives the path and the system's reason.
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why);
 // The same for contents given as pieces written one after another.

@@ -305,6 +305,33 @@ TEST_F(MainLogCommandsTest, ClearLogWithEachAnswer)
     EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 3);
 }
 
+TEST_F(MainLogCommandsTest, ClearLogKeepsTheModeAndABackupTakesTheUmask)
+{
+    const std::string systemFile = site.DrivePath("WKS1", "WINDOWS\\system32\\config\\SysEvent.Evt");
+    ASSERT_EQ(::chmod(systemFile.c_str(), 0600), 0);
+    TfrmLogView* window = open("System");
+    prompts.answers = {IDNO};
+    main->actClearLog()->trigger();
+    ASSERT_EQ(window->Model().rowCount(), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(systemFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << std::oct << st.st_mode;
+
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{077, 0600}, {027, 0640}, {002, 0664}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.umask);
+        prompts.saveFileName = path(("backup-" + std::to_string(c.umask) + ".evt").c_str());
+        const mode_t before = ::umask(c.umask);
+        main->actSaveLogAs()->trigger();
+        ::umask(before);
+        ASSERT_EQ(::stat(prompts.saveFileName.toLocal8Bit().constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << st.st_mode;
+    }
+}
+
 TEST_F(MainLogCommandsTest, RefreshShowsEventsAppendedSince)
 {
     TfrmLogView* window = open("System");
