@@ -2,6 +2,8 @@
 
 #include "common.h"
 
+#include "platform/QtFileIo.h"
+
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -208,12 +210,12 @@ void SaveCriteriaFile(const QString& path, const TEventFilter& criteria)
 
 bool LoadCriteriaFile(const QString& path, TEventFilter& criteria)
 {
-    QFile file(path);
+    QFile file;
     auto fail = [&path](const QString& reason) {
         throw ECriteriaFileError(QStringLiteral("Cannot read criteria file \"%1\": %2").arg(path, reason).toStdString());
     };
-    if (!file.open(QIODevice::ReadOnly))
-        fail(file.errorString());
+    if (QString reason; !platform::OpenRegularFile(file, path, reason))
+        fail(reason);
     if (file.size() > kMaxCriteriaFileSize)
         fail(QStringLiteral("the file is too large to hold criteria"));
     const QByteArray text = file.read(kMaxCriteriaFileSize + 1);

@@ -12,6 +12,12 @@
 
 namespace platform {
 
+namespace {
+
+constexpr char kNotARegularFile[] = "not a regular file";
+
+} // namespace
+
 DWORD ErrorFromErrno(int error)
 {
     switch (error) {
@@ -66,6 +72,43 @@ bool ReadFileText(const std::string& path, std::size_t size, std::string& text)
     std::ifstream in(path, std::ios::binary);
     text.assign(size, '\0');
     return in && in.read(text.data(), static_cast<std::streamsize>(size));
+}
+
+DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std::string& reason)
+{
+    fd = -1;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        reason = kNotARegularFile;
+        return ERROR_ACCESS_DENIED;
+    }
+    // Without O_NONBLOCK, a FIFO put in the file's place since the stat()
+    // would hold open() until something writes to it.
+    const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0) {
+        const int error = errno;
+        reason = std::strerror(error);
+        return ErrorFromErrno(error);
+    }
+    DWORD result = ERROR_SUCCESS;
+    int flags = 0;
+    if (::fstat(opened, &st) != 0) {
+        reason = std::strerror(errno);
+        result = ERROR_READ_FAULT;
+    } else if (!S_ISREG(st.st_mode)) {
+        reason = kNotARegularFile;
+        result = ERROR_ACCESS_DENIED;
+    } else if ((flags = ::fcntl(opened, F_GETFL)) < 0 || ::fcntl(opened, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        reason = std::strerror(errno);
+        result = ERROR_READ_FAULT;
+    }
+    if (result != ERROR_SUCCESS) {
+        ::close(opened);
+        return result;
+    }
+    fd = opened;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
 }
 
 namespace {
@@ -235,25 +278,18 @@ DWORD FileDescriptor::openForWriting(const std::string& path)
 DWORD FileDescriptor::openForReading(const std::string& path, std::uint64_t& size, std::string& why)
 {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        const int error = errno;
-        why = path + ": " + std::strerror(error);
-        return ErrorFromErrno(error);
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        why = path + ": " + std::strerror(errno);
-        close();
-        return ERROR_READ_FAULT;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        why = path + ": not a regular file";
-        close();
-        return ERROR_ACCESS_DENIED;
-    }
-    size = static_cast<std::uint64_t>(st.st_size);
-    return ERROR_SUCCESS;
+    std::string reason;
+    const DWORD error = OpenRegularFile(path, fd_, size, reason);
+    if (error != ERROR_SUCCESS)
+        why = path + ": " + reason;
+    return error;
+}
+
+int FileDescriptor::release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
 }
 
 DWORD FileDescriptor::readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const

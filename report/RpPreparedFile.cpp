@@ -16,6 +16,8 @@
 
 #include "RpPictureView.h"
 
+#include "platform/QtFileIo.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -184,14 +186,17 @@ void TrpEMFPages::ReadOldLayout(TrpStream& stream, std::int64_t& declared)
 
 TrpPreparedResult TrpEMFPages::LoadFromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {TrpPreparedStatus::Unreadable, file.errorString().toStdString()};
+    QFile file;
+    const auto unreadable = [&path](const QString& reason) {
+        return TrpPreparedResult{TrpPreparedStatus::Unreadable, (path + QStringLiteral(": ") + reason).toStdString()};
+    };
+    if (QString reason; !platform::OpenRegularFile(file, path, reason))
+        return unreadable(reason);
     if (static_cast<std::uint64_t>(file.size()) > kMaxFileSize)
-        return {TrpPreparedStatus::Unreadable, "The file is too large for a prepared report."};
+        return unreadable(QStringLiteral("The file is too large for a prepared report."));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {TrpPreparedStatus::Unreadable, file.errorString().toStdString()};
+        return unreadable(file.errorString());
     TrpStream stream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     stream.InMemory = false;
     return ReadPrepared(stream);

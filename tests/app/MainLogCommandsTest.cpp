@@ -4,6 +4,7 @@
 
 #include "AppFakes.h"
 #include "QtPrinters.h"
+#include "ScopedFifo.h"
 #include "ScopedTimeZone.h"
 #include "SiteBuilder.h"
 #include "WhenShown.h"
@@ -303,6 +304,30 @@ TEST_F(MainLogCommandsTest, ClearLogWithEachAnswer)
     EXPECT_EQ(prompts.asked.back().text, "You cannot clear event log file");
     EXPECT_EQ(prompts.asked.back().flags, UINT(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 3);
+}
+
+TEST_F(MainLogCommandsTest, OpenLogFileRefusesWhatIsNoRegularFile)
+{
+    ScopedFifo fifo(site.Directory() + "/pipe.evt");
+    ASSERT_TRUE(fifo.Made());
+    prompts.openFileName = QString::fromStdString(fifo.Path());
+    main->actOpenLogFile()->trigger();
+    EXPECT_FALSE(fifo.Waited()) << "the program waited on the FIFO";
+    EXPECT_TRUE(main->LogWindows().empty());
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.contains(prompts.openFileName)) << prompts.asked[0].text.toStdString();
+    EXPECT_EQ(prompts.asked[0].flags, UINT(MB_OK | MB_ICONERROR));
+
+    // A link to a backup file opens it.
+    const QString backup = path("saved.evt");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(applicationFile), backup));
+    const QString link = path("link.evt");
+    ASSERT_TRUE(QFile::link(backup, link));
+    prompts.openFileName = link;
+    main->actOpenLogFile()->trigger();
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 4);
+    EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
 TEST_F(MainLogCommandsTest, ClearLogKeepsTheModeAndABackupTakesTheUmask)

@@ -1,6 +1,7 @@
 // Prepared-report files: the written layout, reading back, files without a
 // version byte, the old layout with metafiles, compressed and damaged files.
 #include "PreparedPagesSupport.h"
+#include "ScopedFifo.h"
 
 #include <QFile>
 #include <QImage>
@@ -141,7 +142,15 @@ TEST_F(PreparedFile, SaveLoadSaveGivesIdenticalBytes)
 TEST_F(PreparedFile, AFileThatCannotBeReadLeavesThePages)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(pages.LoadFromFile(dir.filePath("missing.rpp")).Status, TrpPreparedStatus::Unreadable);
+    ScopedFifo fifo(dir.filePath("pipe.rpp").toStdString());
+    ASSERT_TRUE(fifo.Made());
+    for (const QString& path : {dir.filePath("missing.rpp"), dir.path(), QString::fromStdString(fifo.Path())}) {
+        SCOPED_TRACE(path.toStdString());
+        const TrpPreparedResult result = pages.LoadFromFile(path);
+        EXPECT_EQ(result.Status, TrpPreparedStatus::Unreadable);
+        EXPECT_NE(result.Message.find(path.toStdString()), std::string::npos) << result.Message;
+    }
+    EXPECT_FALSE(fifo.Waited()) << "the read waited on the FIFO";
     EXPECT_EQ(pages.Count(), 3u);
     EXPECT_THROW(pages.SaveToFile(dir.filePath("no/such/folder.rpp")), EWriteError);
 }
