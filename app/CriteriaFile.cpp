@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <charconv>
@@ -201,9 +200,8 @@ bool ParseCriteriaFileText(const QByteArray& text, TEventFilter& criteria)
 
 void SaveCriteriaFile(const QString& path, const TEventFilter& criteria)
 {
-    QSaveFile file(path);
-    const QByteArray text = CriteriaFileText(criteria);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    platform::CheckedSaveFile file(path);
+    if (!file.open() || !file.write(CriteriaFileText(criteria)) || !file.commit())
         throw ECriteriaFileError(
             QStringLiteral("Cannot write criteria file \"%1\": %2").arg(path, file.errorString()).toStdString());
 }

@@ -3,7 +3,7 @@
 #include "ReportBridge.h"
 #include "common.h"
 
-#include <QSaveFile>
+#include "platform/QtFileIo.h"
 
 #include <string_view>
 #include <vector>
@@ -15,10 +15,9 @@ namespace {
 class TExportFile {
 public:
     explicit TExportFile(const QString& path)
-        : path_(path)
-        , file_(path)
+        : file_(path)
     {
-        if (!file_.open(QIODevice::WriteOnly))
+        if (!file_.open())
             fail();
         buffer_.reserve(kChunk + 4096);
     }
@@ -50,21 +49,18 @@ private:
 
     void Flush()
     {
-        if (!buffer_.empty() && file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())) !=
-                                    static_cast<qint64>(buffer_.size()))
+        if (!file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())))
             fail();
         buffer_.clear();
     }
 
     [[noreturn]] void fail()
     {
-        const QString reason = file_.errorString();
-        file_.cancelWriting();
-        throw EExportError(QStringLiteral("Cannot write \"%1\": %2").arg(path_, reason).toStdString());
+        throw EExportError(
+            QStringLiteral("Cannot write \"%1\": %2").arg(file_.fileName(), file_.errorString()).toStdString());
     }
 
-    QString path_;
-    QSaveFile file_;
+    platform::CheckedSaveFile file_;
     std::string buffer_;
 };
 

@@ -19,7 +19,6 @@
 #include "platform/QtFileIo.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <functional>
 #include <limits>
@@ -256,18 +255,19 @@ void TrpEMFPages::WritePrepared(TrpStream& stream)
 
 void TrpEMFPages::SaveToFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
+    platform::CheckedSaveFile file(path);
+    const auto fail = [&] {
+        throw EWriteError(("Cannot write " + path + ": " + file.errorString()).toStdString());
+    };
+    if (!file.open())
+        fail();
     WritePages(*this, 0, owner_->SelectedPrinterName(), owner_->ReportMarker(),
                [&](const std::uint8_t* bytes, std::size_t count) {
-                   if (count > 0 &&
-                       file.write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)) !=
-                           static_cast<qint64>(count))
-                       throw EWriteError(file.errorString().toStdString());
+                   if (!file.write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)))
+                       fail();
                });
     if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+        fail();
 }
 
 } // namespace report

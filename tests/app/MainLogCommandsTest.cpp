@@ -3,6 +3,7 @@
 // the exports through the report bridge.
 
 #include "AppFakes.h"
+#include "FileSizeLimit.h"
 #include "QtPrinters.h"
 #include "ScopedFifo.h"
 #include "ScopedTimeZone.h"
@@ -11,6 +12,7 @@
 
 #include "ThemeManager/XPSystemButton.h"
 
+#include "app/CriteriaFile.h"
 #include "app/EventExport.h"
 #include "app/ReportBridge.h"
 #include "app/filt_frm.h"
@@ -38,9 +40,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -493,6 +498,64 @@ TEST(EventExport, AFailedExportLeavesTheEarlierFile)
         FAIL() << "no error";
     } catch (const EExportError& e) {
         EXPECT_NE(std::string(e.what()).find(nowhere.toStdString()), std::string::npos) << e.what();
+    }
+}
+
+// A save on a disk that is full (a file-size limit: writes past it fail)
+// raises an error naming the file and the system's reason, and leaves the
+// earlier file whole, for outputs that QSaveFile keeps in its buffer (under
+// 16 KiB) and for larger ones.
+TEST(SavesOnAFullDisk, RaiseTheReasonAndLeaveTheEarlierFile)
+{
+    auto rowsOf = [](int n) {
+        ListedRows rows;
+        for (int i = 0; i < n; ++i)
+            rows.rows.push_back(row("Warning", "Disk", "SRV"));
+        return rows;
+    };
+    using Writer = std::function<void(const QString& path, int size)>;
+    const Writer criteria = [](const QString& path, int size) {
+        TEventFilter c;
+        c.DescriptionText = QString(size, QLatin1Char('x'));
+        SaveCriteriaFile(path, c);
+    };
+    const Writer html = [&](const QString& path, int size) {
+        ListedRows rows = rowsOf(size / 300);
+        ExportRowsToHtml(path, QStringLiteral("Log"), rows, true, 0);
+    };
+    const Writer text = [&](const QString& path, int size) {
+        ListedRows rows = rowsOf(size / 60);
+        ExportRowsToText(path, rows);
+    };
+    const struct {
+        const char* what;
+        const Writer& write;
+        int size;         // about the size of the output
+        std::uint64_t limit;
+    } cases[] = {
+        {"small criteria file", criteria, 2000, 100},      {"large criteria file", criteria, 100000, 20000},
+        {"small HTML export", html, 3000, 100},            {"large HTML export", html, 600000, 20000},
+        {"small text export", text, 1000, 100},            {"large text export", text, 600000, 20000},
+        {"criteria file on no room at all", criteria, 10, 0},
+    };
+    const std::string earlier = "earlier contents\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("saved.out"));
+        {
+            std::ofstream out(target.toStdString(), std::ios::binary);
+            out << earlier;
+        }
+        const ChildOutcome outcome = RunWithFileSizeLimit(c.limit, [&] { c.write(target, c.size); });
+        ASSERT_TRUE(outcome.threw) << outcome.Describe();
+        EXPECT_NE(outcome.message.find(target.toStdString()), std::string::npos) << outcome.message;
+        EXPECT_NE(outcome.message.find(std::strerror(EFBIG)), std::string::npos) << outcome.message;
+        EXPECT_EQ(readBytes(target.toStdString()), earlier);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("saved.out")});
+        // Without the limit the same save goes through.
+        c.write(target, c.size);
+        EXPECT_GT(QFileInfo(target).size(), static_cast<qint64>(c.size / 2));
     }
 }
 
