@@ -32,6 +32,8 @@
 #include <QTreeWidget>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -499,6 +501,39 @@ TEST(EventExport, AFailedExportLeavesTheEarlierFile)
     } catch (const EExportError& e) {
         EXPECT_NE(std::string(e.what()).find(nowhere.toStdString()), std::string::npos) << e.what();
     }
+}
+
+TEST(EventExport, ControlCharactersBecomeBlanksAndTheHtmlIsValid)
+{
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c)
+        controls += c;
+    controls += '\x7F';
+    for (int c = 0x80; c < 0xA0; ++c)
+        controls += std::string{'\xC2', static_cast<char>(c)};
+    ListedRows rows;
+    rows.rows = {row("Error", "", ("<" + controls + "\xC2\xA0\xC3\xA9>").c_str())};
+    QTemporaryDir dir;
+    const QString html = dir.filePath(QStringLiteral("x.htm"));
+    ExportRowsToHtml(html, QString::fromUtf8("Log\x01\xC2\x85"), rows, true, 0);
+    const std::string written = readBytes(html.toStdString());
+    // 31 C0 controls (no CR LF among them), DEL and 32 C1 controls; the
+    // no-break space and the letter stay.
+    EXPECT_NE(written.find("    <td>&lt;" + std::string(31 + 1 + 32, ' ') + "\xC2\xA0\xC3\xA9&gt;</td>\r\n"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("<title>Log  </title>"), std::string::npos);
+
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty())
+        GTEST_SKIP() << "xmllint (libxml2-utils) is not installed";
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start(xmllint, {QStringLiteral("--html"), QStringLiteral("--noout"), html});
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0);
+    const QByteArray said = check.readAll();
+    EXPECT_TRUE(said.isEmpty()) << said.left(600).toStdString();
 }
 
 // A save on a disk that is full (a file-size limit: writes past it fail)
