@@ -2,9 +2,10 @@
 
 #include "common.h"
 
+#include "platform/QtFileIo.h"
+
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <charconv>
@@ -199,21 +200,20 @@ bool ParseCriteriaFileText(const QByteArray& text, TEventFilter& criteria)
 
 void SaveCriteriaFile(const QString& path, const TEventFilter& criteria)
 {
-    QSaveFile file(path);
-    const QByteArray text = CriteriaFileText(criteria);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    platform::CheckedSaveFile file(path);
+    if (!file.open() || !file.write(CriteriaFileText(criteria)) || !file.commit())
         throw ECriteriaFileError(
             QStringLiteral("Cannot write criteria file \"%1\": %2").arg(path, file.errorString()).toStdString());
 }
 
 bool LoadCriteriaFile(const QString& path, TEventFilter& criteria)
 {
-    QFile file(path);
+    QFile file;
     auto fail = [&path](const QString& reason) {
         throw ECriteriaFileError(QStringLiteral("Cannot read criteria file \"%1\": %2").arg(path, reason).toStdString());
     };
-    if (!file.open(QIODevice::ReadOnly))
-        fail(file.errorString());
+    if (QString reason; !platform::OpenRegularFile(file, path, reason))
+        fail(reason);
     if (file.size() > kMaxCriteriaFileSize)
         fail(QStringLiteral("the file is too large to hold criteria"));
     const QByteArray text = file.read(kMaxCriteriaFileSize + 1);

@@ -3,7 +3,7 @@
 #include "ReportBridge.h"
 #include "common.h"
 
-#include <QSaveFile>
+#include "platform/QtFileIo.h"
 
 #include <string_view>
 #include <vector>
@@ -15,10 +15,9 @@ namespace {
 class TExportFile {
 public:
     explicit TExportFile(const QString& path)
-        : path_(path)
-        , file_(path)
+        : file_(path)
     {
-        if (!file_.open(QIODevice::WriteOnly))
+        if (!file_.open())
             fail();
         buffer_.reserve(kChunk + 4096);
     }
@@ -50,21 +49,18 @@ private:
 
     void Flush()
     {
-        if (!buffer_.empty() && file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())) !=
-                                    static_cast<qint64>(buffer_.size()))
+        if (!file_.write(buffer_.data(), static_cast<qint64>(buffer_.size())))
             fail();
         buffer_.clear();
     }
 
     [[noreturn]] void fail()
     {
-        const QString reason = file_.errorString();
-        file_.cancelWriting();
-        throw EExportError(QStringLiteral("Cannot write \"%1\": %2").arg(path_, reason).toStdString());
+        throw EExportError(
+            QStringLiteral("Cannot write \"%1\": %2").arg(file_.fileName(), file_.errorString()).toStdString());
     }
 
-    QString path_;
-    QSaveFile file_;
+    platform::CheckedSaveFile file_;
     std::string buffer_;
 };
 
@@ -78,37 +74,61 @@ std::vector<int> exportedColumns()
     return columns;
 }
 
+// Whether text[i] starts a character that the exports write as one blank:
+// a control character of C0 (TAB, CR and LF among them), DEL, or of C1
+// (U+0080 to U+009F, two bytes in UTF-8), which HTML does not allow;
+// `length` is its length in bytes.
+bool isControl(std::string_view text, std::size_t i, std::size_t& length)
+{
+    const auto c = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (c < 0x20 || c == 0x7F)
+        return true;
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+        static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+        length = 2;
+        return true;
+    }
+    return false;
+}
+
 // Appends a value on one line: each TAB, CR, LF or CR LF a blank, and in
-// HTML the characters of markup as entities.
+// HTML the characters of markup as entities and every other control
+// character a blank.
 void appendOneLine(std::string& out, std::string_view text, bool html)
 {
-    const char* const special = html ? "\t\r\n&<>\"" : "\t\r\n";
     std::size_t from = 0;
-    for (std::size_t i = text.find_first_of(special); i != std::string_view::npos;
-         i = text.find_first_of(special, from)) {
-        out.append(text.substr(from, i - from));
-        from = i + 1;
-        switch (text[i]) {
-        case '\r':
-            if (from < text.size() && text[from] == '\n')
-                ++from; // one line break
-            out += ' ';
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default: // TAB, LF
-            out += ' ';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* entity = nullptr;
+        std::size_t length = 1;
+        if (html) {
+            switch (c) {
+            case '&':
+                entity = "&amp;";
+                break;
+            case '<':
+                entity = "&lt;";
+                break;
+            case '>':
+                entity = "&gt;";
+                break;
+            case '"':
+                entity = "&quot;";
+                break;
+            default:
+                if (!isControl(text, i, length))
+                    continue;
+            }
+        } else if (c != '\t' && c != '\r' && c != '\n') {
+            continue;
         }
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            length = 2; // one line break
+        out.append(text.substr(from, i - from));
+        out += entity ? entity : " ";
+        i += length - 1;
+        from = i + 1;
     }
     out.append(text.substr(from));
 }

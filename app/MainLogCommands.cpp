@@ -191,10 +191,17 @@ void TfrmQORVMain::BindLogCommands()
 
 void TfrmQORVMain::actOpenLogFileExecute()
 {
-    const QString path = UserPrompts().GetOpenFileName(this, QStringLiteral("Open Backup Event Log File"),
-                                                       QStringLiteral("Event log files (*.evt)"));
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    const QString title = QStringLiteral("Open Backup Event Log File");
+    const QString path = UserPrompts().GetOpenFileName(this, title, QStringLiteral("Event log files (*.evt)"));
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.exists())
         return; // a file that is not there is ignored without a message
+    // A FIFO or a device would hold the window until something writes to it.
+    if (!file.isFile()) {
+        UserPrompts().MessageBox(this, QStringLiteral("%1: not a regular file").arg(path), title,
+                                 MB_OK | MB_ICONERROR);
+        return;
+    }
     CreateLogWindow(QString::fromLatin1(kFileComputer), path);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ErrorCodes.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -10,6 +11,12 @@
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+constexpr char kNotARegularFile[] = "not a regular file";
+
+} // namespace
 
 DWORD ErrorFromErrno(int error)
 {
@@ -67,9 +74,47 @@ bool ReadFileText(const std::string& path, std::size_t size, std::string& text)
     return in && in.read(text.data(), static_cast<std::streamsize>(size));
 }
 
+DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std::string& reason)
+{
+    fd = -1;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        reason = kNotARegularFile;
+        return ERROR_ACCESS_DENIED;
+    }
+    // Without O_NONBLOCK, a FIFO put in the file's place since the stat()
+    // would hold open() until something writes to it.
+    const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0) {
+        const int error = errno;
+        reason = std::strerror(error);
+        return ErrorFromErrno(error);
+    }
+    DWORD result = ERROR_SUCCESS;
+    int flags = 0;
+    if (::fstat(opened, &st) != 0) {
+        reason = std::strerror(errno);
+        result = ERROR_READ_FAULT;
+    } else if (!S_ISREG(st.st_mode)) {
+        reason = kNotARegularFile;
+        result = ERROR_ACCESS_DENIED;
+    } else if ((flags = ::fcntl(opened, F_GETFL)) < 0 || ::fcntl(opened, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        reason = std::strerror(errno);
+        result = ERROR_READ_FAULT;
+    }
+    if (result != ERROR_SUCCESS) {
+        ::close(opened);
+        return result;
+    }
+    fd = opened;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
+}
+
 namespace {
 
-DWORD writeAll(int fd, const BYTE* data, std::size_t size)
+// 0 or the errno value of the write that failed.
+int writeAll(int fd, const BYTE* data, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
@@ -77,10 +122,25 @@ DWORD writeAll(int fd, const BYTE* data, std::size_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return ErrorFromErrno(errno);
+            return errno;
         done += static_cast<std::size_t>(n);
     }
-    return ERROR_SUCCESS;
+    return 0;
+}
+
+// Creates a file that is not there yet beside `file`, named after it, with
+// the given mode less the umask; -1 with errno set when it cannot.
+int createTemporaryBeside(const std::string& file, mode_t mode, std::string& name)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = file + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
@@ -135,43 +195,52 @@ DWORD WriteFileAtomically(const std::string& path, std::span<const std::span<con
         why = path + ": " + std::strerror(linkError);
         return ErrorFromErrno(linkError);
     }
-    std::string tmp = file + ".tmpXXXXXX";
-    const int fd = ::mkstemp(tmp.data());
+    // A file that replaces another takes its mode; a new one gets the
+    // mode the umask gives.  The contents never lie in a file that more
+    // users may read than the final one.
+    struct stat old {};
+    const bool replacing = replaceExisting && ::stat(file.c_str(), &old) == 0;
+    std::string tmp;
+    const int fd = createTemporaryBeside(file, replacing ? 0600 : 0666, tmp);
     if (fd < 0) {
-        why = path + ": " + std::strerror(errno);
-        return ErrorFromErrno(errno);
+        const int failure = errno;
+        why = path + ": " + std::strerror(failure);
+        return ErrorFromErrno(failure);
+    }
+    int error = 0;
+    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0)
+        error = errno;
+    for (const std::span<const BYTE>& piece : pieces)
+        if (error == 0)
+            error = writeAll(fd, piece.data(), piece.size());
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        why = path + ": " + std::strerror(error);
+        ::unlink(tmp.c_str());
+        return ErrorFromErrno(error);
     }
     DWORD result = ERROR_SUCCESS;
-    for (const std::span<const BYTE>& piece : pieces)
-        if (result == ERROR_SUCCESS)
-            result = writeAll(fd, piece.data(), piece.size());
-    if (result == ERROR_SUCCESS && ::fsync(fd) != 0)
-        result = ErrorFromErrno(errno);
-    if (::close(fd) != 0 && result == ERROR_SUCCESS)
-        result = ErrorFromErrno(errno);
-    ::chmod(tmp.c_str(), 0644);
-    if (result != ERROR_SUCCESS) {
-        why = path + ": the file could not be written";
-        ::unlink(tmp.c_str());
-        return result;
-    }
     if (replaceExisting) {
         if (::rename(tmp.c_str(), file.c_str()) != 0) {
-            result = ErrorFromErrno(errno);
-            why = path + ": " + std::strerror(errno);
+            const int renameFailure = errno;
+            result = ErrorFromErrno(renameFailure);
+            why = path + ": " + std::strerror(renameFailure);
         }
     } else if (::link(tmp.c_str(), path.c_str()) != 0) {
         // link() never replaces: an existing target stays as it was.
-        const int error = errno;
-        if (error == EEXIST) {
+        const int linkFailure = errno;
+        if (linkFailure == EEXIST) {
             result = ERROR_ALREADY_EXISTS;
             why = path + ": the file exists";
-        } else if ((error == EPERM || error == ENOTSUP) && ::access(path.c_str(), F_OK) != 0 &&
+        } else if ((linkFailure == EPERM || linkFailure == ENOTSUP) && ::access(path.c_str(), F_OK) != 0 &&
                    ::rename(tmp.c_str(), path.c_str()) == 0) {
             return ERROR_SUCCESS; // a file system without hard links
         } else {
-            result = ErrorFromErrno(error);
-            why = path + ": " + std::strerror(error);
+            result = ErrorFromErrno(linkFailure);
+            why = path + ": " + std::strerror(linkFailure);
         }
     }
     ::unlink(tmp.c_str());
@@ -209,25 +278,18 @@ DWORD FileDescriptor::openForWriting(const std::string& path)
 DWORD FileDescriptor::openForReading(const std::string& path, std::uint64_t& size, std::string& why)
 {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        const int error = errno;
-        why = path + ": " + std::strerror(error);
-        return ErrorFromErrno(error);
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        why = path + ": " + std::strerror(errno);
-        close();
-        return ERROR_READ_FAULT;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        why = path + ": not a regular file";
-        close();
-        return ERROR_ACCESS_DENIED;
-    }
-    size = static_cast<std::uint64_t>(st.st_size);
-    return ERROR_SUCCESS;
+    std::string reason;
+    const DWORD error = OpenRegularFile(path, fd_, size, reason);
+    if (error != ERROR_SUCCESS)
+        why = path + ": " + reason;
+    return error;
+}
+
+int FileDescriptor::release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
 }
 
 DWORD FileDescriptor::readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const

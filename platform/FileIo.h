@@ -26,10 +26,18 @@ bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
 // gets the new contents.
 bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
 
+// Opens a regular file, or a symbolic link to one, for reading and gives its
+// size.  Anything else (a FIFO, a device, a folder) is refused with
+// ERROR_ACCESS_DENIED and the reason "not a regular file", and is never
+// waited on: a FIFO would hold open() until something writes to it.  On a
+// failure fd is -1 and reason the system's text.
+DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std::string& reason);
+
 // Writes a file through a temporary file beside it and a rename, so a crash
 // never leaves half a file; a symbolic link is written through to its
 // target.  Without replaceExisting an existing file is ERROR_ALREADY_EXISTS
-// and stays as it was.
+// and stays as it was.  A file replaced keeps its mode; a new file gets
+// 0666 less the umask.  why gives the path and the system's reason.
 DWORD WriteFileAtomically(const std::string& path, const BYTE* data, std::size_t size, bool replaceExisting,
                           std::string& why);
 // The same for contents given as pieces written one after another.
@@ -47,10 +55,12 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     DWORD openForWriting(const std::string& path);
-    // Opens a regular file for reading and gives its size; why says what
-    // is wrong when it fails.
+    // Opens a regular file for reading and gives its size (OpenRegularFile);
+    // why names the file and says what is wrong when it fails.
     DWORD openForReading(const std::string& path, std::uint64_t& size, std::string& why);
     bool isOpen() const { return fd_ >= 0; }
+    // Hands the descriptor over to the caller, who closes it.
+    int release();
     void close();
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
     // Reads up to `size` bytes at offset; `done` is fewer only at the end of

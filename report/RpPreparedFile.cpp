@@ -16,8 +16,9 @@
 
 #include "RpPictureView.h"
 
+#include "platform/QtFileIo.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <functional>
 #include <limits>
@@ -184,14 +185,17 @@ void TrpEMFPages::ReadOldLayout(TrpStream& stream, std::int64_t& declared)
 
 TrpPreparedResult TrpEMFPages::LoadFromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {TrpPreparedStatus::Unreadable, file.errorString().toStdString()};
+    QFile file;
+    const auto unreadable = [&path](const QString& reason) {
+        return TrpPreparedResult{TrpPreparedStatus::Unreadable, (path + QStringLiteral(": ") + reason).toStdString()};
+    };
+    if (QString reason; !platform::OpenRegularFile(file, path, reason))
+        return unreadable(reason);
     if (static_cast<std::uint64_t>(file.size()) > kMaxFileSize)
-        return {TrpPreparedStatus::Unreadable, "The file is too large for a prepared report."};
+        return unreadable(QStringLiteral("The file is too large for a prepared report."));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {TrpPreparedStatus::Unreadable, file.errorString().toStdString()};
+        return unreadable(file.errorString());
     TrpStream stream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     stream.InMemory = false;
     return ReadPrepared(stream);
@@ -251,18 +255,19 @@ void TrpEMFPages::WritePrepared(TrpStream& stream)
 
 void TrpEMFPages::SaveToFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
+    platform::CheckedSaveFile file(path);
+    const auto fail = [&] {
+        throw EWriteError(("Cannot write " + path + ": " + file.errorString()).toStdString());
+    };
+    if (!file.open())
+        fail();
     WritePages(*this, 0, owner_->SelectedPrinterName(), owner_->ReportMarker(),
                [&](const std::uint8_t* bytes, std::size_t count) {
-                   if (count > 0 &&
-                       file.write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)) !=
-                           static_cast<qint64>(count))
-                       throw EWriteError(file.errorString().toStdString());
+                   if (!file.write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(count)))
+                       fail();
                });
     if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+        fail();
 }
 
 } // namespace report

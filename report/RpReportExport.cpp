@@ -7,7 +7,7 @@
 #include "RpRunState.h"
 #include "RpStream.h"
 
-#include <QSaveFile>
+#include "platform/QtFileIo.h"
 
 namespace report {
 
@@ -21,8 +21,8 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
     if (!go || filter.ShowModal() != TrpExportFilter::kOk)
         return;
 
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    platform::CheckedSaveFile file(QString::fromStdString(fileName));
+    if (!file.open())
         throw EWriteError("Cannot create " + fileName + ": " + file.errorString().toStdString());
     TrpRunState& state = RunState();
     state.Report = this;
@@ -41,7 +41,7 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
         }
     } scope{*this, filter};
     ExportFilter = &filter;
-    filter.Stream = &file;
+    filter.Stream = &file.device();
 
     filter.OnBeginDoc();
     try {
@@ -54,15 +54,16 @@ void TrpReport::ExportWithFilter(TrpExportFilter& filter, const std::string& fil
             }
         });
     } catch (...) {
-        file.cancelWriting();
+        file.cancel();
         throw;
     }
     filter.OnEndDoc();
     filter.Stream = nullptr;
     if (Terminated) {
-        file.cancelWriting();  // a cancelled export leaves the old file
+        file.cancel();  // a cancelled export leaves the old file
         return;
     }
+    // The filter's writes are checked there: the first that failed fails it.
     if (!file.commit())
         throw EWriteError("Cannot write " + fileName + ": " + file.errorString().toStdString());
     if (filter.OnAfterExport)

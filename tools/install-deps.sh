@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 cpp
   libevt-utils xvfb xauth fonts-dejavu-core fonts-liberation fonts-wine
   fp-utils libchm-dev tzdata
-  cups cups-client poppler-utils
+  cups cups-client poppler-utils libxml2-utils
 )
 
 missing=()

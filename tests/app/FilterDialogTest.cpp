@@ -1,5 +1,6 @@
 #include "AppFakes.h"
 #include "FilterPrinters.h"
+#include "ScopedFifo.h"
 #include "WhenShown.h"
 
 #include "app/CriteriaFile.h"
@@ -232,22 +233,31 @@ TEST_F(FilterDialogTest, AnUnreadableOrNewerFileChangesNothing)
     f.write("[General]\r\nVersion=1.5\r\n[Criteria]\r\nSource=Other\r\n");
     f.close();
     const QString missing = dir.filePath(QStringLiteral("missing.quv"));
+    ScopedFifo fifo(dir.filePath(QStringLiteral("pipe.quv")).toStdString());
+    ASSERT_TRUE(fifo.Made());
+    const QString pipe = QString::fromStdString(fifo.Path());
 
     form.show();
     form.edUser()->setText(QStringLiteral("kept"));
     EXPECT_FALSE(form.LoadCriteriaFrom(newer));
     EXPECT_FALSE(form.LoadCriteriaFrom(missing));
     EXPECT_FALSE(form.LoadCriteriaFrom(QString()));
+    EXPECT_FALSE(form.LoadCriteriaFrom(pipe));
+    EXPECT_FALSE(fifo.Waited()) << "the dialog waited on the FIFO";
     EXPECT_EQ(form.edUser()->text(), "kept");
     EXPECT_TRUE(form.cbxInformation()->isChecked());
     form.hide();
 
-    ASSERT_EQ(prompts.asked.size(), 3u);
+    ASSERT_EQ(prompts.asked.size(), 4u);
     EXPECT_EQ(prompts.asked[0].text, "Error reading criteria file\rIncorrect format or incompatible version");
     EXPECT_EQ(prompts.asked[0].caption, "Load Criteria");
     EXPECT_EQ(prompts.asked[0].flags, UINT(MB_OK | MB_ICONERROR));
-    EXPECT_TRUE(prompts.asked[1].text.contains(missing)) << prompts.asked[1].text.toStdString();
-    EXPECT_EQ(prompts.asked[1].caption, "Load Criteria");
+    for (std::size_t i : {1, 3}) {
+        const QString& named = i == 1 ? missing : pipe;
+        EXPECT_TRUE(prompts.asked[i].text.contains(named)) << prompts.asked[i].text.toStdString();
+        EXPECT_EQ(prompts.asked[i].caption, "Load Criteria");
+    }
+    EXPECT_TRUE(prompts.asked[3].text.contains("not a regular file")) << prompts.asked[3].text.toStdString();
 }
 
 TEST_F(FilterDialogTest, ALoadedFileSetsThePickers)

@@ -3,13 +3,16 @@
 // the exports through the report bridge.
 
 #include "AppFakes.h"
+#include "FileSizeLimit.h"
 #include "QtPrinters.h"
+#include "ScopedFifo.h"
 #include "ScopedTimeZone.h"
 #include "SiteBuilder.h"
 #include "WhenShown.h"
 
 #include "ThemeManager/XPSystemButton.h"
 
+#include "app/CriteriaFile.h"
 #include "app/EventExport.h"
 #include "app/ReportBridge.h"
 #include "app/filt_frm.h"
@@ -29,6 +32,8 @@
 #include <QTreeWidget>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -37,9 +42,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -305,6 +313,57 @@ TEST_F(MainLogCommandsTest, ClearLogWithEachAnswer)
     EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 3);
 }
 
+TEST_F(MainLogCommandsTest, OpenLogFileRefusesWhatIsNoRegularFile)
+{
+    ScopedFifo fifo(site.Directory() + "/pipe.evt");
+    ASSERT_TRUE(fifo.Made());
+    prompts.openFileName = QString::fromStdString(fifo.Path());
+    main->actOpenLogFile()->trigger();
+    EXPECT_FALSE(fifo.Waited()) << "the program waited on the FIFO";
+    EXPECT_TRUE(main->LogWindows().empty());
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.contains(prompts.openFileName)) << prompts.asked[0].text.toStdString();
+    EXPECT_EQ(prompts.asked[0].flags, UINT(MB_OK | MB_ICONERROR));
+
+    // A link to a backup file opens it.
+    const QString backup = path("saved.evt");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(applicationFile), backup));
+    const QString link = path("link.evt");
+    ASSERT_TRUE(QFile::link(backup, link));
+    prompts.openFileName = link;
+    main->actOpenLogFile()->trigger();
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 4);
+    EXPECT_EQ(prompts.asked.size(), 1u);
+}
+
+TEST_F(MainLogCommandsTest, ClearLogKeepsTheModeAndABackupTakesTheUmask)
+{
+    const std::string systemFile = site.DrivePath("WKS1", "WINDOWS\\system32\\config\\SysEvent.Evt");
+    ASSERT_EQ(::chmod(systemFile.c_str(), 0600), 0);
+    TfrmLogView* window = open("System");
+    prompts.answers = {IDNO};
+    main->actClearLog()->trigger();
+    ASSERT_EQ(window->Model().rowCount(), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(systemFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << std::oct << st.st_mode;
+
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{077, 0600}, {027, 0640}, {002, 0664}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.umask);
+        prompts.saveFileName = path(("backup-" + std::to_string(c.umask) + ".evt").c_str());
+        const mode_t before = ::umask(c.umask);
+        main->actSaveLogAs()->trigger();
+        ::umask(before);
+        ASSERT_EQ(::stat(prompts.saveFileName.toLocal8Bit().constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << std::oct << st.st_mode;
+    }
+}
+
 TEST_F(MainLogCommandsTest, RefreshShowsEventsAppendedSince)
 {
     TfrmLogView* window = open("System");
@@ -441,6 +500,97 @@ TEST(EventExport, AFailedExportLeavesTheEarlierFile)
         FAIL() << "no error";
     } catch (const EExportError& e) {
         EXPECT_NE(std::string(e.what()).find(nowhere.toStdString()), std::string::npos) << e.what();
+    }
+}
+
+TEST(EventExport, ControlCharactersBecomeBlanksAndTheHtmlIsValid)
+{
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c)
+        controls += c;
+    controls += '\x7F';
+    for (int c = 0x80; c < 0xA0; ++c)
+        controls += std::string{'\xC2', static_cast<char>(c)};
+    ListedRows rows;
+    rows.rows = {row("Error", "", ("<" + controls + "\xC2\xA0\xC3\xA9>").c_str())};
+    QTemporaryDir dir;
+    const QString html = dir.filePath(QStringLiteral("x.htm"));
+    ExportRowsToHtml(html, QString::fromUtf8("Log\x01\xC2\x85"), rows, true, 0);
+    const std::string written = readBytes(html.toStdString());
+    // 31 C0 controls (no CR LF among them), DEL and 32 C1 controls; the
+    // no-break space and the letter stay.
+    EXPECT_NE(written.find("    <td>&lt;" + std::string(31 + 1 + 32, ' ') + "\xC2\xA0\xC3\xA9&gt;</td>\r\n"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("<title>Log  </title>"), std::string::npos);
+
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty())
+        GTEST_SKIP() << "xmllint (libxml2-utils) is not installed";
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start(xmllint, {QStringLiteral("--html"), QStringLiteral("--noout"), html});
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0);
+    const QByteArray said = check.readAll();
+    EXPECT_TRUE(said.isEmpty()) << said.left(600).toStdString();
+}
+
+// A save on a disk that is full (a file-size limit: writes past it fail)
+// raises an error naming the file and the system's reason, and leaves the
+// earlier file whole, for outputs that QSaveFile keeps in its buffer (under
+// 16 KiB) and for larger ones.
+TEST(SavesOnAFullDisk, RaiseTheReasonAndLeaveTheEarlierFile)
+{
+    auto rowsOf = [](int n) {
+        ListedRows rows;
+        for (int i = 0; i < n; ++i)
+            rows.rows.push_back(row("Warning", "Disk", "SRV"));
+        return rows;
+    };
+    using Writer = std::function<void(const QString& path, int size)>;
+    const Writer criteria = [](const QString& path, int size) {
+        TEventFilter c;
+        c.DescriptionText = QString(size, QLatin1Char('x'));
+        SaveCriteriaFile(path, c);
+    };
+    const Writer html = [&](const QString& path, int size) {
+        ListedRows rows = rowsOf(size / 300);
+        ExportRowsToHtml(path, QStringLiteral("Log"), rows, true, 0);
+    };
+    const Writer text = [&](const QString& path, int size) {
+        ListedRows rows = rowsOf(size / 60);
+        ExportRowsToText(path, rows);
+    };
+    const struct {
+        const char* what;
+        const Writer& write;
+        int size;         // about the size of the output
+        std::uint64_t limit;
+    } cases[] = {
+        {"small criteria file", criteria, 2000, 100},      {"large criteria file", criteria, 100000, 20000},
+        {"small HTML export", html, 3000, 100},            {"large HTML export", html, 600000, 20000},
+        {"small text export", text, 1000, 100},            {"large text export", text, 600000, 20000},
+        {"criteria file on no room at all", criteria, 10, 0},
+    };
+    const std::string earlier = "earlier contents\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("saved.out"));
+        {
+            std::ofstream out(target.toStdString(), std::ios::binary);
+            out << earlier;
+        }
+        const ChildOutcome outcome = RunWithFileSizeLimit(c.limit, [&] { c.write(target, c.size); });
+        ASSERT_TRUE(outcome.threw) << outcome.Describe();
+        EXPECT_NE(outcome.message.find(target.toStdString()), std::string::npos) << outcome.message;
+        EXPECT_NE(outcome.message.find(std::strerror(EFBIG)), std::string::npos) << outcome.message;
+        EXPECT_EQ(readBytes(target.toStdString()), earlier);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("saved.out")});
+        // Without the limit the same save goes through.
+        c.write(target, c.size);
+        EXPECT_GT(QFileInfo(target).size(), static_cast<qint64>(c.size / 2));
     }
 }
 

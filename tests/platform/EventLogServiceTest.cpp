@@ -1,4 +1,5 @@
 #include "EvtTestSupport.h"
+#include "ScopedFifo.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
@@ -229,6 +230,8 @@ TEST_F(EventLogService, RefusesBadArgumentsAndHandles)
 TEST_F(EventLogService, OpenFailuresSayWhy)
 {
     ASSERT_EQ(CreateLiveLog(nullptr, "Application", 0x10000, 0), ERROR_SUCCESS);
+    ScopedFifo fifo(dir.file("pipe.evt"));
+    ASSERT_TRUE(fifo.Made());
     struct Case {
         const char* what;
         HANDLE (*open)(LPCSTR, LPCSTR);
@@ -243,12 +246,15 @@ TEST_F(EventLogService, OpenFailuresSayWhy)
         {"missing backup", OpenBackupEventLogA, nullptr, dir.file("missing.evt"), ERROR_FILE_NOT_FOUND},
         {"backup on another computer", OpenBackupEventLogA, "SRV-FAR-AWAY", dir.file("x.evt"), ERROR_BAD_NETPATH},
         {"directory as backup", OpenBackupEventLogA, nullptr, dir.path().string(), ERROR_ACCESS_DENIED},
+        {"FIFO as backup", OpenBackupEventLogA, nullptr, fifo.Path(), ERROR_ACCESS_DENIED},
     };
     for (const Case& c : cases) {
         SetLastError(0);
         EXPECT_EQ(c.open(c.server, c.name.c_str()), nullptr) << c.what;
         EXPECT_EQ(GetLastError(), c.error) << c.what;
     }
+    EXPECT_FALSE(fifo.Waited()) << "the open waited on the FIFO";
+    EXPECT_EQ(EventLogErrorDetail(), fifo.Path() + ": not a regular file");
     evttest::WriteFile(dir.file("broken.evt"), std::vector<BYTE>(200, 0x4C));
     EXPECT_EQ(OpenBackupEventLogA(nullptr, dir.file("broken.evt").c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_EVENTLOG_FILE_CORRUPT);

@@ -1,13 +1,21 @@
 // Prepared-report files: the written layout, reading back, files without a
 // version byte, the old layout with metafiles, compressed and damaged files.
+#include "FileSizeLimit.h"
 #include "PreparedPagesSupport.h"
+#include "ScopedFifo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace report {
 namespace {
@@ -141,9 +149,49 @@ TEST_F(PreparedFile, SaveLoadSaveGivesIdenticalBytes)
 TEST_F(PreparedFile, AFileThatCannotBeReadLeavesThePages)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(pages.LoadFromFile(dir.filePath("missing.rpp")).Status, TrpPreparedStatus::Unreadable);
+    ScopedFifo fifo(dir.filePath("pipe.rpp").toStdString());
+    ASSERT_TRUE(fifo.Made());
+    for (const QString& path : {dir.filePath("missing.rpp"), dir.path(), QString::fromStdString(fifo.Path())}) {
+        SCOPED_TRACE(path.toStdString());
+        const TrpPreparedResult result = pages.LoadFromFile(path);
+        EXPECT_EQ(result.Status, TrpPreparedStatus::Unreadable);
+        EXPECT_NE(result.Message.find(path.toStdString()), std::string::npos) << result.Message;
+    }
+    EXPECT_FALSE(fifo.Waited()) << "the read waited on the FIFO";
     EXPECT_EQ(pages.Count(), 3u);
     EXPECT_THROW(pages.SaveToFile(dir.filePath("no/such/folder.rpp")), EWriteError);
+}
+
+// A save on a disk that is full (a file-size limit: writes past it fail)
+// raises an error naming the file and the system's reason and leaves the
+// earlier file whole, for a file under 16 KiB and one above.
+TEST_F(PreparedFile, ASaveOnAFullDiskLeavesTheEarlierFile)
+{
+    TrpEMFPages large{&owner};
+    TrpEMFPage& page = large.AddPage(owner.templatePages.Page(0));
+    for (int i = 0; i < 300; ++i)
+        Emit(page, *Text("Line" + std::to_string(i), std::string(300, 'x'), 18, 18 + i));
+    ASSERT_LT(written.Size(), 16384u);
+    ASSERT_GT(page.Content.Size(), 65536u);
+    const struct {
+        const char* what;
+        TrpEMFPages& pages;
+        std::uint64_t limit;
+    } cases[] = {{"small", pages, 100}, {"large", large, 20000}, {"no room at all", pages, 0}};
+    const std::string earlier = "earlier report";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("report.rpp");
+        std::ofstream(target.toStdString(), std::ios::binary) << earlier;
+        const ChildOutcome outcome = RunWithFileSizeLimit(c.limit, [&] { c.pages.SaveToFile(target); });
+        ASSERT_TRUE(outcome.threw) << outcome.Describe();
+        EXPECT_NE(outcome.message.find(target.toStdString()), std::string::npos) << outcome.message;
+        EXPECT_NE(outcome.message.find(std::strerror(EFBIG)), std::string::npos) << outcome.message;
+        std::ifstream in(target.toStdString(), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlier);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.rpp"});
+    }
 }
 
 // Files without a version byte: a first byte of 0 starts the current

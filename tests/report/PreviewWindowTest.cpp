@@ -5,6 +5,7 @@
 #include "PreviewTestSupport.h"
 
 #include "PrivateCups.h"
+#include "ScopedFifo.h"
 #include "ThreePrinters.h"
 
 #include "report/RP_PrDlg.h"
@@ -308,10 +309,20 @@ TEST_F(PreviewWindow, SaveAndOpenWithTheKeysAlthoughTheirButtonsAreHidden)
     QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(p.Pages->Count(), 2u);
+    EXPECT_TRUE(errors[0].contains(opened)) << errors[0].toStdString();
     // So does a file the user cancels.
     opened.clear();
     QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(p.Pages->Count(), 2u);
+    // And a FIFO, which is refused without waiting on it.
+    ScopedFifo fifo(dir.filePath("pipe.rpp").toStdString());
+    ASSERT_TRUE(fifo.Made());
+    opened = QString::fromStdString(fifo.Path());
+    QTest::keyClick(p.PBox, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_FALSE(fifo.Waited()) << "the preview waited on the FIFO";
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_TRUE(errors[1].contains(opened)) << errors[1].toStdString();
     EXPECT_EQ(p.Pages->Count(), 2u);
 }
 

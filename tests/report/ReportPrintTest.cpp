@@ -4,6 +4,7 @@
 // list printed on the private print server.
 #include "BandFixture.h"
 #include "EventListReport.h"
+#include "FileSizeLimit.h"
 #include "PrivateCups.h"
 
 #include "report/RP_PrDlg.h"
@@ -13,13 +14,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
 
 namespace report {
 namespace {
@@ -164,7 +170,7 @@ public:
     }
     void OnText(const QRect&, int, int, const std::string& text, std::uint16_t frameLines, TrpView&) override
     {
-        Stream->write((text + "\n").c_str());
+        Stream->write((text + std::string(padding, ' ') + "\n").c_str());
         frames.push_back(frameLines);
     }
     int ShowModal() override { return answer; }
@@ -174,6 +180,7 @@ public:
     int pages = 0;
     int answer = kOk;
     int stopAfter = 0;
+    std::size_t padding = 0;  // blanks after each line
 };
 
 TEST_F(ReportPrint, ExportThroughAFilterOfOurOwn)
@@ -274,6 +281,43 @@ TEST_F(ReportPrint, AnExportThatIsRefusedOrCancelledLeavesTheOldFile)
     EXPECT_EQ(cancelled.pages, 1);
     EXPECT_EQ(content(), "old");
     EXPECT_THROW(report->ExportWithFilter(cancelled, dir.filePath("none/x.txt").toStdString()), EWriteError);
+}
+
+// An export on a disk that is full (a file-size limit: writes past it fail)
+// raises an error naming the file and the system's reason and leaves the
+// old file whole, for a file under 16 KiB and one above; the filter does
+// not look at what its writes return.
+TEST_F(ReportPrint, AnExportOnAFullDiskLeavesTheOldFile)
+{
+    const QString path = dir.filePath(QStringLiteral("old.txt"));
+    const struct {
+        const char* what;
+        std::size_t padding;
+        std::uint64_t limit;
+    } cases[] = {{"small", 0, 100}, {"large", 1000, 20000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            QFile old(path);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        TextFilter filter;
+        filter.padding = c.padding;
+        const ChildOutcome outcome =
+            RunWithFileSizeLimit(c.limit, [&] { report->ExportWithFilter(filter, path.toStdString()); });
+        ASSERT_TRUE(outcome.threw) << outcome.Describe();
+        EXPECT_NE(outcome.message.find(path.toStdString()), std::string::npos) << outcome.message;
+        EXPECT_NE(outcome.message.find(std::strerror(EFBIG)), std::string::npos) << outcome.message;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().toStdString(), "old");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.txt"});
+        // Without the limit it goes through.
+        report->ExportWithFilter(filter, path.toStdString());
+        EXPECT_GT(QFileInfo(path).size(), static_cast<qint64>(120 * c.padding));
+        QFile::remove(path);
+    }
 }
 
 // Printers of the model: the first refuses to be selected.

@@ -3,13 +3,20 @@
 // facts the event list's printing relies on.
 
 #include "EventListReport.h"
+#include "FileSizeLimit.h"
 #include "MainReportTemplate.h"
 
 #include "report/RP_Class.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -21,6 +28,25 @@ std::string StoredTemplate()
 {
     std::ifstream file(QV_MAIN_REPORT_TEMPLATE, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// On a disk that is full (a file-size limit: writes past it fail) the tool
+// says why, names the file and leaves the earlier one whole.
+TEST(MainReportTemplate, TheToolLeavesTheEarlierFileOnAFullDisk)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("main-report.rpf"));
+    std::ofstream(target.toStdString(), std::ios::binary) << "earlier";
+    QProcess tool;
+    tool.setChildProcessModifier([] { LimitFileSize(100); });
+    tool.start(QStringLiteral(QV_REPORT_TEMPLATE_TOOL), {target});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const std::string said = tool.readAllStandardError().toStdString();
+    EXPECT_NE(said.find(target.toStdString() + ": " + std::strerror(EFBIG)), std::string::npos) << said;
+    std::ifstream in(target.toStdString(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"main-report.rpf"});
 }
 
 TEST(MainReportTemplate, TheStoredCopyIsWhatTheToolWrites)

@@ -8,7 +8,8 @@
 
 #include "MainReportTemplate.h"
 
-#include <QSaveFile>
+#include "platform/QtFileIo.h"
+
 #include <QString>
 
 #include <cstdio>
@@ -23,10 +24,8 @@ int main(int argc, char** argv)
     const QString fileName = QString::fromLocal8Bit(argv[1]);
     try {
         const std::string bytes = MainReportTemplateStream();
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-            !file.commit()) {
+        platform::CheckedSaveFile file(fileName);
+        if (!file.open() || !file.write(bytes.data(), static_cast<qint64>(bytes.size())) || !file.commit()) {
             std::fprintf(stderr, "qv-reporttemplate: %s: %s\n", argv[1], qPrintable(file.errorString()));
             return 1;
         }
