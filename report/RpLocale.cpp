@@ -1,6 +1,7 @@
 #include "RpLocale.h"
 
 #include "RP_Prntr.h"
+#include "platform/QtFileIo.h"
 
 #include <QFile>
 #include <QLocale>
@@ -67,8 +68,8 @@ std::unordered_map<int, std::string> ParseStringTable(const QByteArray& bytes)
 
 bool TrpLocale::LoadResourceLibrary(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (QString reason; !platform::OpenRegularFile(file, path, reason))
         return false;
     library_ = ParseStringTable(file.readAll());
     loaded_ = true;

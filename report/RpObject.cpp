@@ -4,14 +4,15 @@
 #include "RpPage.h"
 #include "RpQtMeasure.h"
 #include "ValueText.h"
+#include "platform/QtFileIo.h"
 
 #include <QColor>
+#include <QFile>
 #include <QPainter>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <fstream>
 #include <limits>
 
 namespace report {
@@ -25,7 +26,7 @@ bool InRange(const TrpLines& lines, std::int32_t index)
 }
 
 // Files that LOADFROMFILE reads are pictures; anything larger is refused.
-constexpr std::streamoff kMaxFileSize = 64 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -103,15 +104,16 @@ const TrpMeasurerFactory& TrpViewHost::Measurers() const
 
 bool TrpViewHost::LoadFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
+    // A FIFO or a device would block the window's thread: only a regular
+    // file (or a link to one) is read.
+    QFile file;
+    if (QString reason; !platform::OpenRegularFile(file, QString::fromStdString(path), reason))
         return false;
-    const std::streamoff size = file.tellg();
+    const qint64 size = file.size();
     if (size < 0 || size > kMaxFileSize)
         return false;
     bytes.resize(static_cast<std::size_t>(size));
-    file.seekg(0);
-    return static_cast<bool>(file.read(bytes.data(), size));
+    return size == 0 || file.read(bytes.data(), size) == size;
 }
 
 std::string TrpViewHost::EngineText(int) const

@@ -4,6 +4,7 @@
 #include "report/RpFieldReferences.h"
 #include "report/RpGlobals.h"
 #include "report/RpLocale.h"
+#include "ScopedFifo.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -74,6 +75,14 @@ TEST(EngineStrings, LocalisationAndResourceLibraries)
                                       << "\n55007\tVirtueller Drucker\n55009\tBrief\n";
     EXPECT_FALSE(locale.LoadResourceLibrary(dir.filePath("missing.txt")));
     EXPECT_FALSE(locale.LibraryLoaded());
+    {
+        // A FIFO is refused at once, without waiting for a writer.
+        ScopedFifo fifo(dir.filePath("pipe.txt").toStdString());
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_FALSE(locale.LoadResourceLibrary(QString::fromStdString(fifo.Path())));
+        EXPECT_FALSE(fifo.Waited());
+        EXPECT_FALSE(locale.LibraryLoaded());
+    }
     ASSERT_TRUE(locale.LoadResourceLibrary(path));
     EXPECT_EQ(LoadEngineString(55001), "Abbrechen");
     EXPECT_EQ(LoadEngineString(55206).size(), TrpLocale::kMaxText);

@@ -1,13 +1,17 @@
 // Pictures: JPEG through libjpeg, BMP and icons through Qt, damaged data.
+#include "report/RpObject.h"
 #include "report/RpPicture.h"
+#include "ScopedFifo.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include <jpeglib.h>
@@ -177,3 +181,21 @@ TEST(Pictures, FileKindsByTheirFirstBytes)
 
 } // namespace
 } // namespace report
+
+TEST(Pictures, APictureFileIsReadOnlyWhenItIsARegularFile)
+{
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("logo.bmp").toStdString();
+    std::ofstream(file, std::ios::binary) << "BM picture bytes";
+    report::TrpViewHost host;
+    std::string bytes;
+    ASSERT_TRUE(host.LoadFile(file, bytes));
+    EXPECT_EQ(bytes, "BM picture bytes");
+
+    // A FIFO is refused at once, without waiting for a writer.
+    ScopedFifo fifo(dir.filePath("pipe.bmp").toStdString());
+    ASSERT_TRUE(fifo.Made());
+    EXPECT_FALSE(host.LoadFile(fifo.Path(), bytes));
+    EXPECT_FALSE(fifo.Waited());
+    EXPECT_FALSE(host.LoadFile(dir.path().toStdString(), bytes));
+}
