@@ -7,6 +7,7 @@
 #include "NumberedLogSite.h"
 #include "WhenShown.h"
 
+#include "app/EventColumns.h"
 #include "app/logview.h"
 #include "app/main.h"
 
@@ -16,6 +17,8 @@
 #include "report/RP_View.h"
 
 #include <QAction>
+#include <QDate>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,39 @@ TEST(MainPrintLocale, TheReportFormatsItsOwnDatesAndNumbersAsTheUsersLocale)
     EXPECT_EQ(settings.decimalSeparator, ',');
     EXPECT_EQ(settings.dateSeparator, '.');
     EXPECT_EQ(settings.dateOrder, DateOrder::DMY);
+}
+
+// The footer's [DATE] and [TIME], formatted by the footer's own display
+// format, read as the list's Date and Time columns in the same locale.
+TEST(MainPrintLocale, TheFootersDateAndTimeReadAsTheListsDatesAndTimes)
+{
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    const QLocale before;
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        const auto main = std::make_unique<TfrmQORVMain>();
+        QLocale::setDefault(before);
+        TrpReport& report = *main->repCommon();
+        const auto* footer = dynamic_cast<const TrpMemoView*>(report.FindView("Memo19"));
+        ASSERT_NE(footer, nullptr);
+        const TEventColumnFormatter list(locale);
+        for (const QDate day : {QDate(2026, 12, 10), QDate(2024, 5, 1), QDate(2025, 1, 28)}) {
+            const double date = QDate(1899, 12, 30).daysTo(day);
+            std::string text;
+            report.FormatValue(Variant::dateTime(date), footer->DisplayFormat, "", text);
+            EXPECT_EQ(text, list.DateTimeText(date, lcDate).toStdString());
+        }
+        for (const QTime clock : {QTime(9, 47, 59), QTime(0, 5, 7), QTime(12, 58, 58), QTime(23, 59, 59)}) {
+            const double time = clock.msecsSinceStartOfDay() / 86'400'000.0;
+            std::string text;
+            report.FormatValue(Variant::dateTime(time), footer->DisplayFormat, "", text);
+            EXPECT_EQ(text, list.DateTimeText(time, lcTime).toStdString());
+        }
+    }
 }
 
 class MainPreviewTest : public ::testing::Test {
