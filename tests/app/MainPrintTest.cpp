@@ -8,6 +8,7 @@
 #include "WhenShown.h"
 
 #include "app/EventColumns.h"
+#include "app/SystemFonts.h"
 #include "app/logview.h"
 #include "app/main.h"
 
@@ -126,6 +127,51 @@ TEST(MainPrintLocale, TheFootersDateAndTimeReadAsTheListsDatesAndTimes)
             report.FormatValue(Variant::dateTime(time), footer->DisplayFormat, "", text);
             EXPECT_EQ(text, list.DateTimeText(time, lcTime).toStdString());
         }
+    }
+}
+
+// The rows' columns are wide enough for the widest texts they print: the
+// event types, every date of a year and every second's time of the C, US
+// English, British English and German locales, the accounts, sources,
+// categories and computers of the demo network.
+TEST(MainPrintColumns, TheWidestValuesFitTheirColumns)
+{
+    if (!RegisterSystemFonts().contains(QStringLiteral("Tahoma")))
+        GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    TfrmQORVMain main;
+    const auto widest = [&](const char* name, const std::vector<std::string>& texts) {
+        auto* memo = dynamic_cast<TrpMemoView*>(main.repCommon()->FindView(name));
+        EXPECT_NE(memo, nullptr) << name;
+        if (memo == nullptr)
+            return;
+        const int room = memo->Width - 2 * memo->GapX;
+        for (const std::string& text : texts) {
+            memo->ExpandedLines = {text};
+            EXPECT_LE(memo->WidestLineWidth(), room) << name << " \"" << text << "\"";
+        }
+    };
+    widest("Memo10", {"Error", "Warning", "Information", "Audit Success", "Audit Failure"});
+    widest("Memo13", {"65535"});
+    widest("Memo14", {"Service Control Manager", "Harbor Web Server", "Keepsafe Backup", "Package Installer"});
+    widest("Memo15", {"Account Management", "Process Tracking", "Worker processes", "Directory Access"});
+    widest("Memo16", {"NT AUTHORITY\\LOCAL SERVICE", "NT AUTHORITY\\NETWORK SERVICE", "SRV-VAULT\\Administrator",
+                      "OSTRIVEL\\svc-keepsafe"});
+    widest("Memo17", {"WKS-DEMO", "SRV-FILES", "SRV-VAULT"});
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const TEventColumnFormatter list(locale);
+        std::vector<std::string> dates, times;
+        const double newYear = QDate(1899, 12, 30).daysTo(QDate(2024, 1, 1));
+        for (int day = 0; day < 366; ++day)
+            dates.push_back(list.DateTimeText(newYear + day, lcDate).toStdString());
+        for (int second = 0; second < 86'400; second += 59)
+            times.push_back(list.DateTimeText(second / 86'400.0, lcTime).toStdString());
+        widest("Memo11", dates);
+        widest("Memo12", times);
     }
 }
 
