@@ -54,6 +54,8 @@ bool UsesTwelveHours(std::string_view mask)
 
 std::string ShortDateFormat(const FormatSettings& settings)
 {
+    if (!settings.shortDateFormat.empty())
+        return settings.shortDateFormat;
     switch (settings.dateOrder) {
     case DateOrder::DMY:
         return "d/m/yyyy";
@@ -63,6 +65,11 @@ std::string ShortDateFormat(const FormatSettings& settings)
         break;
     }
     return "m/d/yyyy";
+}
+
+std::string_view LongTimeFormat(const FormatSettings& settings)
+{
+    return settings.longTimeFormat.empty() ? std::string_view("h:nn:ss") : std::string_view(settings.longTimeFormat);
 }
 
 class DateTimeWriter {
@@ -97,7 +104,7 @@ public:
                     Write(ShortDateFormat(settings_), out, depth + 1);
                     if (!midnight_) {
                         out += ' ';
-                        Write("h:nn:ss", out, depth + 1);
+                        Write(LongTimeFormat(settings_), out, depth + 1);
                     }
                 }
                 i += 1;
@@ -174,7 +181,7 @@ public:
             case 'T': {
                 const std::size_t take = std::min<std::size_t>(n, 2);
                 if (depth < 2)
-                    Write(take == 1 ? "h:nn" : "h:nn:ss", out, depth + 1);
+                    Write(take == 1 ? std::string_view("h:nn") : LongTimeFormat(settings_), out, depth + 1);
                 i += take;
                 afterHour = false;
                 continue;

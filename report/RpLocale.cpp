@@ -26,19 +26,104 @@ std::string Cut(const std::string& text)
     return text.size() > TrpLocale::kMaxText ? text.substr(0, TrpLocale::kMaxText) : text;
 }
 
-// Qt's date-format letters as report masks have them: months are m.
-std::string DateMask(const QString& qtFormat)
+// A Qt date or time format as a date-time mask of the engine, showing the
+// same text: months are m and minutes n, and H is h (a mask counts hours
+// to 12 when it holds am/pm, as Qt's h does; no locale mixes H with AP);
+// AP and ap become the locale's or the lower-case texts of the 12-hour
+// clock; a time zone (t), which a report's time has not, goes with the
+// blanks beside it.  Literal text is quoted where the mask would read it
+// as a letter, a separator or a quote.
+std::string ReportMask(const QString& qtFormat)
 {
     std::string mask;
-    bool quoted = false;
-    for (const QChar c : qtFormat) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u'M')
-            mask += 'm';
-        else
-            mask += QString(c).toStdString();
+    std::string literal;
+    const auto flushLiteral = [&] {
+        if (literal.empty())
+            return;
+        const char quote = literal.find('"') == std::string::npos ? '"' : '\'';
+        bool plain = true;
+        for (const char c : literal)
+            plain = plain && !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '/' || c == ':' ||
+                               c == '"' || c == '\'');
+        mask += plain ? literal : quote + literal + quote;
+        literal.clear();
+    };
+    const qsizetype size = qtFormat.size();
+    for (qsizetype i = 0; i < size;) {
+        const QChar c = qtFormat[i];
+        if (c == u'\'') {
+            // 'text', with '' for a quote inside it or on its own.
+            if (i + 1 < size && qtFormat[i + 1] == u'\'') {
+                literal += '\'';
+                i += 2;
+                continue;
+            }
+            qsizetype j = i + 1;
+            while (j < size) {
+                if (qtFormat[j] == u'\'') {
+                    if (j + 1 < size && qtFormat[j + 1] == u'\'') {
+                        literal += '\'';
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                literal += QString(qtFormat[j]).toStdString();
+                ++j;
+            }
+            i = j + 1;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < size && qtFormat[i + run] == c)
+            ++run;
+        const char letter = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\0';
+        std::string part;
+        switch (letter) {
+        case 'd':
+        case 'y':
+        case 's':
+        case 'z':
+        case 'h':
+            part = std::string(static_cast<std::size_t>(run), letter);
+            break;
+        case 'H':
+            part = std::string(static_cast<std::size_t>(run), 'h');
+            break;
+        case 'M':
+            part = std::string(static_cast<std::size_t>(run), 'm');
+            break;
+        case 'm':
+            part = std::string(static_cast<std::size_t>(run), 'n');
+            break;
+        case 'A':
+        case 'a':
+            // AP, ap, A or a: the texts of the 12-hour clock.
+            part = letter == 'A' ? "ampm" : "am/pm";
+            if (i + run < size && (qtFormat[i + run] == u'P' || qtFormat[i + run] == u'p'))
+                ++run;
+            break;
+        case 't':
+            while (!literal.empty() && literal.back() == ' ')
+                literal.pop_back();
+            i += run;
+            if (mask.empty() && literal.empty())
+                while (i < size && qtFormat[i] == u' ')
+                    ++i;
+            continue;
+        default:
+            literal += QString(qtFormat.mid(i, run)).toStdString();
+            i += run;
+            continue;
+        }
+        flushLiteral();
+        mask += part;
+        i += run;
     }
+    // What was left of a literal before a dropped zone at the end.
+    while (!literal.empty() && literal.back() == ' ')
+        literal.pop_back();
+    flushLiteral();
     return mask;
 }
 
@@ -142,7 +227,9 @@ FormatSettings LocaleFormatSettings(const QLocale& locale)
         settings.shortDayNames[static_cast<std::size_t>(day)] = locale.dayName(qtDay, QLocale::ShortFormat).toStdString();
         settings.longDayNames[static_cast<std::size_t>(day)] = locale.dayName(qtDay, QLocale::LongFormat).toStdString();
     }
-    settings.longDateFormat = DateMask(locale.dateFormat(QLocale::LongFormat));
+    settings.longDateFormat = ReportMask(locale.dateFormat(QLocale::LongFormat));
+    settings.shortDateFormat = ReportMask(shortDate);
+    settings.longTimeFormat = ReportMask(locale.timeFormat(QLocale::LongFormat));
     settings.timeAMString = locale.amText().toStdString();
     settings.timePMString = locale.pmText().toStdString();
     return settings;

@@ -1,5 +1,7 @@
 #include "ValueText.h"
 
+#include "DateTimeFormat.h"
+
 #include "Exceptions.h"
 
 #include <charconv>
@@ -452,8 +454,14 @@ std::string DateTimeToText(double value, const FormatSettings& settings)
         seconds -= 86400;
         ++serial;
     }
+    // The settings' own masks format the value rounded to the second.
+    const auto masked = [&](const std::string& mask, std::int64_t days, std::int64_t secondOfDay) {
+        return FormatDateTime(mask, CombineDateTime(static_cast<double>(days), secondOfDay / 86400.0), settings);
+    };
     std::string text;
-    if (serial != 0) {
+    if (serial != 0 && !settings.shortDateFormat.empty()) {
+        text = masked(settings.shortDateFormat, serial, 0);
+    } else if (serial != 0) {
         int y = 0, m = 0, d = 0;
         CivilFromDays(serial - kUnixEpochSerial, y, m, d);
         const char sep = settings.dateSeparator;
@@ -473,6 +481,8 @@ std::string DateTimeToText(double value, const FormatSettings& settings)
     if (serial == 0 || seconds != 0) {
         if (!text.empty())
             text += ' ';
+        if (!settings.longTimeFormat.empty())
+            return text + masked(settings.longTimeFormat, 0, seconds);
         const auto two = [](std::int64_t v) { return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10); };
         text += std::to_string(seconds / 3600) + settings.timeSeparator + two(seconds / 60 % 60) +
                 settings.timeSeparator + two(seconds % 60);

@@ -29,6 +29,11 @@ struct FormatSettings {
     std::array<std::string, 7> shortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     std::array<std::string, 7> longDayNames{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     std::string longDateFormat = "dddd, mmmm d, yyyy";
+    // The masks of the short date and the long time as a date-time value
+    // reads as text (and as ddddd, c and tt show them).  Empty: the day,
+    // month and year in dateOrder ("12/31/1999"), and "h:nn:ss".
+    std::string shortDateFormat;
+    std::string longTimeFormat;
     std::string timeAMString = "AM";
     std::string timePMString = "PM";
 
@@ -88,8 +93,9 @@ bool TryTextToDateTime(std::string_view text, const FormatSettings& settings, do
 double StrToDate(std::string_view text, const FormatSettings& settings);
 double StrToTime(std::string_view text, const FormatSettings& settings);
 
-// "12/31/1999 13:45:00"; the date alone when the time is midnight, the time
-// alone on the origin day.  Raises EVariantError outside the years 100-9999.
+// "12/31/1999 13:45:00" (the settings' short date and long time); the date
+// alone when the time is midnight, the time alone on the origin day.
+// Raises EVariantError outside the years 100-9999.
 std::string DateTimeToText(double value, const FormatSettings& settings);
 
 } // namespace report

@@ -7,6 +7,8 @@
 #include "NumberedLogSite.h"
 #include "WhenShown.h"
 
+#include "app/EventColumns.h"
+#include "app/SystemFonts.h"
 #include "app/logview.h"
 #include "app/main.h"
 
@@ -16,6 +18,8 @@
 #include "report/RP_View.h"
 
 #include <QAction>
+#include <QDate>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +95,84 @@ TEST(MainPrintLocale, TheReportFormatsItsOwnDatesAndNumbersAsTheUsersLocale)
     EXPECT_EQ(settings.decimalSeparator, ',');
     EXPECT_EQ(settings.dateSeparator, '.');
     EXPECT_EQ(settings.dateOrder, DateOrder::DMY);
+}
+
+// The footer's [DATE] and [TIME], formatted by the footer's own display
+// format, read as the list's Date and Time columns in the same locale.
+TEST(MainPrintLocale, TheFootersDateAndTimeReadAsTheListsDatesAndTimes)
+{
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    const QLocale before;
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        const auto main = std::make_unique<TfrmQORVMain>();
+        QLocale::setDefault(before);
+        TrpReport& report = *main->repCommon();
+        const auto* footer = dynamic_cast<const TrpMemoView*>(report.FindView("Memo19"));
+        ASSERT_NE(footer, nullptr);
+        const TEventColumnFormatter list(locale);
+        for (const QDate day : {QDate(2026, 12, 10), QDate(2024, 5, 1), QDate(2025, 1, 28)}) {
+            const double date = QDate(1899, 12, 30).daysTo(day);
+            std::string text;
+            report.FormatValue(Variant::dateTime(date), footer->DisplayFormat, "", text);
+            EXPECT_EQ(text, list.DateTimeText(date, lcDate).toStdString());
+        }
+        for (const QTime clock : {QTime(9, 47, 59), QTime(0, 5, 7), QTime(12, 58, 58), QTime(23, 59, 59)}) {
+            const double time = clock.msecsSinceStartOfDay() / 86'400'000.0;
+            std::string text;
+            report.FormatValue(Variant::dateTime(time), footer->DisplayFormat, "", text);
+            EXPECT_EQ(text, list.DateTimeText(time, lcTime).toStdString());
+        }
+    }
+}
+
+// The rows' columns are wide enough for the widest texts they print: the
+// event types, every date of a year and every second's time of the C, US
+// English, British English and German locales, the accounts, sources,
+// categories and computers of the demo network.
+TEST(MainPrintColumns, TheWidestValuesFitTheirColumns)
+{
+    if (!RegisterSystemFonts().contains(QStringLiteral("Tahoma")))
+        GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
+    MainWindowSite network;
+    ScopedSystemFunctions bound;
+    TfrmQORVMain main;
+    const auto widest = [&](const char* name, const std::vector<std::string>& texts) {
+        auto* memo = dynamic_cast<TrpMemoView*>(main.repCommon()->FindView(name));
+        EXPECT_NE(memo, nullptr) << name;
+        if (memo == nullptr)
+            return;
+        const int room = memo->Width - 2 * memo->GapX;
+        for (const std::string& text : texts) {
+            memo->ExpandedLines = {text};
+            EXPECT_LE(memo->WidestLineWidth(), room) << name << " \"" << text << "\"";
+        }
+    };
+    widest("Memo10", {"Error", "Warning", "Information", "Audit Success", "Audit Failure"});
+    widest("Memo13", {"65535"});
+    widest("Memo14", {"Service Control Manager", "Harbor Web Server", "Keepsafe Backup", "Package Installer"});
+    widest("Memo15", {"Account Management", "Process Tracking", "Worker processes", "Directory Access"});
+    widest("Memo16", {"NT AUTHORITY\\LOCAL SERVICE", "NT AUTHORITY\\NETWORK SERVICE", "SRV-VAULT\\Administrator",
+                      "OSTRIVEL\\svc-keepsafe"});
+    widest("Memo17", {"WKS-DEMO", "SRV-FILES", "SRV-VAULT"});
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const TEventColumnFormatter list(locale);
+        std::vector<std::string> dates, times;
+        const double newYear = QDate(1899, 12, 30).daysTo(QDate(2024, 1, 1));
+        for (int day = 0; day < 366; ++day)
+            dates.push_back(list.DateTimeText(newYear + day, lcDate).toStdString());
+        for (int second = 0; second < 86'400; second += 59)
+            times.push_back(list.DateTimeText(second / 86'400.0, lcTime).toStdString());
+        widest("Memo11", dates);
+        widest("Memo12", times);
+    }
 }
 
 class MainPreviewTest : public ::testing::Test {

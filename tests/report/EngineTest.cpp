@@ -1,3 +1,4 @@
+#include "report/DateTimeFormat.h"
 #include "report/RP_Class.h"
 #include "report/RP_Prntr.h"
 #include "report/RpControls.h"
@@ -160,6 +161,23 @@ TEST(EngineLocaleSettings, FromAQtLocale)
     EXPECT_EQ(us.decimalSeparator, '.');
     EXPECT_EQ(us.dateOrder, DateOrder::MDY);
     EXPECT_EQ(us.longDateFormat, "dddd, mmmm d, yyyy");
+
+    // A date-time value reads in the locale's short date and long time
+    // formats, without the time zone that Qt's long time format names.
+    double date = 0, time = 0;
+    ASSERT_TRUE(TryEncodeDate(2026, 12, 10, date));
+    ASSERT_TRUE(TryEncodeTime(9, 47, 59, 0, time));
+    const Variant morning = Variant::dateTime(date + time);
+    EXPECT_EQ(morning.toText(LocaleFormatSettings(QLocale::c())), "10 Dec 2026 09:47:59");
+    EXPECT_EQ(morning.toText(us), "12/10/26 9:47:59 AM");
+    EXPECT_EQ(morning.toText(LocaleFormatSettings(QLocale(QLocale::English, QLocale::UnitedKingdom))),
+              "10/12/2026 09:47:59");
+    EXPECT_EQ(morning.toText(german), "10.12.26 09:47:59");
+    EXPECT_EQ(Variant::dateTime(date + 0.75).toText(us), "12/10/26 6:00:00 PM");
+    EXPECT_EQ(Variant::dateTime(date).toText(german), "10.12.26");
+    EXPECT_EQ(Variant::dateTime(time).toText(german), "09:47:59");
+    EXPECT_EQ(FormatDateTime("c", date + time, us), "12/10/26 9:47:59 AM");
+    EXPECT_EQ(FormatDateTime("ddddd tt", date + time, german), "10.12.26 09:47:59");
 }
 
 TEST(ComponentPaths, FormsDataModulesAndOwnedComponents)

@@ -76,3 +76,28 @@ QString PrivateCups::PdfText(const QString& file)
 {
     return Run("pdftotext", {"-layout", file, "-"});
 }
+
+std::vector<std::vector<PdfWord>> PrivateCups::PdfWords(const QString& file)
+{
+    std::vector<std::vector<PdfWord>> pages;
+    const QRegularExpression word(
+        R"re(<word xMin="([-\d.]+)" yMin="([-\d.]+)" xMax="([-\d.]+)" yMax="([-\d.]+)">(.*)</word>)re");
+    for (const QString& line : Run("pdftotext", {"-bbox", file, "-"}).split(QChar('\n'))) {
+        if (line.trimmed().startsWith(QStringLiteral("<page "))) {
+            pages.emplace_back();
+            continue;
+        }
+        const QRegularExpressionMatch match = word.match(line);
+        if (!match.hasMatch() || pages.empty())
+            continue;
+        QString text = match.captured(5);
+        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+            .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        pages.back().push_back({match.captured(1).toDouble(), match.captured(2).toDouble(),
+                                match.captured(3).toDouble(), match.captured(4).toDouble(), text});
+    }
+    return pages;
+}

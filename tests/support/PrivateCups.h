@@ -6,6 +6,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+// A word of a PDF page as pdftotext -bbox places it: its box in points
+// from the page's top left corner, and its text.
+struct PdfWord {
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    QString text;
+};
+
 class PrivateCups {
 public:
     static constexpr const char* kQueue = "QvCapture";
@@ -28,6 +37,9 @@ public:
     static int PdfPageCount(const QString& file);
     // pdftotext's text of a file, the layout kept.
     static QString PdfText(const QString& file);
+    // The words of each page of a file, in pdftotext's reading order; no
+    // pages when the file cannot be read.
+    static std::vector<std::vector<PdfWord>> PdfWords(const QString& file);
 
 private:
     QString dir_;

@@ -228,32 +228,40 @@ TEST(MainReportTemplate, ReadsToItsEndWithTheEventListsPageBandsAndTexts)
     EXPECT_EQ(stored.Info.Marker, 88);
 }
 
-TEST(MainReportTemplate, TheWidestHeadersAndValuesOfTheNarrowColumnsTakeOneLine)
+// The eight columns stand side by side across the printable width; a
+// header or a value keeps to one line, whatever its width: the row band
+// does not grow, so a second line would print over the next row.  What
+// does not fit is cut at the column's edge when it is drawn.
+TEST(MainReportTemplate, TheColumnsFillTheWidthAndKeepTheirTextsOnOneLine)
 {
     if (!RegisterTahoma())
         GTEST_SKIP() << "Tahoma (fonts-wine) is not installed";
     TrpReportTemplate stored;
     TrpStream stream(StoredTemplate());
     ASSERT_EQ(stored.ReadTemplate(stream), TrpTemplateStatus::Loaded);
-    struct Case {
-        const char* memo;
-        const char* text;
-    };
-    const Case cases[] = {
-        {"Memo2", "Type"},          {"Memo3", "Date"},         {"Memo4", "Time"},
-        {"Memo5", "Event"},         {"Memo6", "Source"},       {"Memo7", "Category"},
-        {"Memo8", "Domain\\User"},  {"Memo9", "Computer"},     {"Memo10", "Audit Success"},
-        {"Memo10", "Information"},  {"Memo11", "12/28/24"},    {"Memo11", "2024-12-28"},
-        {"Memo11", "28.12.2024"},   {"Memo12", "10:00:00 AM"}, {"Memo12", "12:58:58 PM"},
-        {"Memo13", "65535"},        {"Memo15", "Logon/Logoff"}, {"Memo16", "NT AUTHORITY\\SYSTEM"},
-    };
-    for (const Case& c : cases) {
-        auto* memo = dynamic_cast<TrpMemoView*>(stored.Pages.FindObject(c.memo));
-        ASSERT_NE(memo, nullptr) << c.memo;
-        memo->ExpandedLines = {c.text};
-        memo->Layout();
-        EXPECT_EQ(memo->ExpandedLines.size(), 1u) << c.memo << " " << c.text;
+    const auto* rows = dynamic_cast<const TrpBandView*>(stored.Pages.FindObject("MasterData1"));
+    ASSERT_NE(rows, nullptr);
+    std::int32_t headerRight = rows->Left;
+    std::int32_t valueRight = rows->Left;
+    for (int c = 0; c < 8; ++c) {
+        for (const int n : {2 + c, 10 + c}) {
+            auto* memo = dynamic_cast<TrpMemoView*>(stored.Pages.FindObject("Memo" + std::to_string(n)));
+            ASSERT_NE(memo, nullptr) << n;
+            std::int32_t& right = n < 10 ? headerRight : valueRight;
+            EXPECT_EQ(memo->Left, right) << memo->Name;
+            right = memo->Left + memo->Width;
+            EXPECT_EQ(memo->Flags & MemoFlag::WordWrap, 0) << memo->Name;
+            memo->ExpandedLines = {"Process Tracking NT AUTHORITY\\NETWORK SERVICE 10 May 2024 12:58:58 PM"};
+            memo->Layout();
+            EXPECT_EQ(memo->ExpandedLines.size(), 1u) << memo->Name;
+        }
+        // The header's text fits above its values.
+        auto* header = dynamic_cast<TrpMemoView*>(stored.Pages.FindObject("Memo" + std::to_string(2 + c)));
+        header->ExpandedLines = header->Memo;
+        EXPECT_LE(header->WidestLineWidth(), header->Width - 2 * header->GapX) << header->Memo.front();
     }
+    EXPECT_EQ(headerRight, rows->Left + rows->Width);
+    EXPECT_EQ(valueRight, rows->Left + rows->Width);
 }
 
 } // namespace

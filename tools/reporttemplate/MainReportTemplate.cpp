@@ -13,23 +13,29 @@ namespace {
 
 // The columns from left to right: header text, value and width in report
 // pixels.  Together they fill the printable width of A4 (720 pixels from
-// the left limit of 18).  Type, date, time and event fit their widest
-// texts in Tahoma 8 ("Audit Success", "2024-12-28", "10:00:00 AM",
-// "65535") on one line.
+// the left limit of 18).  Each column is as wide as the widest of its
+// texts in Tahoma 8 with the text's gaps (2 x 2 pixels): the event types
+// ("Audit Success"); the dates and times of the C, US English, British
+// English and German locales ("10 May 2024", "12:00:00 AM"); "65535";
+// sources, categories, accounts and computers such as "Service Control
+// Manager", "Account Management", "NT AUTHORITY\NETWORK SERVICE" and
+// "WKS-DEMO".  Texts keep to one line (no word wrap) in a row band of
+// fixed height: a longer one is cut at its column's edge rather than
+// printed over the next row.
 struct Column {
     const char* header;
     const char* value;
     std::int32_t width;
 };
 constexpr std::array<Column, 8> kColumns = {{
-    {"Type", "[Type]", 76},
-    {"Date", "[Date]", 64},
-    {"Time", "[Time]", 70},
-    {"Event", "[Event]", 40},
-    {"Source", "[Source]", 140},
-    {"Category", "[Category]", 86},
-    {"Domain\\User", "[User]", 134},
-    {"Computer", "[Computer]", 110},
+    {"Type", "[Type]", 71},
+    {"Date", "[Date]", 67},
+    {"Time", "[Time]", 67},
+    {"Event", "[Event]", 36},
+    {"Source", "[Source]", 124},
+    {"Category", "[Category]", 110},
+    {"Domain\\User", "[User]", 183},
+    {"Computer", "[Computer]", 62},
 }};
 
 constexpr std::int32_t kLeft = 18;
@@ -78,6 +84,12 @@ TrpMemoView& AddText(TrpPage& page, int number, const std::string& text, TextPla
     return static_cast<TrpMemoView&>(*page.AddObject(std::move(memo)));
 }
 
+// A column's text: one line, without word wrap.
+void OneLine(TrpMemoView& memo)
+{
+    memo.Flags = static_cast<std::uint16_t>(memo.Flags & ~MemoFlag::WordWrap);
+}
+
 } // namespace
 
 void BuildMainReportTemplate(TrpReportTemplate& reportTemplate)
@@ -101,12 +113,12 @@ void BuildMainReportTemplate(TrpReportTemplate& reportTemplate)
     AddText(page, 1, "[EventLogTitle]", {kLeft, 24, kWidth, 22}, 12, true);
     std::int32_t x = kLeft;
     for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        AddText(page, static_cast<int>(c) + 2, kColumns[c].header, {x, 72, kColumns[c].width, 16}, 8, true);
+        OneLine(AddText(page, static_cast<int>(c) + 2, kColumns[c].header, {x, 72, kColumns[c].width, 16}, 8, true));
         x += kColumns[c].width;
     }
     x = kLeft;
     for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        AddText(page, static_cast<int>(c) + 10, kColumns[c].value, {x, 106, kColumns[c].width, 16}, 8, false);
+        OneLine(AddText(page, static_cast<int>(c) + 10, kColumns[c].value, {x, 106, kColumns[c].width, 16}, 8, false));
         x += kColumns[c].width;
     }
     AddText(page, 18, "Page [PAGE#] of [TOTALPAGES]", {kLeft, 142, 300, 14}, 7, false);
