@@ -22,6 +22,28 @@ constexpr int kHot = 3;
 constexpr int kPressed = 4;
 constexpr int kDisabled = 5;
 
+// What a speed button shows.
+struct TButtonFace {
+    bool glyph;
+    bool caption;
+    TButtonLayout layout;
+};
+
+// As Qt's tool buttons have it: a button without a glyph shows its caption
+// whatever its style ("Icon only" is the default style of every tool
+// button, Stop included), and one with a glyph shows what its style says.
+TButtonFace ButtonFaceOf(const QToolButton* button)
+{
+    Qt::ToolButtonStyle style = button->toolButtonStyle();
+    if (style == Qt::ToolButtonFollowStyle)
+        style = static_cast<Qt::ToolButtonStyle>(
+            button->style()->styleHint(QStyle::SH_ToolButtonStyle, nullptr, button));
+    const TButtonLayout layout = style == Qt::ToolButtonTextUnderIcon ? blGlyphTop : blGlyphLeft;
+    if (button->icon().isNull())
+        return {false, true, layout};
+    return {style != Qt::ToolButtonTextOnly, style != Qt::ToolButtonIconOnly, layout};
+}
+
 QWidget* formOf(QWidget* control)
 {
     QWidget* form = control;
@@ -65,15 +87,14 @@ void TThemeManager::DrawButton(QToolButton* button, int state, bool focused, QPa
     const QRect content = services.GetContentRect(painter, details, rect);
     painter.setFont(button->font());
 
-    const Qt::ToolButtonStyle style = button->toolButtonStyle();
     const QIcon icon = button->icon();
-    const bool showGlyph = style != Qt::ToolButtonTextOnly && !icon.isNull();
-    const QString text = style == Qt::ToolButtonIconOnly ? QString() : button->text();
+    const TButtonFace face = ButtonFaceOf(button);
+    const bool showGlyph = face.glyph && !icon.isNull();
+    const QString text = face.caption ? button->text() : QString();
     const QSize glyphSize = showGlyph ? icon.actualSize(button->iconSize()) : QSize();
     const QSize textSize = text.isEmpty() ? QSize() : button->fontMetrics().size(Qt::TextShowMnemonic, text);
-    const TButtonPlacement placement =
-        CalcButtonLayout(content, glyphSize, textSize, style == Qt::ToolButtonTextUnderIcon ? blGlyphTop : blGlyphLeft,
-                         -1, 4, button->layoutDirection() == Qt::RightToLeft);
+    const TButtonPlacement placement = CalcButtonLayout(content, glyphSize, textSize, face.layout, -1, 4,
+                                                        button->layoutDirection() == Qt::RightToLeft);
 
     painter.save();
     painter.setClipRect(content);

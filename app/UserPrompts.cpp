@@ -6,6 +6,7 @@
 #include "platform/MessageBoxTypes.h"
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,27 +70,74 @@ QString displayText(const QString& text)
     return shown;
 }
 
+// The platform's message box.  Esc, and closing from the title bar, answer
+// Cancel where the box has a Cancel button, else OK where it has an OK
+// button; a box with neither (Yes/No, Abort/Retry/Ignore) can only be
+// answered by its buttons.  Yes and No have their mnemonics: their letters
+// answer, with or without Alt.
+class TPlatformMessageBox final : public QMessageBox {
+public:
+    TPlatformMessageBox(UINT flags, const QString& caption, const QString& text, QWidget* owner)
+        : QMessageBox(iconOf(flags), caption, displayText(text), QMessageBox::NoButton, owner)
+    {
+        // Names from other computers are shown as they are, never as markup.
+        setTextFormat(Qt::PlainText);
+        for (const auto& [kind, id] : buttonsOf(flags)) {
+            QPushButton* button = addButton(kind);
+            if (kind == Yes)
+                button->setText(QStringLiteral("&Yes"));
+            else if (kind == No)
+                button->setText(QStringLiteral("&No"));
+            added_.push_back({button, id});
+        }
+        // The default button (the first when the flags name one past the
+        // last) has the focus, so Enter answers with it at once.
+        const std::size_t preferred = (flags >> 8) & 3;
+        setDefaultButton(added_.at(preferred < added_.size() ? preferred : 0).first);
+
+        QPushButton* escape = nullptr;
+        for (const auto& [button, id] : added_)
+            if (id == IDCANCEL || (id == IDOK && !escape))
+                escape = button;
+        escapes_ = escape != nullptr;
+        if (escape)
+            setEscapeButton(escape);
+        else
+            RemoveCloseCommand(this);
+    }
+
+    // The answer of the button that closed the box; IDCANCEL when none did.
+    int Answer() const
+    {
+        for (const auto& [button, id] : added_)
+            if (button == clickedButton())
+                return id;
+        return IDCANCEL;
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!escapes_ && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+private:
+    std::vector<std::pair<QPushButton*, int>> added_;
+    bool escapes_ = false;
+};
+
 // The real dialogs.
 class TDialogPrompts final : public TUserPrompts {
 public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, UINT flags) override
     {
-        QMessageBox box(iconOf(flags), caption, displayText(text), QMessageBox::NoButton, owner);
-        // Names from other computers are shown as they are, never as markup.
-        box.setTextFormat(Qt::PlainText);
-        const auto buttons = buttonsOf(flags);
-        std::vector<QPushButton*> added;
-        for (const auto& [button, id] : buttons)
-            added.push_back(box.addButton(button));
-        const std::size_t preferred = (flags >> 8) & 3;
-        if (preferred < added.size())
-            box.setDefaultButton(added[preferred]);
+        TPlatformMessageBox box(flags, caption, text, owner);
         box.exec();
-        const auto clicked = box.standardButton(box.clickedButton());
-        for (const auto& [button, id] : buttons)
-            if (button == clicked)
-                return id;
-        return IDCANCEL;
+        return box.Answer();
     }
 
     int MessageBoxWithCheck(const QString& text, const QString& caption, UINT flags, bool& ticked,

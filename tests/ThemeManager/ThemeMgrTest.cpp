@@ -1,3 +1,4 @@
+#include "PaintedImages.h"
 #include "ThemeTestSupport.h"
 
 #include "ThemeManager/ThemeMgr.h"
@@ -9,8 +10,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -290,6 +293,54 @@ TEST(ThemeManager, PaintsSpeedButtonsAndGroupBoxesItself)
     form.group->grab();
     EXPECT_EQ(form.speed->paints, 1);
     EXPECT_EQ(form.group->paints, 1);
+}
+
+// Speed buttons, flat or not, show their captions and glyphs as Qt's tool
+// buttons choose them: a button without a glyph shows its caption in every
+// style.
+TEST(ThemeManager, PaintsTheCaptionsAndGlyphsOfSpeedButtons)
+{
+    const QColor glyphColour(0xFF, 0x00, 0xFF);
+    QPixmap glyphPicture(12, 12);
+    glyphPicture.fill(glyphColour);
+    const QIcon glyph(glyphPicture);
+    struct Case {
+        const char* name;
+        bool flat;
+        bool withGlyph;
+        Qt::ToolButtonStyle style;
+        bool caption;
+        bool showsGlyph;
+    } cases[] = {
+        {"flat, caption only (Stop)", true, false, Qt::ToolButtonIconOnly, true, false},
+        {"raised, caption only", false, false, Qt::ToolButtonIconOnly, true, false},
+        {"flat, caption only, text style", true, false, Qt::ToolButtonTextOnly, true, false},
+        {"flat, glyph beside the caption", true, true, Qt::ToolButtonTextBesideIcon, true, true},
+        {"raised, glyph above the caption", false, true, Qt::ToolButtonTextUnderIcon, true, true},
+        {"flat, glyph only", true, true, Qt::ToolButtonIconOnly, false, true},
+        {"flat, caption only though it has a glyph", true, true, Qt::ToolButtonTextOnly, true, false},
+    };
+    TestForm form;
+    form.dialog->show();
+    TThemeManager manager;
+    manager.Loaded();
+    ASSERT_EQ(manager.HookedAs(form.speed), TControlClass::SpeedButton);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.speed->setAutoRaise(c.flat);
+        form.speed->setIcon(c.withGlyph ? glyph : QIcon());
+        form.speed->setIconSize(QSize(12, 12));
+        form.speed->setToolButtonStyle(c.style);
+        form.speed->setGeometry(100, 10, 60, 44);
+        const int paintsBefore = form.speed->paints;
+        const QImage picture = form.dialog->grab(form.speed->geometry()).toImage();
+        EXPECT_EQ(form.speed->paints, paintsBefore) << "the manager paints the button";
+        // The visual style writes a flat button's caption in the window
+        // text colour, a raised one's in the button text colour.
+        const QColor text = QApplication::palette().color(c.flat ? QPalette::WindowText : QPalette::ButtonText);
+        EXPECT_EQ(PixelsNear(picture, text) >= 10, c.caption) << PixelsNear(picture, text);
+        EXPECT_EQ(PixelsNear(picture, glyphColour, 0) >= 12 * 12 / 2, c.showsGlyph);
+    }
 }
 
 TEST(ThemeManager, HooksANewWindowOnceItIsPolished)

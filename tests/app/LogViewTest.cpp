@@ -1,5 +1,6 @@
 #include "LogViewFixture.h"
 
+#include "ThemeManager/ThemeMgr.h"
 #include "ThemeManager/XPSystemButton.h"
 
 #include "app/EventColumns.h"
@@ -10,6 +11,7 @@
 
 #include "ntlib/FunctionBinding.h"
 
+#include "platform/PlatformProfile.h"
 #include "platform/Registry.h"
 
 #include <QComboBox>
@@ -21,6 +23,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QStyle>
+#include <QTest>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -30,6 +34,7 @@
 #include <QLocale>
 
 #include "LocalTimeTexts.h"
+#include "PaintedImages.h"
 #include "QtPrinters.h"
 #include "ScopedTimeZone.h"
 
@@ -281,6 +286,55 @@ TEST_F(LogViewTest, StopKeepsWhatWasLoaded)
     EXPECT_EQ(window->TotalCount(), 20'000);
     EXPECT_EQ(window->Model().EventAt(0)->RecordNumber, static_cast<DWORD>(shown));
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+// The Stop button shows its caption while a load runs, in the themed look
+// (the visual style's theme manager paints it) and in the plain look, and
+// a press and release of the mouse at its centre ends the load.
+TEST_F(LogViewTest, StopShowsItsCaptionAndTheMouseEndsTheLoad)
+{
+    struct Look {
+        const char* name;
+        platform::PlatformProfile profile;
+        const char* style;
+    } looks[] = {
+        {"themed", platform::PlatformProfile::nt51(), "fusion"},
+        {"plain", platform::PlatformProfile::nt5(), "windows"},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(look.name);
+        const platform::ScopedProfile profile(look.profile);
+        QCoreApplication::sendPostedEvents(); // the platform sets the look
+        ASSERT_EQ(QApplication::style()->name(), look.style);
+        // The main window's manager, with the options the program gives it.
+        TThemeManager manager;
+        manager.SetOptions(kDefaultThemeOptions.Without(toSubclassPanel));
+        manager.Loaded();
+
+        service.count = 20'000;
+        int textPixels = -1;
+        int reads = 0;
+        service.onRead = [&](int) {
+            if (++reads != 60)
+                return;
+            atNextPump([&] {
+                QToolButton* stop = window->sbtnStopProcess();
+                ASSERT_TRUE(stop->isVisible());
+                const QRect at(stop->mapTo(window, QPoint(0, 0)), stop->size());
+                const QImage picture = window->grab(at).toImage();
+                textPixels = PixelsNear(picture, stop->palette().color(QPalette::ButtonText));
+                const QPoint centre = window->mapFromGlobal(stop->mapToGlobal(stop->rect().center()));
+                QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, centre);
+                QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, centre);
+            });
+        };
+        window->LoadEvents(QStringLiteral("Application"));
+        service.onRead = nullptr;
+
+        EXPECT_GE(textPixels, 10) << "the caption \"Stop\" shows";
+        EXPECT_LT(window->Model().rowCount(), 20'000) << "the load ended early";
+        EXPECT_TRUE(window->sbtnStopProcess()->isHidden());
+    }
 }
 
 TEST_F(LogViewTest, ReadErrorKeepsThePartialList)

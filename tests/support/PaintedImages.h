@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cstdlib>
+
 inline QImage WhiteImage(int width, int height)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -21,6 +23,22 @@ inline int PixelsNotWhite(const QImage& image, const QRect& area)
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             count += image.pixel(x, y) != qRgb(255, 255, 255);
+    return count;
+}
+
+// How many pixels of the image are within `tolerance` of a colour in each
+// of red, green and blue (text is smoothed at its edges: its pixels come
+// near its colour, few of them meet it).
+inline int PixelsNear(const QImage& image, const QColor& colour, int tolerance = 0x40)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            count += std::abs(qRed(p) - colour.red()) <= tolerance &&
+                     std::abs(qGreen(p) - colour.green()) <= tolerance &&
+                     std::abs(qBlue(p) - colour.blue()) <= tolerance;
+        }
     return count;
 }
 
