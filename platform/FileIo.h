@@ -52,6 +52,8 @@ public:
     DWORD openForReading(const std::string& path, std::uint64_t& size, std::string& why);
     bool isOpen() const { return fd_ >= 0; }
     void close();
+    // The file's size as it is now.
+    DWORD size(std::uint64_t& size) const;
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
     // Reads up to `size` bytes at offset; `done` is fewer only at the end of
     // the file.

@@ -41,6 +41,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -178,12 +179,17 @@ TEST_F(HelpTest, MissingOrDamagedHelpFileIsReportedByName)
 {
     const std::string garbage = network.site.Directory() + "/qorv.chm";
     std::ofstream(garbage, std::ios::binary) << std::string(3000, 'Q');
+    // The program's own file cut short, its directory whole.
+    const std::string cut = network.site.Directory() + "/cut.chm";
+    std::filesystem::copy_file(main->HelpFile().toStdString(), cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 1000);
     const struct {
         std::string file;
         const char* reason;
     } cases[] = {
         {network.site.Directory() + "/none/qorv.chm", "2: The system cannot find the file specified."},
         {garbage, "1392: The file or directory is corrupted and unreadable."},
+        {cut, "1392: The file or directory is corrupted and unreadable."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
