@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -38,6 +39,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +161,56 @@ TEST_F(HelpTest, TheHelpKeyGivesTheContextOfTheWindowItIsPressedIn)
     QTest::keyClick(&plain, Qt::Key_F1);
     EXPECT_EQ(contexts.back(), 0);
     EXPECT_EQ(shownTopic(), "/index.html");
+    main->CloseAllLogWindows();
+}
+
+TEST_F(HelpTest, HelpAskedInAModalDialogComesInFrontOfIt)
+{
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmNewWindow);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    // The filter dialog stays on top of every window; the log properties
+    // dialog does not.  The help window is made anew, or was shown before
+    // the dialog opened.
+    const struct {
+        QAction* command;
+        bool dialogOnTop;
+        bool helpShownBefore;
+    } cases[] = {
+        {main->actFilter(), true, false},
+        {main->actFilter(), true, true},
+        {main->actLogProperties(), false, false},
+        {main->actLogProperties(), false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command->text().toStdString() + (c.helpShownBefore ? ", help shown before" : ""));
+        HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        if (c.helpShownBefore)
+            main->mmitHelp()->trigger();
+        bool asked = false;
+        WhenShown<QDialog>([&](QDialog& dialog) {
+            ASSERT_EQ(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.dialogOnTop);
+            QTest::keyClick(&dialog, Qt::Key_F1);
+            platform::HelpWindow* help = platform::HelpViewerWindow();
+            ASSERT_NE(help, nullptr);
+            asked = true;
+            EXPECT_TRUE(help->isVisible());
+            EXPECT_TRUE(QTest::qWaitForWindowActive(help));
+            // It goes with the dialog, above it, on top as long as the dialog is.
+            EXPECT_EQ(help->windowHandle()->transientParent(), dialog.windowHandle());
+            EXPECT_EQ(help->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), c.dialogOnTop);
+            dialog.reject();
+        });
+        c.command->trigger();
+        EXPECT_TRUE(asked);
+        // The dialog closed: the help window is again a window of its own.
+        QCoreApplication::processEvents();
+        platform::HelpWindow* help = platform::HelpViewerWindow();
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_EQ(help->windowHandle()->transientParent(), nullptr);
+        EXPECT_FALSE(help->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_FALSE(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
     main->CloseAllLogWindows();
 }
 
