@@ -18,6 +18,8 @@
 
 #include "ntlib/FunctionBinding.h"
 
+#include "platform/ChmFile.h"
+#include "platform/ErrorCodes.h"
 #include "platform/FileVersion.h"
 #include "platform/HelpWindow.h"
 #include "platform/HtmlHelp.h"
@@ -31,6 +33,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -46,6 +50,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <regex>
+#include <set>
 
 namespace {
 
@@ -110,6 +117,152 @@ TEST_F(HelpTest, EveryHelpContextOpensATopicOfTheHelpFile)
     main->ApplicationHelp(TApplication::kHelpContextCommand, TfrmLogView::kHelpContext);
     EXPECT_TRUE(platform::HelpViewerWindow()->Browser()->document()->toHtml().contains("EventLogWindow"));
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+// A page of the help file: where its links lead ("/page.html#anchor",
+// resolved against the page) and the anchors it holds.
+struct HelpPage {
+    std::vector<std::string> links;
+    std::set<std::string> anchors;
+};
+
+HelpPage readHelpPage(const platform::ChmFile& file, const std::string& page)
+{
+    HelpPage read;
+    std::vector<BYTE> bytes;
+    if (file.Read(page, bytes) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "the help file has no page " << page;
+        return read;
+    }
+    const std::string html(bytes.begin(), bytes.end());
+    static const std::regex link(R"re(<a href="([^"]+)")re");
+    static const std::regex anchor(R"re(<a name="([^"]+)")re");
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it) {
+        const std::string target = (*it)[1];
+        read.links.push_back(target.front() == '#' ? page + target : "/" + target);
+    }
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), anchor); it != std::sregex_iterator(); ++it)
+        read.anchors.insert((*it)[1]);
+    return read;
+}
+
+// Every command of the menus, and every dialog and window that the menus
+// open, has a section of its own in the help; each is reached from the
+// topic of every window's help context by following at most two links
+// (its page's contents, then the full contents).  No link leads nowhere.
+TEST_F(HelpTest, EveryCommandHasASectionReachedFromTheTopicOfEveryWindow)
+{
+    platform::ChmFile file;
+    ASSERT_EQ(file.Open(main->HelpFile().toStdString()), ERROR_SUCCESS);
+    std::map<std::string, HelpPage> pages;
+    auto page = [&](const std::string& name) -> const HelpPage& {
+        auto known = pages.find(name);
+        if (known == pages.end())
+            known = pages.emplace(name, readHelpPage(file, name)).first;
+        return known->second;
+    };
+
+    const std::map<QString, std::string> commandSections = {
+        {"Open Log...", "/commands.html#OpenLog"},
+        {"Open Log File...", "/commands.html#OpenLogFile"},
+        {"Save Log As...", "/commands.html#SaveLogAs"},
+        {"Clear Log", "/commands.html#ClearLog"},
+        {"Log Properties...", "/commands.html#LogProperties"},
+        {"Close", "/commands.html#Close"},
+        {"Close All", "/commands.html#CloseAll"},
+        {"Export", "/commands.html#Export"},
+        {"To Text...", "/commands.html#Export"},
+        {"To HTML...", "/commands.html#Export"},
+        {"Print Preview...", "/commands.html#PrintPreview"},
+        {"Print...", "/commands.html#Print"},
+        {"Quit", "/commands.html#Quit"},
+        {"Add...", "/commands.html#AddComputer"},
+        {"Remove", "/commands.html#RemoveComputer"},
+        {"Show Grid Lines", "/commands.html#ShowGridLines"},
+        {"Show Event Descriptions", "/commands.html#ShowEventDescriptions"},
+        {"Newest First", "/commands.html#NewestFirst"},
+        {"Oldest First", "/commands.html#OldestFirst"},
+        {"Filter", "/commands.html#Filter"},
+        {"Undo Last Filter", "/commands.html#UndoLastFilter"},
+        {"Undo All Filters", "/commands.html#UndoAllFilters"},
+        {"Find...", "/commands.html#Find"},
+        {"Find Next", "/commands.html#FindNext"},
+        {"Refresh", "/commands.html#Refresh"},
+        {"Cascade", "/commands.html#Cascade"},
+        {"Tile Vertically", "/commands.html#TileVertically"},
+        {"Tile Horizontally", "/commands.html#TileHorizontally"},
+        {"Next", "/commands.html#Next"},
+        {"Help", "/commands.html#Help"},
+        {"Feedback", "/commands.html#Feedback"},
+        {"About", "/commands.html#About"},
+    };
+    std::set<std::string> sections = {
+        "/commands.html#WindowList",        "/filter.html#FilterDialog", "/filter.html#Filtering",
+        "/filter.html#Finding",             "/interface.html#Stop",      "/interface.html#QuickFilter",
+        "/interface.html#OpenLog",          "/interface.html#LogProperties", "/selcomp.html",
+        "/interface.html#BrowseNetwork",    "/print.html#WhatIsPrinted", "/print.html#Preview",
+        "/print.html#PrintDialog",
+    };
+    // Every item of the menus, as the main window holds them.
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            const QString caption = item->text().remove(u'&');
+            const auto section = commandSections.find(caption);
+            if (section == commandSections.end())
+                ADD_FAILURE() << "no help section for the menu command " << caption.toStdString();
+            else
+                sections.insert(section->second);
+            if (item->menu())
+                walk(item->menu());
+        }
+    };
+    for (QAction* menu : main->menuBar()->actions())
+        walk(menu->menu());
+
+    // Each link leads to a page of the file, and to an anchor of it.
+    std::set<std::string> seen;
+    std::vector<std::string> next = {"/index.html"};
+    while (!next.empty()) {
+        const std::string at = next.back();
+        next.pop_back();
+        for (const std::string& link : page(at).links) {
+            const std::string target = link.substr(0, link.find('#'));
+            if (!seen.insert(target).second)
+                continue;
+            next.push_back(target);
+            EXPECT_TRUE(file.Contains(target)) << at << " links to " << link;
+        }
+        for (const std::string& link : page(at).links)
+            if (const std::size_t hash = link.find('#'); hash != std::string::npos)
+                EXPECT_EQ(page(link.substr(0, hash)).anchors.count(link.substr(hash + 1)), 1u)
+                    << at << " links to " << link;
+    }
+
+    for (const int context : {TfrmQORVMain::kHelpContext, TfrmLogView::kHelpContext, TAboutForm::kHelpContext,
+                              TSelectCompForm::kHelpContext, TNTBrowseNetForm::kHelpContext,
+                              TfrmFilterDesign::kHelpContext, TfrmCompBrowse::kHelpContext,
+                              TfrmLogProperties::kHelpContext, 0}) {
+        SCOPED_TRACE(context);
+        std::string topic = HelpTopic(context).toStdString().substr(2); // after "::"
+        topic = topic.substr(0, topic.find('#'));
+        std::set<std::string> reached;
+        for (const std::string& link : page(topic).links) {
+            reached.insert(link);
+            for (const std::string& further : page(link.substr(0, link.find('#'))).links)
+                reached.insert(further);
+        }
+        for (const std::string& section : sections)
+            EXPECT_EQ(reached.count(section), 1u) << section << " is not reached from " << topic;
+    }
+
+    // The file's table of contents lists them too.
+    std::vector<BYTE> bytes;
+    ASSERT_EQ(file.Read("/qorv.hhc", bytes), ERROR_SUCCESS);
+    const std::string contents(bytes.begin(), bytes.end());
+    for (const std::string& section : sections)
+        EXPECT_NE(contents.find("value=\"" + section.substr(1) + "\""), std::string::npos) << section;
 }
 
 TEST_F(HelpTest, TheHelpKeyGivesTheContextOfTheWindowItIsPressedIn)

@@ -70,7 +70,8 @@ TEST(ChmFile, ReadsTheProgramsHelpFile)
     ASSERT_EQ(file.Open(kHelpFile), ERROR_SUCCESS);
     EXPECT_EQ(file.Title(), "Quellvane Help");
     EXPECT_EQ(file.DefaultTopic(), "/index.html");
-    for (const char* page : {"/index.html", "/interface.html", "/selcomp.html", "/filter.html"}) {
+    for (const char* page : {"/index.html", "/interface.html", "/selcomp.html", "/filter.html", "/commands.html",
+                             "/print.html"}) {
         SCOPED_TRACE(page);
         std::vector<BYTE> bytes;
         ASSERT_EQ(file.Read(page, bytes), ERROR_SUCCESS);
