@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace platform {
 namespace {
@@ -66,6 +65,7 @@ constexpr std::size_t kIndexHeader = 0x08;   // PMGI
 constexpr std::uint32_t kMinChunk = 0x20;
 constexpr std::uint32_t kMaxChunk = 0x10000;
 constexpr std::uint64_t kMaxDirectory = 32u << 20;
+constexpr std::uint64_t kLzxBlockLength = 0x8000;
 
 // The entries of a directory chunk lie within its used part; an index
 // chunk's links go to chunks of the directory.
@@ -137,16 +137,12 @@ bool acyclic(const std::vector<std::vector<std::uint64_t>>& links, std::uint64_t
 
 // The start of a file up to the end of its directory, as far as the
 // headers give it.
-DWORD readDirectory(const std::string& path, std::uint64_t fileSize, std::vector<BYTE>& bytes)
+DWORD readDirectory(const FileDescriptor& file, std::uint64_t fileSize, std::vector<BYTE>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return ERROR_FILE_CORRUPT;
     const auto readPrefix = [&](std::uint64_t length) {
         bytes.resize(static_cast<std::size_t>(std::min(length, fileSize)));
-        in.seekg(0);
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return static_cast<std::size_t>(in.gcount()) == bytes.size();
+        std::size_t done = 0;
+        return file.readAt(0, bytes.data(), bytes.size(), done) == ERROR_SUCCESS && done == bytes.size();
     };
     if (!readPrefix(kItsfV3Length) || bytes.size() < kItsfV2Length)
         return ERROR_FILE_CORRUPT;
@@ -159,22 +155,27 @@ DWORD readDirectory(const std::string& path, std::uint64_t fileSize, std::vector
 constexpr char kResetTable[] =
     "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
 constexpr char kControlData[] = "::DataSpace/Storage/MSCompressed/ControlData";
+constexpr char kContent[] = "::DataSpace/Storage/MSCompressed/Content";
+
+// True when an object of the stored section lies inside the file.
+bool storedInFile(const ChmDirectoryEntry& entry, std::uint64_t contentOffset, std::uint64_t fileSize)
+{
+    return entry.section == 0 && contentOffset <= fileSize && entry.offset <= fileSize - contentOffset &&
+           entry.length <= fileSize - contentOffset - entry.offset;
+}
 
 // The stored bytes of a directory entry of section 0 (at most 64 KB, all
 // that the checks need), or nothing when they lie outside the file.
-std::vector<BYTE> storedBytes(const std::string& path, std::uint64_t fileSize, std::uint64_t contentOffset,
+std::vector<BYTE> storedBytes(const FileDescriptor& file, std::uint64_t fileSize, std::uint64_t contentOffset,
                               const ChmDirectoryEntry& entry)
 {
     std::vector<BYTE> bytes;
-    const std::uint64_t length = std::min<std::uint64_t>(entry.length, 0x10000);
-    if (entry.section != 0 || contentOffset > fileSize || entry.offset > fileSize - contentOffset ||
-        length > fileSize - contentOffset - entry.offset)
+    if (!storedInFile(entry, contentOffset, fileSize))
         return bytes;
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(contentOffset + entry.offset));
-    bytes.resize(static_cast<std::size_t>(length));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::size_t>(in.gcount()) != bytes.size())
+    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(entry.length, 0x10000)));
+    std::size_t done = 0;
+    if (file.readAt(contentOffset + entry.offset, bytes.data(), bytes.size(), done) != ERROR_SUCCESS ||
+        done != bytes.size())
         bytes.clear();
     return bytes;
 }
@@ -252,12 +253,56 @@ DWORD CheckChmResetTable(const std::vector<BYTE>& resetTable)
 {
     // Version 2, the number of blocks, the table's offset, the lengths, and
     // the block length of LZX (32 KB).
-    if (resetTable.size() < 0x28 || le32(resetTable, 0) != 2 || le64(resetTable, 0x20) != 0x8000)
+    if (resetTable.size() < 0x28 || le32(resetTable, 0) != 2 || le64(resetTable, 0x20) != kLzxBlockLength)
         return ERROR_FILE_CORRUPT;
     const std::uint64_t blocks = le32(resetTable, 4);
     const std::uint64_t tableOffset = le32(resetTable, 0x0C);
     if (tableOffset > resetTable.size() || blocks > (resetTable.size() - tableOffset) / 8)
         return ERROR_FILE_CORRUPT;
+    return ERROR_SUCCESS;
+}
+
+DWORD CheckChmSections(const std::vector<ChmDirectoryEntry>& entries, std::uint64_t contentOffset,
+                       std::uint64_t fileSize, const std::vector<BYTE>& resetTable)
+{
+    const ChmDirectoryEntry* content = nullptr;
+    bool compressed = false;
+    for (const ChmDirectoryEntry& entry : entries) {
+        if (entry.section > 1 || (entry.section == 0 && !storedInFile(entry, contentOffset, fileSize)))
+            return ERROR_FILE_CORRUPT;
+        compressed = compressed || (entry.section == 1 && entry.length > 0);
+        if (EqualsNoCase(entry.name, kContent)) {
+            if (content || entry.section != 0)
+                return ERROR_FILE_CORRUPT;
+            content = &entry;
+        }
+    }
+    if (!compressed)
+        return ERROR_SUCCESS;
+
+    // The compressed section: its content lies in the file (checked above),
+    // its blocks within its content, in order, and they give at least the
+    // bytes that its objects take.
+    if (!content || CheckChmResetTable(resetTable) != ERROR_SUCCESS)
+        return ERROR_FILE_CORRUPT;
+    const std::uint64_t blocks = le32(resetTable, 4);
+    const std::size_t table = le32(resetTable, 0x0C);
+    const std::uint64_t uncompressedLength = le64(resetTable, 0x10);
+    const std::uint64_t compressedLength = le64(resetTable, 0x18);
+    if (compressedLength > content->length || uncompressedLength > blocks * kLzxBlockLength)
+        return ERROR_FILE_CORRUPT;
+    std::uint64_t previous = 0;
+    for (std::size_t block = 0; block < blocks; ++block) {
+        const std::uint64_t start = le64(resetTable, table + block * 8);
+        if (start < previous || start > compressedLength)
+            return ERROR_FILE_CORRUPT;
+        previous = start;
+    }
+    for (const ChmDirectoryEntry& entry : entries) {
+        if (entry.section == 1 &&
+            (entry.offset > uncompressedLength || entry.length > uncompressedLength - entry.offset))
+            return ERROR_FILE_CORRUPT;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -273,36 +318,55 @@ DWORD ChmFile::Open(const std::string& path)
         chm_close(file_);
         file_ = nullptr;
     }
+    checked_.close();
+    checkedSize_ = 0;
     path_ = path;
     title_.clear();
     defaultTopic_.clear();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return ERROR_FILE_NOT_FOUND;
-    // chmlib trusts what the file says of its own structure and of its
-    // compression: both are checked before it sees the file.
-    const std::uint64_t size = std::filesystem::file_size(path, ec);
+    // chmlib trusts what the file says of its own structure, of its
+    // compression and of where its objects lie: all of it is checked
+    // against the file's size before chmlib sees the file.
+    FileDescriptor file;
+    std::uint64_t size = 0;
+    std::string why;
     std::vector<BYTE> directory;
     std::vector<ChmDirectoryEntry> entries;
     std::uint64_t contentOffset = 0;
-    if (ec || readDirectory(path, size, directory) != ERROR_SUCCESS ||
+    if (file.openForReading(path, size, why) != ERROR_SUCCESS ||
+        readDirectory(file, size, directory) != ERROR_SUCCESS ||
         CheckChmDirectory(directory, size, entries, contentOffset) != ERROR_SUCCESS)
         return ERROR_FILE_CORRUPT;
+    std::vector<BYTE> resetTable;
+    bool controlSeen = false;
+    bool resetSeen = false;
     for (const ChmDirectoryEntry& entry : entries) {
         const bool control = EqualsNoCase(entry.name, kControlData);
         if (!control && !EqualsNoCase(entry.name, kResetTable))
             continue;
         // They describe the compressed section, so they cannot lie in it:
         // chmlib would decompress them before it has set up decompression.
-        if (entry.section != 0)
+        // There is one of each, or the checks might see another one than
+        // chmlib uses.
+        bool& seen = control ? controlSeen : resetSeen;
+        if (seen || entry.section != 0)
             return ERROR_FILE_CORRUPT;
-        const std::vector<BYTE> bytes = storedBytes(path, size, contentOffset, entry);
+        seen = true;
+        std::vector<BYTE> bytes = storedBytes(file, size, contentOffset, entry);
         if ((control ? CheckChmControlData(bytes) : CheckChmResetTable(bytes)) != ERROR_SUCCESS)
             return ERROR_FILE_CORRUPT;
+        if (!control)
+            resetTable = std::move(bytes);
     }
+    if (CheckChmSections(entries, contentOffset, size, resetTable) != ERROR_SUCCESS)
+        return ERROR_FILE_CORRUPT;
     file_ = chm_open(path.c_str());
     if (!file_)
         return ERROR_FILE_CORRUPT;
+    checked_ = std::move(file);
+    checkedSize_ = size;
     ReadSystemObject();
     return ERROR_SUCCESS;
 }
@@ -325,7 +389,11 @@ DWORD ChmFile::Read(const std::string& name, std::vector<BYTE>& bytes) const
     if (bytes.empty())
         return ERROR_SUCCESS;
     const LONGINT64 read = chm_retrieve_object(file_, &unit, bytes.data(), 0, static_cast<LONGINT64>(unit.length));
-    if (read != static_cast<LONGINT64>(unit.length)) {
+    // A file cut since it was checked would let chmlib decompress what is
+    // no longer there: a page counts only while the file still holds every
+    // byte that was checked.
+    std::uint64_t size = 0;
+    if (read != static_cast<LONGINT64>(unit.length) || checked_.size(size) != ERROR_SUCCESS || size < checkedSize_) {
         bytes.clear();
         return ERROR_FILE_CORRUPT;
     }

@@ -1,9 +1,11 @@
 #pragma once
 // A compiled HTML help file (*.chm) read with chmlib: its pages and
 // images by name, and the title and default topic its project gave it.
-// A file that is damaged is reported, never trusted: object sizes are
-// checked before anything is allocated or read.
+// A file that is damaged is reported, never trusted: its structure, and
+// where every object lies, are checked against the file's size before
+// chmlib sees it, and a page is given only when it was read whole.
 
+#include "FileIo.h"
 #include "Win32Types.h"
 
 #include <cstdint>
@@ -25,7 +27,8 @@ public:
     ChmFile& operator=(const ChmFile&) = delete;
 
     // ERROR_SUCCESS; ERROR_FILE_NOT_FOUND when there is no such file;
-    // ERROR_FILE_CORRUPT when it is not a readable help file.
+    // ERROR_FILE_CORRUPT when it is not a readable help file, or one cut
+    // short: an object that does not lie whole in the file.
     DWORD Open(const std::string& path);
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& Path() const { return path_; }
@@ -33,8 +36,9 @@ public:
     // True when the file holds an object of this name ("/index.html").
     bool Contains(const std::string& name) const;
     // ERROR_SUCCESS with the object's bytes; ERROR_FILE_NOT_FOUND when the
-    // file holds no object of that name; ERROR_FILE_CORRUPT when it cannot
-    // be read whole.
+    // file holds no object of that name; ERROR_FILE_CORRUPT, with no bytes,
+    // when it cannot be read whole (also when the file has become shorter
+    // since it was opened).
     DWORD Read(const std::string& name, std::vector<BYTE>& bytes) const;
 
     // From the "#SYSTEM" object: the title and the default topic ("/" and
@@ -46,6 +50,9 @@ private:
     void ReadSystemObject();
 
     chmFile* file_ = nullptr;
+    // The file as it was checked, and its size then.
+    FileDescriptor checked_;
+    std::uint64_t checkedSize_ = 0;
     std::string path_;
     std::string title_;
     std::string defaultTopic_;
@@ -68,6 +75,16 @@ struct ChmDirectoryEntry {
 // its directory (or the whole file); `fileSize` its whole size.
 DWORD CheckChmDirectory(const std::vector<BYTE>& bytes, std::uint64_t fileSize,
                         std::vector<ChmDirectoryEntry>& entries, std::uint64_t& contentOffset);
+
+// Checks where the objects of a directory lie: those of the stored section
+// (0) inside the file; with objects in the compressed section (1), its
+// content, stored in section 0, inside the file, the blocks that the reset
+// table lists in order within that content, and every object of section 1
+// within the bytes those blocks give.  No other section exists.
+// `resetTable` is the reset table's bytes, empty when the file has none.
+// ERROR_SUCCESS or ERROR_FILE_CORRUPT.
+DWORD CheckChmSections(const std::vector<ChmDirectoryEntry>& entries, std::uint64_t contentOffset,
+                       std::uint64_t fileSize, const std::vector<BYTE>& resetTable);
 
 // Checks the compression parameters of a file: its LZX control data and
 // reset table objects, as chmlib uses them to size its buffers and to

@@ -292,6 +292,15 @@ int FileDescriptor::release()
     return fd;
 }
 
+DWORD FileDescriptor::size(std::uint64_t& size) const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return ERROR_READ_FAULT;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
+}
+
 DWORD FileDescriptor::readAt(std::uint64_t offset, BYTE* data, std::size_t size, std::size_t& done) const
 {
     done = 0;

@@ -62,6 +62,8 @@ public:
     // Hands the descriptor over to the caller, who closes it.
     int release();
     void close();
+    // The file's size as it is now.
+    DWORD size(std::uint64_t& size) const;
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
     // Reads up to `size` bytes at offset; `done` is fewer only at the end of
     // the file.

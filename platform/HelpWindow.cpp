@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QStyle>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -165,17 +166,63 @@ void HelpWindow::UpdateButtons()
     forward_->setEnabled(browser_->isForwardAvailable());
 }
 
+void HelpWindow::FollowModalDialog()
+{
+    // While a modal dialog of the program is open the help window goes with
+    // it: the dialog does not block it (it is the dialog's transient), and
+    // it stays on top of the other windows as long as the dialog does, so
+    // that it can come in front of it.  Once no dialog is open it belongs
+    // to the desktop again.
+    QWindow* window = windowHandle();
+    if (!window)
+        return;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this)
+        modal = nullptr;
+    if (followed_ != modal) {
+        if (followed_)
+            followed_->removeEventFilter(this);
+        followed_ = modal;
+        if (modal)
+            modal->installEventFilter(this);
+    }
+    QWindow* dialog = modal ? modal->windowHandle() : nullptr;
+    if (window->transientParent() != dialog)
+        window->setTransientParent(dialog);
+    const bool onTop = modal && modal->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+        // The window system is told at once: the widget's own way would
+        // make the window anew, hidden.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    }
+}
+
+void HelpWindow::ShowInFront()
+{
+    create();
+    FollowModalDialog();
+    show();
+    raise();
+    activateWindow();
+}
+
 bool HelpWindow::event(QEvent* event)
 {
-    // A modal dialog of the program blocks every other window: the help
-    // window goes with the dialog, so that it can still be read and its
-    // links followed while the dialog waits.
-    if (event->type() == QEvent::WindowBlocked) {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != this && windowHandle() && modal->windowHandle())
-            windowHandle()->setTransientParent(modal->windowHandle());
-    }
+    // A modal dialog opened while the window is shown.
+    if (event->type() == QEvent::WindowBlocked)
+        FollowModalDialog();
     return QWidget::event(event);
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The dialog it goes with closed: once it has left, the window goes
+    // with the next modal dialog, or with none.
+    if (watched == followed_ && event->type() == QEvent::Hide)
+        QTimer::singleShot(0, this, [this] { FollowModalDialog(); });
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace platform

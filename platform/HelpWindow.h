@@ -2,10 +2,12 @@
 // The window of the platform's HTML help: one window, reused for every
 // topic, showing the pages of a compiled help file with their links,
 // images and anchors, with Back, Forward and Home.  It stays usable while
-// a modal dialog of the program is open, as the platform's help window is.
+// a modal dialog of the program is open, as the platform's help window is,
+// and comes in front of that dialog when help is asked.
 
 #include "ChmFile.h"
 
+#include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
@@ -51,6 +53,10 @@ public:
     // the file (ERROR_FILE_NOT_FOUND, ERROR_FILE_CORRUPT).
     DWORD ShowTopic(const std::string& path, const std::string& topic);
 
+    // Shows the window in front of the program's windows and activates it;
+    // in front of the modal dialog that is open, if any.
+    void ShowInFront();
+
     ChmBrowser* Browser() const { return browser_; }
     // The topic shown, as a path with its anchor; whether the file holds it.
     const std::string& Topic() const { return topic_; }
@@ -58,8 +64,10 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FollowModalDialog();
     void GoHome();
     void UpdateButtons();
 
@@ -68,6 +76,8 @@ private:
     QToolButton* forward_ = nullptr;
     QToolButton* home_ = nullptr;
     std::shared_ptr<ChmFile> file_;
+    // The modal dialog the window goes with.
+    QPointer<QWidget> followed_;
     std::string topic_;
     bool topicFound_ = false;
 };

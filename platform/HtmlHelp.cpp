@@ -88,9 +88,7 @@ HWND HtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR)
         }
         if (made)
             window = made.release();
-        window->show();
-        window->raise();
-        window->activateWindow();
+        window->ShowInFront();
         SetLastError(ERROR_SUCCESS);
         return WindowHandle(window.data());
     }

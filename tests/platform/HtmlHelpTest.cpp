@@ -19,10 +19,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <functional>
+#include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -66,7 +70,8 @@ TEST(ChmFile, ReadsTheProgramsHelpFile)
     ASSERT_EQ(file.Open(kHelpFile), ERROR_SUCCESS);
     EXPECT_EQ(file.Title(), "Quellvane Help");
     EXPECT_EQ(file.DefaultTopic(), "/index.html");
-    for (const char* page : {"/index.html", "/interface.html", "/selcomp.html", "/filter.html"}) {
+    for (const char* page : {"/index.html", "/interface.html", "/selcomp.html", "/filter.html", "/commands.html",
+                             "/print.html"}) {
         SCOPED_TRACE(page);
         std::vector<BYTE> bytes;
         ASSERT_EQ(file.Read(page, bytes), ERROR_SUCCESS);
@@ -97,17 +102,138 @@ TEST(ChmFile, MissingAndDamagedFiles)
     ASSERT_EQ(inCompressed[name + controlData.size()], '\0');
     inCompressed[name + controlData.size()] = '\1';
     const TempFile compressedControl("compressed-control.chm", inCompressed);
-    for (const TempFile* damaged : {&empty, &garbage, &header, &compressedControl}) {
+    // Cut short after its directory, in the compressed content.
+    const TempFile cut("cut.chm", good.substr(0, good.size() - 2048));
+    for (const TempFile* damaged : {&empty, &garbage, &header, &compressedControl, &cut}) {
         SCOPED_TRACE(damaged->Path());
         EXPECT_EQ(file.Open(damaged->Path()), ERROR_FILE_CORRUPT);
     }
-    // Cut short after its directory: it opens, but its pages cannot be read
-    // whole.
-    const TempFile cut("cut.chm", good.substr(0, good.size() - 2048));
-    ASSERT_EQ(file.Open(cut.Path()), ERROR_SUCCESS);
+    // Cut short once it is open: its pages can no longer be read whole.
+    const TempFile shrinking("shrinking.chm", good);
+    ASSERT_EQ(file.Open(shrinking.Path()), ERROR_SUCCESS);
     std::vector<BYTE> bytes;
-    EXPECT_EQ(file.Read("/interface.html", bytes), ERROR_FILE_CORRUPT);
-    EXPECT_TRUE(bytes.empty());
+    ASSERT_EQ(file.Read("/interface.html", bytes), ERROR_SUCCESS);
+    std::filesystem::resize_file(shrinking.Path(), good.size() - 2048);
+    for (const char* page : {"/interface.html", "/#SYSTEM"}) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(file.Read(page, bytes), ERROR_FILE_CORRUPT);
+        EXPECT_TRUE(bytes.empty());
+    }
+}
+
+// Every object of a help file, by name, as its directory lists them.
+std::vector<std::string> objectNames(const std::string& bytes)
+{
+    std::vector<platform::ChmDirectoryEntry> entries;
+    std::uint64_t contentOffset = 0;
+    const std::vector<BYTE> raw(bytes.begin(), bytes.end());
+    EXPECT_EQ(platform::CheckChmDirectory(raw, raw.size(), entries, contentOffset), ERROR_SUCCESS);
+    std::vector<std::string> names;
+    for (const platform::ChmDirectoryEntry& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+TEST(ChmFile, AFileCutShortGivesNoPageItDoesNotHoldWhole)
+{
+    const std::string good = readAll(kHelpFile);
+    const std::vector<std::string> names = objectNames(good);
+    ASSERT_GT(names.size(), 10u);
+    platform::ChmFile whole;
+    ASSERT_EQ(whole.Open(kHelpFile), ERROR_SUCCESS);
+    std::map<std::string, std::vector<BYTE>> pages;
+    for (const std::string& name : names) {
+        std::vector<BYTE> bytes;
+        ASSERT_EQ(whole.Read(name, bytes), ERROR_SUCCESS) << name;
+        pages[name] = std::move(bytes);
+    }
+
+    // Cut at every 500th byte, the file is refused as damaged, or each page
+    // it gives is that of the whole file.
+    for (std::size_t length = 500; length < good.size(); length += 500) {
+        SCOPED_TRACE(length);
+        const TempFile cut("cut.chm", good.substr(0, length));
+        platform::ChmFile file;
+        const DWORD opened = file.Open(cut.Path());
+        if (opened != ERROR_SUCCESS) {
+            EXPECT_EQ(opened, ERROR_FILE_CORRUPT);
+            continue;
+        }
+        for (const std::string& name : names) {
+            std::vector<BYTE> bytes;
+            const DWORD read = file.Read(name, bytes);
+            if (read == ERROR_SUCCESS)
+                EXPECT_EQ(bytes, pages[name]) << name;
+            else
+                EXPECT_TRUE(bytes.empty()) << name;
+        }
+    }
+}
+
+void putLe(std::vector<BYTE>& bytes, std::size_t at, std::uint64_t value, int length)
+{
+    for (int i = 0; i < length; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<BYTE>(value >> (8 * i));
+}
+
+using ChmEntries = std::vector<platform::ChmDirectoryEntry>;
+
+// The object whose name ends so.
+platform::ChmDirectoryEntry& objectNamed(ChmEntries& entries, const std::string& name)
+{
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&name](const platform::ChmDirectoryEntry& e) { return e.name.ends_with(name); });
+    if (found == entries.end())
+        throw std::runtime_error("no object " + name);
+    return *found;
+}
+
+TEST(ChmFile, EveryObjectMustLieInsideTheFile)
+{
+    const std::string good = readAll(kHelpFile);
+    const std::vector<BYTE> raw(good.begin(), good.end());
+    ChmEntries entries;
+    std::uint64_t contentOffset = 0;
+    ASSERT_EQ(platform::CheckChmDirectory(raw, raw.size(), entries, contentOffset), ERROR_SUCCESS);
+    const platform::ChmDirectoryEntry& table = objectNamed(entries, "/InstanceData/ResetTable");
+    const auto tableAt = raw.begin() + static_cast<std::ptrdiff_t>(contentOffset + table.offset);
+    const std::vector<BYTE> resetTable(tableAt, tableAt + static_cast<std::ptrdiff_t>(table.length));
+    const std::uint64_t contentLength = objectNamed(entries, "MSCompressed/Content").length;
+    const std::uint64_t uncompressed = resetTable[0x10] | resetTable[0x11] << 8 | resetTable[0x12] << 16;
+    ASSERT_EQ(platform::CheckChmSections(entries, contentOffset, raw.size(), resetTable), ERROR_SUCCESS);
+
+    // What CheckChmSections is given, damaged one way at a time.
+    struct Checked {
+        ChmEntries entries;
+        std::vector<BYTE> table;
+        std::uint64_t size;
+    };
+    const struct {
+        const char* what;
+        std::function<void(Checked&)> apply;
+    } damages[] = {
+        {"the file a byte shorter than its content", [](Checked& c) { --c.size; }},
+        {"a stored object past the end", [](Checked& c) { objectNamed(c.entries, "/#SYSTEM").length += 0x10000; }},
+        {"a compressed object past what the blocks give",
+         [&](Checked& c) { objectNamed(c.entries, "/index.html").offset = uncompressed; }},
+        {"a third section", [](Checked& c) { objectNamed(c.entries, "/filter.html").section = 2; }},
+        {"no content", [](Checked& c) { objectNamed(c.entries, "MSCompressed/Content").name = "/x"; }},
+        {"no reset table", [](Checked& c) { c.table.clear(); }},
+        {"compressed bytes beyond the content", [&](Checked& c) { putLe(c.table, 0x18, contentLength + 1, 8); }},
+        {"fewer blocks than the bytes need", [](Checked& c) { putLe(c.table, 4, 0, 4); }},
+        {"a block beyond the compressed bytes", [&](Checked& c) { putLe(c.table, 0x28, contentLength + 1, 8); }},
+        {"blocks out of order",
+         [](Checked& c) {
+             putLe(c.table, 0x28, 8, 8);
+             putLe(c.table, 0x30, 4, 8);
+         }},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        Checked c{entries, resetTable, raw.size()};
+        damage.apply(c);
+        EXPECT_EQ(platform::CheckChmSections(c.entries, contentOffset, c.size, c.table), ERROR_FILE_CORRUPT);
+    }
 }
 
 TEST(ChmFile, SystemRecords)
