@@ -285,13 +285,6 @@ DWORD FileDescriptor::openForReading(const std::string& path, std::uint64_t& siz
     return error;
 }
 
-int FileDescriptor::release()
-{
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
 DWORD FileDescriptor::size(std::uint64_t& size) const
 {
     struct stat st {};

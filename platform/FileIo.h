@@ -59,8 +59,6 @@ public:
     // why names the file and says what is wrong when it fails.
     DWORD openForReading(const std::string& path, std::uint64_t& size, std::string& why);
     bool isOpen() const { return fd_ >= 0; }
-    // Hands the descriptor over to the caller, who closes it.
-    int release();
     void close();
     // The file's size as it is now.
     DWORD size(std::uint64_t& size) const;
