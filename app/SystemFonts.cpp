@@ -6,8 +6,10 @@
 
 namespace {
 
-// The files of the families the windows name.
-constexpr const char* kFontFiles[] = {"tahoma.ttf", "tahomabd.ttf", "marlett.ttf", "ms_sans_serif.ttf"};
+// The files of the families the windows name.  fonts-wine's bold Tahoma
+// (tahomabd.ttf) carries the regular face's outlines with wider advances,
+// so it is left out: Qt then emboldens the regular face for bold text.
+constexpr const char* kFontFiles[] = {"tahoma.ttf", "marlett.ttf", "ms_sans_serif.ttf"};
 
 QStringList RegisterFolder(const QString& folder)
 {

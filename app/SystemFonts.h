@@ -1,5 +1,5 @@
 #pragma once
-// The fonts the windows are laid out for: Tahoma (regular and bold), MS
+// The fonts the windows are laid out for: Tahoma (bold drawn by Qt), MS
 // Sans Serif and the Marlett symbols of caption buttons.  Debian's
 // fonts-wine holds free versions of them in a folder of its own that
 // fontconfig does not list; the program registers them with Qt at start,

@@ -20,7 +20,7 @@ TEST(SystemFonts, TheFamiliesTheWindowsNameResolve)
         const QFontInfo info(font);
         EXPECT_EQ(info.family(), QString::fromLatin1(name));
     }
-    // Bold Tahoma is a face of its own, not a regular face made heavier.
+    // Bold Tahoma is Tahoma, drawn bold.
     QFont bold(QStringLiteral("Tahoma"), 8, QFont::Bold);
     EXPECT_EQ(QFontInfo(bold).family(), "Tahoma");
     EXPECT_TRUE(QFontInfo(bold).bold());

@@ -29,7 +29,7 @@ bool RegisterTahoma()
 {
     static const bool registered = [] {
         bool any = false;
-        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf"})
             if (QFile::exists(QString::fromLatin1(file)))
                 any = QFontDatabase::addApplicationFont(QString::fromLatin1(file)) >= 0 || any;
         return any;
