@@ -9,8 +9,10 @@ namespace report {
 
 void TrpAddInRegistry::Register(const std::string& className, Factory factory)
 {
+    const std::string upper = UpperName(className);
     for (auto& entry : classes_) {
-        if (entry.first == className) {
+        if (UpperName(entry.first) == upper) {
+            entry.first = className;
             entry.second = std::move(factory);
             return;
         }
@@ -20,8 +22,9 @@ void TrpAddInRegistry::Register(const std::string& className, Factory factory)
 
 const TrpAddInRegistry::Factory* TrpAddInRegistry::Find(const std::string& className) const
 {
+    const std::string upper = UpperName(className);
     for (const auto& entry : classes_)
-        if (entry.first == className)
+        if (UpperName(entry.first) == upper)
             return &entry.second;
     return nullptr;
 }

@@ -15,9 +15,11 @@ class TrpAddInRegistry {
 public:
     using Factory = std::function<std::unique_ptr<TrpView>()>;
 
-    // A later registration of the same name replaces the earlier one.
+    // Class names compare without regard to case, as template and
+    // prepared streams may store them in any case.  A later registration
+    // of the same name replaces the earlier one.
     void Register(const std::string& className, Factory factory);
-    // The class of exactly that name; null when absent.
+    // The class of that name; null when absent.
     const Factory* Find(const std::string& className) const;
 
 private:

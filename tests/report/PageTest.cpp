@@ -299,7 +299,15 @@ TEST(ObjectFactory, TypeCodes)
     } catch (const EClassNotFound& error) {
         EXPECT_STREQ(error.what(), "TMissing\r");
     }
-    EXPECT_THROW(CreateViewByType(10, "tknob", &addIns), EClassNotFound) << "class names match exactly";
+    // Class names match without regard to case, and registering a name
+    // again in another case replaces the class.
+    for (const char* name : {"tknob", "TKNOB", "tKnOb"})
+        EXPECT_EQ(CreateViewByType(10, name, &addIns)->ClassName(), "TKnob") << name;
+    struct Dial : TrpControl {
+        std::string ClassName() const override { return "TDial"; }
+    };
+    addIns.Register("TKNOB", [] { return std::make_unique<Dial>(); });
+    EXPECT_EQ(CreateViewByType(10, "TKnob", &addIns)->ClassName(), "TDial");
 }
 
 TEST(RotatedFont, TextRunsUpwards)

@@ -146,6 +146,40 @@ TEST_F(PreparedFile, SaveLoadSaveGivesIdenticalBytes)
     EXPECT_EQ(fromFile.Count(), 3u);
 }
 
+// An add-in object of a prepared file comes back from its class, whatever
+// the case of the name the program registered.
+TEST_F(PreparedFile, AddInObjectsAreFoundByClassNameInAnyCase)
+{
+    struct Plug : TrpControl {
+        std::string ClassName() const override { return "TPlug"; }
+    };
+    owner.addIns.Register("TPlug", [] { return std::make_unique<Plug>(); });
+    TrpEMFPages withPlug{&owner};
+    Plug plug;
+    plug.Name = "Plug1";
+    Place(plug, 30, 40, 50, 20);
+    Emit(withPlug.AddPage(owner.templatePages.Page(0)), plug);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("plug.rpp");
+    withPlug.SaveToFile(path);
+
+    for (const char* registered : {"tplug", "TPLUG"}) {
+        SCOPED_TRACE(registered);
+        TestOwner reader;
+        reader.templatePages.Add();
+        reader.addIns.Register(registered, [] { return std::make_unique<Plug>(); });
+        TrpEMFPages fromFile{&reader};
+        ASSERT_EQ(fromFile.LoadFromFile(path).Status, TrpPreparedStatus::Loaded);
+        fromFile.RebuildPage(0);
+        const TrpPage* page = fromFile.PageRecord(0).Rebuilt.get();
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(page->Objects.size(), 1u);
+        EXPECT_EQ(page->Objects[0]->ClassName(), "TPlug");
+        EXPECT_EQ(page->Objects[0]->Name, "Plug1");
+        EXPECT_EQ(page->Objects[0]->Left, 30);
+    }
+}
+
 TEST_F(PreparedFile, AFileThatCannotBeReadLeavesThePages)
 {
     QTemporaryDir dir;

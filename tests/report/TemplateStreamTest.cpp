@@ -623,7 +623,7 @@ TEST(TemplateStream, UnnamedObjectsOfOldVersionsGetTheFirstFreeNames)
 }
 
 // An add-in record of a class nobody registered, then a text object.
-std::string WithUnknownAddIn(TrpStream* addInBody = nullptr)
+std::string WithUnknownAddIn(TrpStream* addInBody = nullptr, const char* className = "TMyWidget")
 {
     TrpStream stream;
     stream.WriteByte(25);
@@ -635,7 +635,7 @@ std::string WithUnknownAddIn(TrpStream* addInBody = nullptr)
     page.Name = "Page1";
     page.WriteRecord(stream);
     stream.WriteByte(10);
-    WriteCountedString(stream, "TMyWidget");
+    WriteCountedString(stream, className);
     stream.WriteByte(0);
     const std::size_t placeholder = stream.Position();
     stream.WriteInt32(0);
@@ -692,23 +692,28 @@ TEST(TemplateStream, RegisteredAddInLoadsAndTheRestOfItsRecordIsSkipped)
 
     TrpAddInRegistry addIns;
     addIns.Register("TMyWidget", [] { return std::make_unique<Widget>(); });
-    FixedTemplate report;
-    report.AddIns = &addIns;
-    TrpStream stream(WithUnknownAddIn(&body));
-    ASSERT_EQ(report.ReadTemplate(stream), TrpTemplateStatus::Loaded);
-    const auto& objects = report.Pages.Page(0).Objects;
-    ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0]->Name, "Widget1");
-    EXPECT_EQ(objects[0]->TypeCode, ObjectType::AddIn);
-    EXPECT_EQ(objects[0]->Left, 7);
-    EXPECT_EQ(objects[1]->Name, "After");
-    // Written back as an add-in record with its class name.
-    const std::string bytes = Write(report);
-    FixedTemplate again;
-    again.AddIns = &addIns;
-    TrpStream reread(bytes);
-    ASSERT_EQ(again.ReadTemplate(reread), TrpTemplateStatus::Loaded);
-    EXPECT_EQ(Write(again), bytes);
+    // The stream may name the class in any case.
+    for (const char* stored : {"TMyWidget", "TMYWIDGET", "tmywidget"}) {
+        SCOPED_TRACE(stored);
+        FixedTemplate report;
+        report.AddIns = &addIns;
+        TrpStream stream(WithUnknownAddIn(&body, stored));
+        ASSERT_EQ(report.ReadTemplate(stream), TrpTemplateStatus::Loaded);
+        EXPECT_TRUE(report.errors.empty());
+        const auto& objects = report.Pages.Page(0).Objects;
+        ASSERT_EQ(objects.size(), 2u);
+        EXPECT_EQ(objects[0]->Name, "Widget1");
+        EXPECT_EQ(objects[0]->TypeCode, ObjectType::AddIn);
+        EXPECT_EQ(objects[0]->Left, 7);
+        EXPECT_EQ(objects[1]->Name, "After");
+        // Written back as an add-in record with its class name.
+        const std::string bytes = Write(report);
+        FixedTemplate again;
+        again.AddIns = &addIns;
+        TrpStream reread(bytes);
+        ASSERT_EQ(again.ReadTemplate(reread), TrpTemplateStatus::Loaded);
+        EXPECT_EQ(Write(again), bytes);
+    }
 }
 
 TEST(TemplateStream, CreateViewByType)
