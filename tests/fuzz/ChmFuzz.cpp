@@ -12,11 +12,10 @@
 
 #include "platform/ChmFile.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,9 +30,38 @@ void writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
     }
 }
 
-std::string scratchPath(const char* name)
+// A folder of this run's own for the files chmlib reads, removed with
+// everything in it when the run ends.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qv-chm-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("chm_fuzz: mkdtemp");
+            std::abort();
+        }
+        path_ = pattern;
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string File(const char* name) const { return path_ + "/" + name + ".chm"; }
+
+private:
+    std::string path_;
+};
+
+const ScratchFolder& Scratch()
 {
-    return "/tmp/qv-chm-fuzz-" + std::to_string(::getpid()) + "-" + name + ".chm";
+    static const ScratchFolder folder;
+    return folder;
 }
 
 } // namespace
@@ -50,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string topic;
     platform::ParseChmSystem(bytes, title, topic);
 
-    static const std::string path = scratchPath("whole");
+    static const std::string path = Scratch().File("whole");
     writeFile(path, data, size);
     platform::ChmFile chm;
     if (chm.Open(path) != 0)
@@ -71,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)chm.Read(chm.DefaultTopic(), page);
     }
 
-    static const std::string cutPath = scratchPath("cut");
+    static const std::string cutPath = Scratch().File("cut");
     const std::size_t cut = size * data[size - 1] / 256;
     writeFile(cutPath, data, cut);
     platform::ChmFile part;
