@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6sql6-sqlite libjpeg62-turbo-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 cpp
-  libevt-utils xvfb xauth openbox xdotool fonts-dejavu-core fonts-liberation fonts-wine
+  libevt-utils xvfb xauth x11-utils openbox xdotool fonts-dejavu-core fonts-liberation fonts-wine
   fp-utils libchm-dev tzdata
   cups cups-client poppler-utils libxml2-utils
 )

@@ -47,6 +47,15 @@ waitfor() {
 
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# The program starts once the window manager runs: a window mapped before
+# the manager takes over the screen is not given the focus.
+wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for _ in $(seq 300); do
+    wm_runs && break
+    kill -0 "$wm" 2>/dev/null || fail "openbox did not start"
+    sleep 0.1
+done
+wm_runs || fail "openbox did not take over the screen"
 
 "$program" &
 pid=$!
