@@ -547,6 +547,9 @@ void TrpSpeedButton::mouseReleaseEvent(QMouseEvent* event)
 
 void TrpSpeedButton::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // Qt hands the second press of a double click over as this event alone:
+    // it presses the button as any press does, so that its release clicks.
+    mousePressEvent(event);
     if (event->button() == Qt::LeftButton && down_ && OnDblClick)
         OnDblClick();
 }

@@ -2,6 +2,7 @@
 // kept in the current user's registry.
 
 #include "MemoryRegistry.h"
+#include "MouseClicks.h"
 #include "report/RP_Dock.h"
 
 #include "platform/Registry.h"
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -224,6 +226,67 @@ TEST(SpeedButton, ReleaseOutsideNeitherClicksNorToggles)
     QTest::mouseRelease(grouped, Qt::LeftButton, {}, QPoint(5, 50));
     EXPECT_TRUE(grouped->Down());
     EXPECT_EQ(grouped->State(), TrpButtonState::Exclusive);
+}
+
+// Counts the double-click events a widget receives.
+struct DoubleClicks : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::MouseButtonDblClick;
+        return false;
+    }
+};
+
+TEST(SpeedButton, EveryClickOfADoubleClickClicks)
+{
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    struct Case {
+        int group;
+        bool allowAllUp;
+        int clicks, gapMs;
+        int doubleClicks;  // of them, presses Qt makes double clicks
+        int dblClickEvents;  // OnDblClick, only while the button is down
+        bool downAfter;
+    };
+    for (const Case& c : {
+             Case{0, false, 2, interval / 4, 1, 0, false},
+             Case{0, false, 3, interval / 4, 1, 0, false},
+             Case{0, false, 4, interval / 8, 2, 0, false},
+             Case{0, false, 2, interval * 2, 0, 0, false},
+             Case{1, false, 2, interval / 4, 1, 1, true},
+             Case{1, false, 4, interval / 8, 2, 2, true},
+             Case{1, true, 2, interval / 4, 1, 1, false},
+             Case{1, true, 3, interval / 4, 1, 1, true},
+         }) {
+        SCOPED_TRACE(testing::Message() << "group " << c.group << ", AllowAllUp " << c.allowAllUp << ", "
+                                        << c.clicks << " clicks " << c.gapMs << " ms apart");
+        QWidget window;
+        window.resize(100, 60);
+        auto* button = new TrpSpeedButton(&window);
+        button->setGeometry(20, 10, 22, 22);
+        auto* other = new TrpSpeedButton(&window);
+        other->setGeometry(50, 10, 22, 22);
+        button->SetGroupIndex(c.group);
+        other->SetGroupIndex(c.group);
+        other->SetDown(true);
+        button->SetAllowAllUp(c.allowAllUp);
+        int clicks = 0, dblClicks = 0;
+        button->OnClick = [&clicks] { ++clicks; };
+        button->OnDblClick = [&dblClicks] { ++dblClicks; };
+        DoubleClicks seen;
+        button->installEventFilter(&seen);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+        ClickRun(*button, QPoint(11, 11), c.clicks, c.gapMs);
+        EXPECT_EQ(seen.count, c.doubleClicks) << "double clicks as Qt detects them";
+        EXPECT_EQ(clicks, c.clicks);
+        EXPECT_EQ(dblClicks, c.dblClickEvents);
+        EXPECT_EQ(button->Down(), c.downAfter);
+        EXPECT_FALSE(other->Down()) << "the group's latched button was released";
+        EXPECT_EQ(button->State(), c.downAfter ? TrpButtonState::Exclusive : TrpButtonState::Up);
+    }
 }
 
 TEST(SpeedButton, GroupsLatchOneButton)

@@ -1,6 +1,7 @@
 // The print dialog over the printer model, the report password dialog and
 // the display-format dialog.
 
+#include "MouseClicks.h"
 #include "ThreePrinters.h"
 
 #include "report/RP_Ctrls.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -193,6 +195,35 @@ TEST(PrintDialog, AcceleratorTextsForLabelsWithoutAControl)
     };
     for (const auto& c : cases)
         EXPECT_EQ(UnderlinedAccelerator(QString::fromUtf8(c.text)), QString::fromUtf8(c.html)) << c.text;
+}
+
+TEST(PrintDialog, EveryClickOnTheSpinnerCountsHoweverFast)
+{
+    PrintDialog d;
+    TrpPrintForm& f = *d.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    struct Case {
+        bool up;
+        const char* before;
+        int clicks, gapMs;
+        const char* after;
+    };
+    for (const Case& c : {
+             Case{true, "1", 2, interval / 4, "3"},
+             Case{true, "3", 3, interval / 2, "6"},
+             Case{true, "6", 4, interval / 4, "10"},
+             Case{false, "10", 2, interval / 4, "8"},
+             Case{false, "8", 4, interval / 8, "4"},
+             Case{false, "2", 2, interval / 4, "1"},
+         }) {
+        SCOPED_TRACE(testing::Message() << (c.up ? "up" : "down") << " from " << c.before << ", " << c.clicks
+                                        << " clicks " << c.gapMs << " ms apart");
+        f.E1->setText(c.before);
+        ClickRun(c.up ? *f.rpSpeedButton1 : *f.rpSpeedButton2, QPoint(8, 4), c.clicks, c.gapMs);
+        EXPECT_EQ(f.E1->text().toStdString(), c.after);
+    }
 }
 
 TEST(PrintDialog, SpinnerHalvesAreWholeAndMirrorEachOther)

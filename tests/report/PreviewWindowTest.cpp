@@ -4,6 +4,8 @@
 // search dialog and the progress window.
 #include "PreviewTestSupport.h"
 
+#include "MouseClicks.h"
+
 #include "PrivateCups.h"
 #include "ScopedFifo.h"
 #include "ThreePrinters.h"
@@ -28,6 +30,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -181,6 +184,20 @@ TEST_F(PreviewWindow, KeysPageAndScroll)
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(guard, nullptr) << "closed and freed";
+}
+
+TEST_F(PreviewWindow, PageButtonsTurnAPageForEveryClickOfADoubleClick)
+{
+    for (int i = 0; i < 5; ++i)
+        AddPage(600, 800, {"page"});
+    TrpPreviewForm& p = Open(QSize(1000, 600));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const int gap = QGuiApplication::styleHints()->mouseDoubleClickInterval() / 4;
+    ClickRun(*p.PgDown, QPoint(8, 8), 2, gap);
+    EXPECT_EQ(p.CurrentPage, 3);
+    EXPECT_EQ(p.Label1->text(), "Page 3/5");
+    ClickRun(*p.PgUp, QPoint(8, 8), 2, gap);
+    EXPECT_EQ(p.CurrentPage, 1);
 }
 
 TEST_F(PreviewWindow, FindWithF3Continuing)
