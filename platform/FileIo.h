@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -25,6 +26,13 @@ bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
 // counts.  Writers replace this file, so a link stays a link and its target
 // gets the new contents.
 bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
+
+// The path of a file that goes with `file` (its temporary, its lock file)
+// in the same folder: the file's name followed by `suffix` where that fits
+// in the folder's longest name, else the file's name cut short enough (at
+// a character's boundary) for the suffix to fit.  What tells one such file
+// from another lies in the suffix.
+std::string SiblingPath(const std::string& file, std::string_view suffix);
 
 // Opens a regular file, or a symbolic link to one, for reading and gives its
 // size.  Anything else (a FIFO, a device, a folder) is refused with

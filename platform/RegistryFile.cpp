@@ -582,7 +582,7 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
         error = path + ": cannot create its directory: " + ec.message();
         return false;
     }
-    std::string temporary = file + ".tmp-XXXXXX";
+    std::string temporary = SiblingPath(file, ".tmp-XXXXXX");
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         error = path + ": cannot create a temporary file: " + std::strerror(errno);

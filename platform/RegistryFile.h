@@ -66,8 +66,10 @@ RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view ro
 
 // Writes a registry file atomically: into a temporary file beside it, which
 // then replaces the file, so that the file is always either the old or the
-// new one.  Missing directories are created.  False with `error` set when
-// the file could not be written; the old file is then unchanged.
+// new one.  The temporary is named after the file as far as the folder's
+// longest name allows.  Missing directories are created.  False with
+// `error` set when the file could not be written; the old file is then
+// unchanged.
 bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::string_view rootName,
                        std::string& error, RegistryFileEncoding encoding = RegistryFileEncoding::Utf16LE);
 
