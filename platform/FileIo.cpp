@@ -20,6 +20,26 @@ constexpr char kNotARegularFile[] = "not a regular file";
 
 } // namespace
 
+FileStamp FileStampOf(const struct stat& st)
+{
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+int StampOfFile(const std::string& path, FileStamp& stamp)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    stamp = FileStampOf(st);
+    return 0;
+}
+
 std::string SiblingPath(const std::string& file, std::string_view suffix)
 {
     const std::size_t slash = file.rfind('/');
@@ -321,6 +341,15 @@ DWORD FileDescriptor::size(std::uint64_t& size) const
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return ERROR_READ_FAULT;
     size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
+}
+
+DWORD FileDescriptor::stamp(FileStamp& stamp) const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return ERROR_READ_FAULT;
+    stamp = FileStampOf(st);
     return ERROR_SUCCESS;
 }
 

@@ -440,10 +440,15 @@ TEST_F(RegistryFileOnDisk, AChangeThatCannotBeWrittenIsDropped)
         return root.FindSubKey("X") ? DWORD{ERROR_SUCCESS} : DWORD{ERROR_FILE_NOT_FOUND};
     };
     EXPECT_EQ(store.Read(hasX), ERROR_FILE_NOT_FOUND); // a missing file is an empty hive
-    fs::create_directories(fs::path(file) / "in-the-way");
+    // A folder in the lock file's place: the file cannot be locked for the
+    // change, and so is not written.
+    const std::string lock = file + ".lock";
+    fs::create_directories(fs::path(lock) / "in-the-way");
     EXPECT_EQ(store.Modify(setX), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(store.Error(), lock + ": cannot open the lock file: Is a directory");
     EXPECT_EQ(store.Read(hasX), ERROR_FILE_NOT_FOUND);
-    fs::remove_all(file);
+    EXPECT_FALSE(fs::exists(file));
+    fs::remove_all(lock);
     EXPECT_EQ(store.Modify(setX), ERROR_SUCCESS);
     EXPECT_EQ(store.Read(hasX), ERROR_SUCCESS);
     RegistryStore reread(file, "HKEY_CURRENT_USER");
