@@ -67,17 +67,14 @@ DWORD RegistryStore::Modify(const std::function<DWORD(RegistryKey&, bool&)>& cha
 {
     std::lock_guard guard(mutex_);
     FileLock lock;
+    std::string lockFailure;
     if (!file_.empty()) {
         // The lock guards the file that is replaced: a link's target.
         std::string target;
         int linkError = 0;
         if (!FinalLinkTarget(file_, target, linkError))
             target = file_; // writing reports the link's fault
-        std::string why;
-        if (!lock.Acquire(LockFileFor(target), why)) {
-            error_ = why;
-            return ERROR_REGISTRY_IO_FAILED;
-        }
+        lock.Acquire(LockFileFor(target), lockFailure);
     }
     if (const DWORD status = refresh())
         return status;
@@ -86,7 +83,11 @@ DWORD RegistryStore::Modify(const std::function<DWORD(RegistryKey&, bool&)>& cha
     if (const DWORD status = change(copy, changed))
         return status;
     if (!changed)
-        return ERROR_SUCCESS;
+        return ERROR_SUCCESS; // no lock needed: a key opened where none may be written
+    if (!file_.empty() && !lock.IsHeld()) {
+        error_ = lockFailure;
+        return ERROR_REGISTRY_IO_FAILED;
+    }
     if (!file_.empty()) {
         std::string error;
         FileStamp written;

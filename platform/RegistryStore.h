@@ -49,7 +49,7 @@ public:
     // returns ERROR_SUCCESS and says that something changed, the copy is
     // written to the file and becomes the hive.  ERROR_BADDB for a damaged
     // file, ERROR_REGISTRY_IO_FAILED when the file cannot be locked or
-    // written.
+    // written for a change (a use that changes nothing needs neither).
     DWORD Modify(const std::function<DWORD(RegistryKey& root, bool& changed)>& change);
 
     // Empty, or why the file was refused or could not be written last.

@@ -299,6 +299,9 @@ TEST_F(RegistryStoreSharing, InAReadOnlyFolderReadsWorkAndWritesFailWithTheReaso
             RegistryStore store(file, "HKEY_CURRENT_USER");
             std::string text;
             check(getText(store, "Comp0", text) == ERROR_SUCCESS && text == "WKS1", file + ": not read");
+            // Opening a key for writing that is there changes nothing.
+            check(store.Modify([](RegistryKey&, bool&) { return DWORD{ERROR_SUCCESS}; }) == ERROR_SUCCESS,
+                  file + ": a use that changes nothing failed");
             check(setText(store, "Comp1", "SRV") == ERROR_REGISTRY_IO_FAILED, file + ": the write did not fail");
             check(store.Error().find(reason) != std::string::npos, file + ": the reason is " + store.Error());
             check(getText(store, "Comp1", text) == ERROR_FILE_NOT_FOUND, file + ": the change was kept");
