@@ -2,10 +2,12 @@
 
 #include "ErrorCodes.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +19,53 @@ namespace {
 constexpr char kNotARegularFile[] = "not a regular file";
 
 } // namespace
+
+FileStamp FileStampOf(const struct stat& st)
+{
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+int StampOfFile(const std::string& path, FileStamp& stamp)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    stamp = FileStampOf(st);
+    return 0;
+}
+
+std::string SiblingPath(const std::string& file, std::string_view suffix)
+{
+    const std::size_t slash = file.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/")
+                                                                                           : file.substr(0, slash);
+    const long folderNameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t nameMax = folderNameMax > 0 ? static_cast<std::size_t>(folderNameMax) : NAME_MAX;
+    const std::size_t nameLength = file.size() - nameStart;
+    // The name as kept: short enough for the name and the whole path.
+    std::size_t keep = nameLength;
+    if (keep + suffix.size() > nameMax)
+        keep = nameMax > suffix.size() ? nameMax - suffix.size() : 0;
+    if (file.size() + suffix.size() >= PATH_MAX) {
+        const std::size_t excess = file.size() + suffix.size() - (PATH_MAX - 1);
+        keep = std::min(keep, nameLength > excess ? nameLength - excess : 0);
+    }
+    // Never half a character: a cut goes back to the start of the one it
+    // would split.
+    while (keep > 0 && keep < nameLength &&
+           (static_cast<unsigned char>(file[nameStart + keep]) & 0xC0) == 0x80)
+        --keep;
+    std::string name = file.substr(0, nameStart + keep);
+    name += suffix;
+    return name;
+}
 
 DWORD ErrorFromErrno(int error)
 {
@@ -128,13 +177,14 @@ int writeAll(int fd, const BYTE* data, std::size_t size)
     return 0;
 }
 
-// Creates a file that is not there yet beside `file`, named after it, with
-// the given mode less the umask; -1 with errno set when it cannot.
+// Creates a file that is not there yet beside `file`, named after it as far
+// as the folder's longest name allows, with the given mode less the umask;
+// -1 with errno set when it cannot.
 int createTemporaryBeside(const std::string& file, mode_t mode, std::string& name)
 {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = file + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        name = SiblingPath(file, ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -291,6 +341,15 @@ DWORD FileDescriptor::size(std::uint64_t& size) const
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return ERROR_READ_FAULT;
     size = static_cast<std::uint64_t>(st.st_size);
+    return ERROR_SUCCESS;
+}
+
+DWORD FileDescriptor::stamp(FileStamp& stamp) const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return ERROR_READ_FAULT;
+    stamp = FileStampOf(st);
     return ERROR_SUCCESS;
 }
 

@@ -4,9 +4,13 @@
 
 #include "Win32Types.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+struct stat;
 
 namespace platform {
 
@@ -25,6 +29,32 @@ bool ReadFileText(const std::string& path, std::size_t size, std::string& text);
 // counts.  Writers replace this file, so a link stays a link and its target
 // gets the new contents.
 bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
+
+// What tells one version of a file from another: a file replaced through
+// a rename is another inode, and a file changed in place has another size
+// or modification time.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp FileStampOf(const struct stat& st);
+
+// The stamp of the file a path names (links followed); 0 or the errno value
+// of the failure (ENOENT when there is no file).
+int StampOfFile(const std::string& path, FileStamp& stamp);
+
+// The path of a file that goes with `file` (its temporary, its lock file)
+// in the same folder: the file's name followed by `suffix` where that fits
+// in the folder's longest name, else the file's name cut short enough (at
+// a character's boundary) for the suffix to fit.  What tells one such file
+// from another lies in the suffix.
+std::string SiblingPath(const std::string& file, std::string_view suffix);
 
 // Opens a regular file, or a symbolic link to one, for reading and gives its
 // size.  Anything else (a FIFO, a device, a folder) is refused with
@@ -62,6 +92,8 @@ public:
     void close();
     // The file's size as it is now.
     DWORD size(std::uint64_t& size) const;
+    // The file's stamp as it is now.
+    DWORD stamp(FileStamp& stamp) const;
     DWORD writeAt(std::uint64_t offset, const BYTE* data, std::size_t size);
     // Reads up to `size` bytes at offset; `done` is fewer only at the end of
     // the file.

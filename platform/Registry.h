@@ -6,7 +6,8 @@
 // HKEY_LOCAL_MACHINE is the registry of the site's local computer and
 // RegConnectRegistryA reaches that of any computer of the site (Site.h);
 // HKEY_CURRENT_USER is the current user's registry file.  Each is a
-// RegistryStore: changes are written to its file at once.
+// RegistryStore: changes are written to its file at once, and what another
+// running copy of the program wrote there is seen at the next use.
 //
 // The functions follow the platform's conventions: they return the error
 // code (and leave the last error alone); sizes of names are in characters

@@ -1,6 +1,7 @@
 #include "RegistryFile.h"
 
 #include "AsciiText.h"
+#include "ErrorCodes.h"
 #include "FileIo.h"
 #include "RegistryTypes.h"
 #include "Utf8Text.h"
@@ -487,11 +488,12 @@ void appendKey(std::string& out, const RegistryKey& key, const std::string& path
     }
 }
 
-FILETIME fileTimeOf(const struct stat& st)
+FILETIME fileTimeOf(const FileStamp& stamp)
 {
-    const std::int64_t seconds = static_cast<std::int64_t>(st.st_mtim.tv_sec) + 11644473600LL;
-    const std::uint64_t ticks =
-        seconds < 0 ? 0 : static_cast<std::uint64_t>(seconds) * 10000000ULL + static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
+    const std::int64_t seconds = stamp.modifiedSeconds + 11644473600LL;
+    const std::uint64_t ticks = seconds < 0 ? 0
+                                            : static_cast<std::uint64_t>(seconds) * 10000000ULL +
+                                                  static_cast<std::uint64_t>(stamp.modifiedNanoseconds) / 100;
     return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
@@ -542,12 +544,30 @@ RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view ro
         error = path + ": not a file";
         return RegistryFileStatus::Damaged;
     }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxRegistryFileSize) {
+    // The size, the stamp and the bytes all come from one open file, which
+    // a writer replacing the file meanwhile leaves as it is.
+    FileDescriptor file;
+    std::uint64_t size = 0;
+    std::string why;
+    if (const DWORD opened = file.openForReading(path, size, why); opened != ERROR_SUCCESS) {
+        if (opened == ERROR_FILE_NOT_FOUND)
+            return RegistryFileStatus::Missing; // removed since the stat
+        error = why;
+        return RegistryFileStatus::Damaged;
+    }
+    FileStamp read;
+    if (file.stamp(read) != ERROR_SUCCESS) {
+        error = path + ": the file cannot be read";
+        return RegistryFileStatus::Damaged;
+    }
+    if (size > kMaxRegistryFileSize) {
         error = path + ": the file is larger than 64 MiB";
         return RegistryFileStatus::Damaged;
     }
-    std::string bytes;
-    if (!ReadFileText(path, static_cast<std::size_t>(st.st_size), bytes)) {
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    if (file.readAt(0, reinterpret_cast<BYTE*>(bytes.data()), bytes.size(), done) != ERROR_SUCCESS ||
+        done != bytes.size()) {
         error = path + ": the file cannot be read";
         return RegistryFileStatus::Damaged;
     }
@@ -557,13 +577,13 @@ RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view ro
         error = path + ": " + parseError;
         return RegistryFileStatus::Damaged;
     }
-    parsed.SetLastWriteTimeRecursive(fileTimeOf(st));
+    parsed.SetLastWriteTimeRecursive(fileTimeOf(read));
     root = std::move(parsed);
     return RegistryFileStatus::Loaded;
 }
 
 bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::string_view rootName,
-                       std::string& error, RegistryFileEncoding encoding)
+                       std::string& error, RegistryFileEncoding encoding, FileStamp* stamp)
 {
     const std::string bytes = FormatRegistryFile(root, rootName, encoding);
     // A file that is a symbolic link is written through to the link's
@@ -582,7 +602,7 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
         error = path + ": cannot create its directory: " + ec.message();
         return false;
     }
-    std::string temporary = file + ".tmp-XXXXXX";
+    std::string temporary = SiblingPath(file, ".tmp-XXXXXX");
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         error = path + ": cannot create a temporary file: " + std::strerror(errno);
@@ -609,6 +629,11 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
     }
     if (::fsync(fd) != 0)
         return failWith("cannot flush");
+    // A rename keeps the file's inode and modification time: the stamp
+    // taken now is that of the file once it has replaced the old one.
+    struct stat replacement {};
+    if (stamp && ::fstat(fd, &replacement) != 0)
+        return failWith("cannot read its status");
     if (::close(fd) != 0) {
         error = path + ": cannot close: " + std::strerror(errno);
         ::unlink(temporary.c_str());
@@ -625,6 +650,8 @@ bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::st
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    if (stamp)
+        *stamp = FileStampOf(replacement);
     return true;
 }
 

@@ -33,6 +33,7 @@
 // A file that breaks these rules is refused as a whole, with the line and
 // the fault in the message; nothing of it is taken.
 
+#include "FileIo.h"
 #include "RegistryKey.h"
 
 #include <string>
@@ -61,14 +62,19 @@ enum class RegistryFileStatus { Loaded, Missing, Damaged };
 
 // Reads a registry file; Missing when there is no file (root untouched),
 // Damaged with "<path>: ..." in `error` when it cannot be read or parsed.
+// The file is read through one open file: a writer that replaces it
+// meanwhile gives either the old or the new version, never a mix.
 RegistryFileStatus ReadRegistryFile(const std::string& path, std::string_view rootName, RegistryKey& root,
                                     std::string& error);
 
 // Writes a registry file atomically: into a temporary file beside it, which
 // then replaces the file, so that the file is always either the old or the
-// new one.  Missing directories are created.  False with `error` set when
-// the file could not be written; the old file is then unchanged.
+// new one.  The temporary is named after the file as far as the folder's
+// longest name allows.  Missing directories are created.  False with
+// `error` set when the file could not be written; the old file is then
+// unchanged.  On success `stamp` (if given) is that of the file written.
 bool WriteRegistryFile(const std::string& path, const RegistryKey& root, std::string_view rootName,
-                       std::string& error, RegistryFileEncoding encoding = RegistryFileEncoding::Utf16LE);
+                       std::string& error, RegistryFileEncoding encoding = RegistryFileEncoding::Utf16LE,
+                       FileStamp* stamp = nullptr);
 
 } // namespace platform

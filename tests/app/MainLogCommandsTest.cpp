@@ -364,6 +364,33 @@ TEST_F(MainLogCommandsTest, ClearLogKeepsTheModeAndABackupTakesTheUmask)
     }
 }
 
+TEST_F(MainLogCommandsTest, SaveLogAsAndClearLogTakeNamesOfTheLongestLength)
+{
+    // 255 bytes, the longest name a folder takes.
+    const std::string saved = std::string(251, 's') + ".evt";
+    const std::string beforeClearing = std::string(251, 'c') + ".evt";
+    TfrmLogView* window = open("System");
+    ASSERT_EQ(window->Model().rowCount(), 3);
+    prompts.saveFileName = path(saved.c_str());
+    main->actSaveLogAs()->trigger();
+    EXPECT_TRUE(prompts.asked.empty()) << prompts.asked.back().text.toStdString();
+    EXPECT_TRUE(QFile::exists(prompts.saveFileName));
+
+    prompts.saveFileName = path(beforeClearing.c_str());
+    prompts.answers = {IDYES};
+    main->actClearLog()->trigger();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked.back().text, "Do you want to save System on WKS1 before clearing it?");
+    EXPECT_TRUE(QFile::exists(prompts.saveFileName));
+    EXPECT_EQ(window->Model().rowCount(), 0);
+
+    prompts.openFileName = path(saved.c_str());
+    main->actOpenLogFile()->trigger();
+    EXPECT_EQ(main->ActiveLogWindow()->Model().rowCount(), 3);
+    const QStringList left = QDir(QString::fromStdString(site.Directory())).entryList({"*.evt*"}, QDir::Files);
+    EXPECT_EQ(left.size(), 2) << left.join(' ').toStdString();
+}
+
 TEST_F(MainLogCommandsTest, RefreshShowsEventsAppendedSince)
 {
     TfrmLogView* window = open("System");

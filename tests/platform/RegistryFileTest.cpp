@@ -334,6 +334,82 @@ TEST_F(RegistryFileOnDisk, FilesReplacedAtomicallyAreWrittenThroughLinks)
     EXPECT_EQ(leftovers().size(), 2u);
 }
 
+// Names of 255 bytes, the longest a folder takes; the second one's cut for a
+// temporary falls inside a two-byte character.
+std::vector<std::string> longestNames()
+{
+    std::string accented;
+    for (int i = 0; i < 125; ++i)
+        accented += "\xC3\xA9"; // e acute
+    return {std::string(251, 'x') + ".evt", accented + "a.evt"};
+}
+
+TEST_F(RegistryFileOnDisk, FilesWithNamesOfTheLongestLengthAreWrittenAtomically)
+{
+    fs::create_directories(path("evt"));
+    fs::create_directories(path("reg"));
+    for (const std::string& name : longestNames()) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(name.size(), 255u);
+        const std::string file = path("evt/" + name);
+        const std::string first = "first", second = "second contents";
+        std::string why;
+        ASSERT_EQ(WriteFileAtomically(file, reinterpret_cast<const BYTE*>(first.data()), first.size(), false, why),
+                  DWORD{ERROR_SUCCESS})
+            << why;
+        EXPECT_EQ(contents(file), first);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        ASSERT_EQ(WriteFileAtomically(file, reinterpret_cast<const BYTE*>(second.data()), second.size(), true, why),
+                  DWORD{ERROR_SUCCESS})
+            << why;
+        EXPECT_EQ(contents(file), second);
+        EXPECT_EQ(fs::status(file).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+        const std::string registry = path("reg/" + name);
+        std::string error;
+        ASSERT_TRUE(WriteRegistryFile(registry, sampleTree(), "HKEY_CURRENT_USER", error)) << error;
+        ASSERT_TRUE(WriteRegistryFile(registry, sampleTree(), "HKEY_CURRENT_USER", error)) << error;
+        RegistryKey read;
+        ASSERT_EQ(ReadRegistryFile(registry, "HKEY_CURRENT_USER", read, error), RegistryFileStatus::Loaded) << error;
+        expectSameTree(sampleTree(), read);
+
+        for (const char* folder : {"evt", "reg"}) {
+            std::vector<std::string> left;
+            for (const auto& e : fs::directory_iterator(path(folder)))
+                left.push_back(e.path().filename().string());
+            EXPECT_EQ(left, std::vector<std::string>{name}) << folder;
+            fs::remove(path(std::string(folder) + "/" + name));
+        }
+    }
+    // A name longer than the folder takes is refused as the system refuses it.
+    const std::string tooLong = path(std::string(256, 'x'));
+    std::string why;
+    EXPECT_EQ(WriteFileAtomically(tooLong, reinterpret_cast<const BYTE*>("x"), 1, false, why),
+              DWORD{ERROR_INVALID_NAME});
+}
+
+TEST_F(RegistryFileOnDisk, NamesBesideAFileFitInItsFolder)
+{
+    const std::string accented = longestNames()[1];
+    const struct {
+        std::string name;
+        std::string suffix;
+        std::string expected;
+    } cases[] = {
+        {"HKCU.reg", ".lock", "HKCU.reg.lock"},
+        {std::string(255, 'x'), ".lock", std::string(250, 'x') + ".lock"},
+        {std::string(250, 'x'), ".lock", std::string(250, 'x') + ".lock"},
+        {std::string(251, 'x'), ".tmp-XXXXXX", std::string(244, 'x') + ".tmp-XXXXXX"},
+        {accented, ".tmp-XXXXXX", accented.substr(0, 244) + ".tmp-XXXXXX"},
+        {accented, ".tmp1-2345", accented.substr(0, 244) + ".tmp1-2345"}, // not 245: half an e acute
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + c.suffix);
+        EXPECT_EQ(SiblingPath(path(c.name), c.suffix), path(c.expected));
+    }
+}
+
 TEST_F(RegistryFileOnDisk, ADamagedFileIsNeitherUsedNorOverwritten)
 {
     const std::string file = path("HKLM.reg");
@@ -364,10 +440,15 @@ TEST_F(RegistryFileOnDisk, AChangeThatCannotBeWrittenIsDropped)
         return root.FindSubKey("X") ? DWORD{ERROR_SUCCESS} : DWORD{ERROR_FILE_NOT_FOUND};
     };
     EXPECT_EQ(store.Read(hasX), ERROR_FILE_NOT_FOUND); // a missing file is an empty hive
-    fs::create_directories(fs::path(file) / "in-the-way");
+    // A folder in the lock file's place: the file cannot be locked for the
+    // change, and so is not written.
+    const std::string lock = file + ".lock";
+    fs::create_directories(fs::path(lock) / "in-the-way");
     EXPECT_EQ(store.Modify(setX), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(store.Error(), lock + ": cannot open the lock file: Is a directory");
     EXPECT_EQ(store.Read(hasX), ERROR_FILE_NOT_FOUND);
-    fs::remove_all(file);
+    EXPECT_FALSE(fs::exists(file));
+    fs::remove_all(lock);
     EXPECT_EQ(store.Modify(setX), ERROR_SUCCESS);
     EXPECT_EQ(store.Read(hasX), ERROR_SUCCESS);
     RegistryStore reread(file, "HKEY_CURRENT_USER");

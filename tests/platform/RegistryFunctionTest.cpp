@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -381,7 +382,8 @@ TEST_F(RegistryFunctions, CurrentUserSettingsSurviveInTheirFile)
     std::vector<std::string> entries;
     for (const auto& e : fs::directory_iterator(fs::path(site_.UserRegistryFile()).parent_path()))
         entries.push_back(e.path().filename().string());
-    EXPECT_EQ(entries, std::vector<std::string>{"HKCU.reg"});
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"HKCU.reg", "HKCU.reg.lock"}));
 }
 
 TEST_F(RegistryFunctions, ADamagedUserFileIsRefusedAndKept)
