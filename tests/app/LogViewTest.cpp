@@ -3,10 +3,12 @@
 #include "ThemeManager/ThemeMgr.h"
 #include "ThemeManager/XPSystemButton.h"
 
+#include "app/DescriptionMemo.h"
 #include "app/EventColumns.h"
 #include "app/EventListModel.h"
 #include "app/common.h"
 #include "app/dwy_reg.h"
+#include "app/SystemFonts.h"
 #include "app/logview.h"
 
 #include "ntlib/FunctionBinding.h"
@@ -21,6 +23,10 @@
 #include <QMdiArea>
 #include <QMetaObject>
 #include <QPlainTextEdit>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QPointer>
 #include <QProgressBar>
 #include <QStyle>
@@ -206,6 +212,52 @@ TEST_F(LogViewTest, DescriptionPaneShowsNoEmptyLines)
     EXPECT_TRUE(text.contains(QStringLiteral("first\nsecond"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("\n\n")));
     EXPECT_FALSE(text.endsWith(u'\n'));
+}
+
+// The pane's tab stops are those of the platform's multi-line edit in the
+// pane's font, where security descriptions put their values in one column:
+// two tabs after the short labels, one after the long ones.
+TEST_F(LogViewTest, DescriptionValuesLineUpAtThePanesTabStops)
+{
+    const std::vector<std::vector<std::string>> layouts = {
+        {"A new process was created:", "\tProcess ID:\t5168", "\tImage file:\tC:\\Program Files\\Ledger\\ledger.exe",
+         "\tCreator process ID:\t1424", "\tUser name:\tamorrow", "\tDomain:\t\tOSTRIVEL", "\tLogon ID:\t(0x0,0x3E7)"},
+        {"Successful logon:", "\tUser name:\tamorrow", "\tDomain:\t\tOSTRIVEL", "\tLogon ID:\t(0x0,0x5A21F)",
+         "\tLogon type:\t2", "\tLogon process:\tUser32", "\tAuthentication:\tNegotiate", "\tWorkstation:\tWKS-DEMO"},
+    };
+    service.count = static_cast<DWORD>(layouts.size());
+    service.generate = [&](DWORD rn) {
+        TestRecord t;
+        t.recordNumber = rn;
+        t.strings = layouts[rn % layouts.size()];
+        return t;
+    };
+    window->LoadEvents(QStringLiteral("Application"));
+    QPlainTextEdit* pane = window->meEventText();
+    EXPECT_EQ(pane->tabStopDistance(), EditTabDistance(pane->font()));
+
+    for (int row = 0; row < static_cast<int>(layouts.size()); ++row) {
+        SCOPED_TRACE(row);
+        window->lvLog()->selectRow(row);
+        QSet<int> columns;
+        int values = 0;
+        for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next()) {
+            const QString line = block.text();
+            if (!line.startsWith(u'\t'))
+                continue;
+            QTextCursor value(block);
+            value.setPosition(block.position() + static_cast<int>(line.lastIndexOf(u'\t')) + 1);
+            columns.insert(pane->cursorRect(value).left());
+            ++values;
+        }
+        EXPECT_GE(values, 6);
+        EXPECT_EQ(columns.size(), 1) << pane->toPlainText().toStdString();
+    }
+
+    // The stops follow the pane's font.
+    pane->setFont(WindowFont(QStringLiteral("Tahoma"), 16));
+    EXPECT_EQ(pane->tabStopDistance(), EditTabDistance(pane->font()));
+    EXPECT_GT(pane->tabStopDistance(), EditTabDistance(window->font()));
 }
 
 TEST_F(LogViewTest, DescriptionPaneNeverKeepsTheTextOfAnEventNoLongerShown)
