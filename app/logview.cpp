@@ -1,6 +1,7 @@
 #include "logview.h"
 
 #include "Application.h"
+#include "DescriptionMemo.h"
 #include "EventItemDelegate.h"
 #include "HelpContext.h"
 #include "LogWindowHost.h"
@@ -270,7 +271,7 @@ void TfrmLogView::BuildLayout()
     titleColumn->addLayout(titleRow, 1);
     pane->addWidget(title);
 
-    meEventText_ = new QPlainTextEdit(pnlEventText_);
+    meEventText_ = new TDescriptionMemo(pnlEventText_);
     meEventText_->setReadOnly(true);
     meEventText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     meEventText_->setMinimumHeight(kMemoMinimumHeight);

@@ -3,6 +3,7 @@
 
 #include "AppFakes.h"
 #include "MainWindowSite.h"
+#include "PaintedImages.h"
 #include "WhenShown.h"
 
 #include "app/Application.h"
@@ -447,6 +448,27 @@ TEST(AboutBox, LayoutAndProgramVersion)
     emit about.WebLink()->linkActivated(about.WebLink()->toolTip());
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(web.source(), QUrl(QString::fromLatin1(TAboutForm::kWebAddress)));
+}
+
+// The program's name is drawn bold: clearly heavier than the same text in
+// the box's regular font.
+TEST(AboutBox, TheTitleIsDrawnBold)
+{
+    TAboutForm about;
+    about.show();
+    QLabel* title = about.AppTitleLabel();
+    QLabel regular(title->text(), &about);
+    QFont font = title->font();
+    font.setBold(false);
+    regular.setFont(font);
+    regular.setGeometry(title->geometry().translated(0, 150));
+    regular.show();
+    const QImage heavy = title->grab().toImage();
+    const QImage thin = regular.grab().toImage();
+    const int heavyInk = PixelsNear(heavy, Qt::black, 0x7F);
+    const int thinInk = PixelsNear(thin, Qt::black, 0x7F);
+    EXPECT_GT(thinInk, 50);
+    EXPECT_GT(heavyInk, thinInk * 6 / 5) << "regular " << thinInk << ", bold " << heavyInk;
 }
 
 TEST(AboutBox, VersionStrings)

@@ -3,16 +3,22 @@
 #include "ThemeManager/ThemeMgr.h"
 #include "ThemeManager/XPSystemButton.h"
 
+#include "app/DescriptionMemo.h"
 #include "app/EventColumns.h"
 #include "app/EventListModel.h"
 #include "app/common.h"
 #include "app/dwy_reg.h"
+#include "app/SystemFonts.h"
 #include "app/logview.h"
 
 #include "ntlib/FunctionBinding.h"
 
 #include "platform/PlatformProfile.h"
 #include "platform/Registry.h"
+#include "platform/Site.h"
+
+#include "tools/demosite/DemoNetwork.h"
+#include "tools/demosite/DemoSite.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,6 +27,11 @@
 #include <QMdiArea>
 #include <QMetaObject>
 #include <QPlainTextEdit>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QPointer>
 #include <QProgressBar>
 #include <QStyle>
@@ -41,6 +52,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <set>
 
 namespace {
 
@@ -206,6 +219,65 @@ TEST_F(LogViewTest, DescriptionPaneShowsNoEmptyLines)
     EXPECT_TRUE(text.contains(QStringLiteral("first\nsecond"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("\n\n")));
     EXPECT_FALSE(text.endsWith(u'\n'));
+}
+
+// Where the values of the pane's tab-laid lines (a tab, a label, tabs and
+// the value) begin, in the pane's pixels, and how many such lines it shows.
+struct ValueColumns {
+    QSet<int> columns;
+    int lines = 0;
+};
+
+ValueColumns ValueColumnsOf(const QPlainTextEdit& pane)
+{
+    ValueColumns found;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
+        const QString line = block.text();
+        const qsizetype last = line.lastIndexOf(u'\t');
+        if (!line.startsWith(u'\t') || last == 0)
+            continue;
+        QTextCursor value(block);
+        value.setPosition(block.position() + static_cast<int>(last) + 1);
+        found.columns.insert(pane.cursorRect(value).left());
+        ++found.lines;
+    }
+    return found;
+}
+
+// The pane's tab stops are those of the platform's multi-line edit in the
+// pane's font, where security descriptions put their values in one column:
+// two tabs after the short labels, one after the long ones.
+TEST_F(LogViewTest, DescriptionValuesLineUpAtThePanesTabStops)
+{
+    const std::vector<std::vector<std::string>> layouts = {
+        {"A new process was created:", "\tProcess ID:\t5168", "\tImage file:\tC:\\Program Files\\Ledger\\ledger.exe",
+         "\tCreator process ID:\t1424", "\tUser name:\tamorrow", "\tDomain:\t\tOSTRIVEL", "\tLogon ID:\t(0x0,0x3E7)"},
+        {"Successful logon:", "\tUser name:\tamorrow", "\tDomain:\t\tOSTRIVEL", "\tLogon ID:\t(0x0,0x5A21F)",
+         "\tLogon type:\t2", "\tLogon process:\tUser32", "\tAuthentication:\tNegotiate", "\tWorkstation:\tWKS-DEMO"},
+    };
+    service.count = static_cast<DWORD>(layouts.size());
+    service.generate = [&](DWORD rn) {
+        TestRecord t;
+        t.recordNumber = rn;
+        t.strings = layouts[rn % layouts.size()];
+        return t;
+    };
+    window->LoadEvents(QStringLiteral("Application"));
+    QPlainTextEdit* pane = window->meEventText();
+    EXPECT_EQ(pane->tabStopDistance(), EditTabDistance(pane->font()));
+
+    for (int row = 0; row < static_cast<int>(layouts.size()); ++row) {
+        SCOPED_TRACE(row);
+        window->lvLog()->selectRow(row);
+        const ValueColumns values = ValueColumnsOf(*pane);
+        EXPECT_GE(values.lines, 6);
+        EXPECT_EQ(values.columns.size(), 1) << pane->toPlainText().toStdString();
+    }
+
+    // The stops follow the pane's font.
+    pane->setFont(WindowFont(QStringLiteral("Tahoma"), 16));
+    EXPECT_EQ(pane->tabStopDistance(), EditTabDistance(pane->font()));
+    EXPECT_GT(pane->tabStopDistance(), EditTabDistance(window->font()));
 }
 
 TEST_F(LogViewTest, DescriptionPaneNeverKeepsTheTextOfAnEventNoLongerShown)
@@ -629,6 +701,69 @@ TEST_F(LogViewTest, WindowLayout)
     fresh->CloseWithoutQuestion();
     flushDeletes();
     EXPECT_TRUE(guard.isNull());
+}
+
+// A log window on the demo network's local computer.
+class LogViewDemoTest : public ::testing::Test {
+protected:
+    QTemporaryDir directory;
+    std::unique_ptr<ScopedSystemFunctions> bound;
+    FakePrompts prompts;
+    ScopedUserPrompts usePrompts{prompts};
+    FakeHost host;
+    QPointer<TfrmLogView> window;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(directory.isValid());
+        const std::string site = directory.filePath(QStringLiteral("site")).toStdString();
+        std::string error;
+        ASSERT_TRUE(demosite::WriteDemoSite(site, QV_DEMO_MESSAGE_DIR, error)) << error;
+        platform::SetCurrentUserRegistryFile(directory.filePath(QStringLiteral("HKCU.reg")).toStdString());
+        ASSERT_TRUE(platform::LoadSite(site)) << platform::SiteError();
+        bound = std::make_unique<ScopedSystemFunctions>();
+        window = new TfrmLogView(&host);
+        window->SetLogName(QStringLiteral("Security"));
+        window->show();
+    }
+
+    void TearDown() override
+    {
+        if (window)
+            window->CloseWithoutQuestion();
+        flushDeletes();
+        bound.reset();
+        platform::ResetSite();
+        platform::ResetCurrentUserRegistry();
+    }
+};
+
+// Every kind of event in the Security logs of the demo's workstation and
+// its domain controller shows the values of its description in one column.
+TEST_F(LogViewDemoTest, SecurityDescriptionsLineTheirValuesUp)
+{
+    std::set<unsigned> kinds;
+    int laidOut = 0;
+    for (const char* computer : {demosite::kLocalComputer, demosite::kFileServer}) {
+        SCOPED_TRACE(computer);
+        window->NTEventLog().SetMachineName(computer);
+        window->LoadEvents(QStringLiteral("Security"));
+        const TEventListModel& model = window->Model();
+        ASSERT_GT(model.rowCount(), 0);
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const unsigned id = model.EventAt(row)->EventID & 0xFFFF;
+            if (!kinds.insert(id).second)
+                continue;
+            SCOPED_TRACE(id);
+            window->lvLog()->selectRow(row);
+            const ValueColumns values = ValueColumnsOf(*window->meEventText());
+            if (values.lines < 2)
+                continue;
+            ++laidOut;
+            EXPECT_EQ(values.columns.size(), 1) << window->meEventText()->toPlainText().toStdString();
+        }
+    }
+    EXPECT_GE(laidOut, 15);
 }
 
 } // namespace

@@ -24,11 +24,13 @@
 
 #include "report/RP_Class.h"
 #include "report/RP_PrDlg.h"
+#include "report/RpMemoView.h"
 #include "report/RpRunState.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -68,27 +70,38 @@ protected:
         main.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+    // File > Print to the capture queue, as a user prints; the job's file,
+    // or empty when none came back.
+    QString PrintToTheQueue()
+    {
+        if (!main->actPrint()->isEnabled()) {
+            ADD_FAILURE() << "File > Print is disabled";
+            return {};
+        }
+        bool asked = false;
+        WhenModalUp<TrpPrintForm>([&](TrpPrintForm& dialog) {
+            asked = true;
+            const int queue = dialog.CB1->findText(QString::fromLatin1(PrivateCups::kQueue));
+            ASSERT_GE(queue, 0);
+            dialog.CB1->setCurrentIndex(queue);
+            dialog.Button1->click();  // OK
+        });
+        const QStringList before = cups.Jobs();
+        main->actPrint()->trigger();
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(prompts.asked.empty());
+        const QString job = cups.WaitForNewJob(before);
+        EXPECT_FALSE(job.isEmpty()) << "no job came back";
+        return job;
+    }
 };
 
 TEST_F(MainPrintCupsTest, TheEventListPrintsThroughThePrintDialog)
 {
     main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmNewWindow);
-    ASSERT_TRUE(main->actPrint()->isEnabled());
-
-    bool asked = false;
-    WhenModalUp<TrpPrintForm>([&](TrpPrintForm& dialog) {
-        asked = true;
-        const int queue = dialog.CB1->findText(QString::fromLatin1(PrivateCups::kQueue));
-        ASSERT_GE(queue, 0);
-        dialog.CB1->setCurrentIndex(queue);
-        dialog.Button1->click();  // OK
-    });
-    const QStringList before = cups.Jobs();
-    main->actPrint()->trigger();
-    ASSERT_TRUE(asked);
-    EXPECT_TRUE(prompts.asked.empty());
-    const QString job = cups.WaitForNewJob(before);
-    ASSERT_FALSE(job.isEmpty()) << "no job came back";
+    const QString job = PrintToTheQueue();
+    ASSERT_FALSE(job.isEmpty());
 
     const int pages = static_cast<int>(main->repCommon()->EMFPages->Count());
     ASSERT_GE(pages, 2);
@@ -116,6 +129,68 @@ TEST_F(MainPrintCupsTest, TheEventListPrintsThroughThePrintDialog)
         ++next;
     }
     EXPECT_EQ(next, kEvents + 1);
+}
+
+// Dark pixels of a page's picture within a band of lines, given in points
+// from the page's top.
+int InkBetween(const QImage& page, double top, double bottom, int dpi)
+{
+    const double scale = dpi / 72.0;
+    const int from = std::max(0, static_cast<int>(std::floor(top * scale)) - 1);
+    const int to = std::min(page.height() - 1, static_cast<int>(std::ceil(bottom * scale)) + 1);
+    int ink = 0;
+    for (int y = from; y <= to; ++y)
+        for (int x = 0; x < page.width(); ++x)
+            ink += qGray(page.pixel(x, y)) < 128;
+    return ink;
+}
+
+// The title and the column names are printed bold: each of their lines
+// carries clearly more ink on paper than the same line printed with the
+// template's bold switched off.
+TEST_F(MainPrintCupsTest, TheTitleAndTheColumnNamesPrintBold)
+{
+    constexpr int kDpi = 150;
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmNewWindow);
+    const QString bold = PrintToTheQueue();
+    ASSERT_FALSE(bold.isEmpty());
+    for (int n = 1; n <= 9; ++n) {
+        auto* memo = dynamic_cast<TrpMemoView*>(main->repCommon()->FindView("Memo" + std::to_string(n)));
+        ASSERT_NE(memo, nullptr) << n;
+        EXPECT_TRUE(memo->Font.Style.bold) << n;
+        memo->Font.Style.bold = false;
+    }
+    const QString regular = PrintToTheQueue();
+    ASSERT_FALSE(regular.isEmpty());
+
+    // The first page's top line is the title, the column names come next.
+    const std::vector<std::vector<PdfWord>> words = PrivateCups::PdfWords(bold);
+    ASSERT_FALSE(words.empty());
+    const std::vector<PdfWord>& first = words.front();
+    const auto title = std::min_element(first.begin(), first.end(),
+                                        [](const PdfWord& a, const PdfWord& b) { return a.yMin < b.yMin; });
+    const auto header = std::find_if(first.begin(), first.end(),
+                                     [](const PdfWord& w) { return w.text == QStringLiteral("Type"); });
+    ASSERT_NE(title, first.end());
+    ASSERT_NE(header, first.end());
+    EXPECT_EQ(title->text, "Event");
+    EXPECT_LT(title->yMax, header->yMin);
+
+    const QImage heavy = QImage::fromData(PrivateCups::PdfPagePng(bold, 1, kDpi), "PNG");
+    const QImage thin = QImage::fromData(PrivateCups::PdfPagePng(regular, 1, kDpi), "PNG");
+    ASSERT_FALSE(heavy.isNull());
+    ASSERT_FALSE(thin.isNull());
+    const struct {
+        const char* line;
+        double top, bottom;
+    } lines[] = {{"title", title->yMin, title->yMax}, {"column names", header->yMin, header->yMax}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.line);
+        const int heavyInk = InkBetween(heavy, line.top, line.bottom, kDpi);
+        const int thinInk = InkBetween(thin, line.top, line.bottom, kDpi);
+        EXPECT_GT(thinInk, 100);
+        EXPECT_GT(heavyInk, thinInk * 6 / 5) << "regular " << thinInk << ", bold " << heavyInk;
+    }
 }
 
 // The demo network's logs printed as a user prints them, in a locale: each

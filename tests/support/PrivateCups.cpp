@@ -11,13 +11,18 @@
 
 namespace {
 
-QString Run(const QString& program, const QStringList& arguments)
+QByteArray RunForBytes(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return process.readAllStandardOutput();
+}
+
+QString Run(const QString& program, const QStringList& arguments)
+{
+    return QString::fromUtf8(RunForBytes(program, arguments));
 }
 
 } // namespace
@@ -100,4 +105,11 @@ std::vector<std::vector<PdfWord>> PrivateCups::PdfWords(const QString& file)
                                 match.captured(3).toDouble(), match.captured(4).toDouble(), text});
     }
     return pages;
+}
+
+QByteArray PrivateCups::PdfPagePng(const QString& file, int page, int dpi)
+{
+    const QString number = QString::number(page);
+    return RunForBytes("pdftoppm",
+                       {"-png", "-singlefile", "-r", QString::number(dpi), "-f", number, "-l", number, file});
 }

@@ -3,6 +3,7 @@
 // (fixture private_cups, tools/cups/private-cups.sh), and reading back the
 // jobs its capture queue keeps.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,9 @@ public:
     // The words of each page of a file, in pdftotext's reading order; no
     // pages when the file cannot be read.
     static std::vector<std::vector<PdfWord>> PdfWords(const QString& file);
+    // A page of a file (from 1) as pdftoppm renders it at a resolution in
+    // dots per inch, as a PNG file's bytes; empty when it cannot be rendered.
+    static QByteArray PdfPagePng(const QString& file, int page, int dpi);
 
 private:
     QString dir_;
