@@ -52,6 +52,12 @@ DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::stri
     std::uint64_t size = 0;
     if (const DWORD error = file.openForReading(path, size, why); error != ERROR_SUCCESS)
         return error;
+    return ReadWholeFile(file, size, path, bytes, why);
+}
+
+DWORD ReadWholeFile(const FileDescriptor& file, std::uint64_t size, const std::string& path,
+                    std::vector<BYTE>& bytes, std::string& why)
+{
     if (size > 0xFFFFFFFFu) {
         why = path + ": the file is larger than 4 GiB";
         return ERROR_EVENTLOG_FILE_CORRUPT;

@@ -12,8 +12,15 @@ namespace platform {
 
 DWORD ErrorFromErrno(int error);
 
+class FileDescriptor;
+
 // Reads a whole regular file (at most 4 GiB).
 DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why);
+// The same for a file open for reading (FileDescriptor::openForReading)
+// whose size was `size` then; fewer bytes when it has shrunk since.  `path`
+// names the file in why.
+DWORD ReadWholeFile(const FileDescriptor& file, std::uint64_t size, const std::string& path,
+                    std::vector<BYTE>& bytes, std::string& why);
 
 // Reads the first `size` bytes of a file whose size the caller has checked
 // into `text`; false when the file cannot be opened or holds fewer bytes.
