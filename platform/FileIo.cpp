@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <string_view>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,6 +118,20 @@ DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std
     fd = opened;
     size = static_cast<std::uint64_t>(st.st_size);
     return ERROR_SUCCESS;
+}
+
+bool ListDirectory(const std::string& directory, std::vector<std::string>& names)
+{
+    names.clear();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), &::closedir);
+    if (!dir)
+        return false;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    return true;
 }
 
 namespace {

@@ -40,6 +40,12 @@ bool FinalLinkTarget(const std::string& path, std::string& target, int& error);
 // failure fd is -1 and reason the system's text.
 DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std::string& reason);
 
+// The names in a directory, "." and ".." left out, in the order the system
+// gives them; false when the directory cannot be read.  Unlike the error-code
+// forms of std::filesystem's iterators, which end the program when memory
+// runs out, this lets std::bad_alloc go to the caller.
+bool ListDirectory(const std::string& directory, std::vector<std::string>& names);
+
 // Writes a file through a temporary file beside it and a rename, so a crash
 // never leaves half a file; a symbolic link is written through to its
 // target.  Without replaceExisting an existing file is ERROR_ALREADY_EXISTS

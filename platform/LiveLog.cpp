@@ -179,13 +179,10 @@ void LiveLog::removeNotification(const void* owner)
 
 void LiveLog::notify()
 {
-    std::vector<std::shared_ptr<SyncEvent>> events;
-    {
-        std::lock_guard lock(mutex_);
-        for (const auto& [owner, event] : notifications_)
-            events.push_back(event);
-    }
-    for (const auto& event : events)
+    // The events are set under the lock rather than copied out first: the
+    // change is made, and memory for the copies may not be there.
+    std::lock_guard lock(mutex_);
+    for (const auto& [owner, event] : notifications_)
         event->set();
 }
 
