@@ -1,6 +1,7 @@
 #include "DataFileModules.h"
 
 #include "AsciiText.h"
+#include "FileIo.h"
 #include "Kernel32.h"
 #include "MessageTable.h"
 #include "PathResolver.h"
@@ -11,11 +12,11 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <list>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 #include <span>
 
@@ -132,14 +133,24 @@ DWORD resolveModuleFile(const std::string& fileName, std::string& hostPath)
     return ResolveWindowsPath(name, hostPath);
 }
 
+// Reads a message file whole once its start shows that it may be a PE
+// image: a file that is none is refused after its first bytes, however
+// large it is.  Only a regular file is read (a FIFO would block).
 DWORD readFile(const std::string& hostPath, std::uintmax_t size, std::vector<BYTE>& bytes)
 {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in)
+    FileDescriptor file;
+    std::uint64_t opened = 0;
+    std::string why;
+    if (file.openForReading(hostPath, opened, why) != ERROR_SUCCESS)
         return ERROR_ACCESS_DENIED;
+    BYTE start[PeImage::kStartSize];
+    std::size_t done = 0;
+    if (file.readAt(0, start, sizeof start, done) != ERROR_SUCCESS)
+        return ERROR_READ_FAULT;
+    if (!PeImage::MayBeImage(std::span<const BYTE>(start, done), size))
+        return ERROR_BAD_EXE_FORMAT;
     bytes.resize(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size)
+    if (file.readAt(0, bytes.data(), bytes.size(), done) != ERROR_SUCCESS || done != bytes.size())
         return ERROR_READ_FAULT;
     return ERROR_SUCCESS;
 }
@@ -293,15 +304,22 @@ HMODULE LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::string hostPath;
-    if (DWORD e = platform::resolveModuleFile(fileName, hostPath)) {
-        SetLastError(e);
+    // A message file is read whole: memory that cannot be had for it fails
+    // the load as the platform's does, with no exception out of this call.
+    try {
+        std::string hostPath;
+        if (DWORD e = platform::resolveModuleFile(fileName, hostPath)) {
+            SetLastError(e);
+            return nullptr;
+        }
+        std::shared_ptr<const platform::PeImage> image;
+        if (DWORD e = platform::imageOfFile(hostPath, image)) {
+            SetLastError(e);
+            return nullptr;
+        }
+        return platform::addModule(std::move(image));
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    std::shared_ptr<const platform::PeImage> image;
-    if (DWORD e = platform::imageOfFile(hostPath, image)) {
-        SetLastError(e);
-        return nullptr;
-    }
-    return platform::addModule(std::move(image));
 }

@@ -3,6 +3,8 @@
 // platform's *.evt file format, read and written through handles.
 // The functions are exported by "advapi32.dll" (and "varovu32.dll"); the
 // library binds them through GetProcAddress and never calls them by name.
+// When memory runs out a call fails with ERROR_NOT_ENOUGH_MEMORY, as the
+// platform's do, and changes nothing; no exception comes out of them.
 
 #include "Win32Types.h"
 

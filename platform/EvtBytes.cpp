@@ -33,10 +33,16 @@ const BYTE* EvtBytes::load(std::uint64_t offset, std::size_t length, bool forwar
     if (!forwards)
         start = offset + length >= want ? offset + length - want : 0;
     start = std::min(start, size_ - want);
-    if (window_.size() < want)
+    // Until the new window is read whole, the window holds no bytes: a
+    // failed read, or memory that cannot be had, leaves none behind that
+    // look like the file's.
+    data_ = nullptr;
+    start_ = 0;
+    length_ = 0;
+    if (window_.size() < want) {
         window_ = std::vector<BYTE>(); // the old window goes before the new one comes
-    if (window_.size() < want)
         window_.resize(want);
+    }
     std::size_t done = 0;
     if (file_->readAt(start, window_.data(), want, done) != ERROR_SUCCESS)
         throw EvtReadFailure{ERROR_READ_FAULT, name_ + ": the file could not be read"};

@@ -130,7 +130,7 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         why = "the event is too large";
         return ERROR_INVALID_PARAMETER;
     }
-    const std::vector<BYTE> bytes = EncodeRecord(record, minLength);
+    std::vector<BYTE> bytes = EncodeRecord(record, minLength);
     if (bytes.size() > 0x7FFFFFF0u) {
         why = "the event is too large";
         return ERROR_INVALID_PARAMETER;
@@ -149,7 +149,17 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         return ERROR_INVALID_PARAMETER;
     }
 
-    // Grow the file while the records lie in one piece.
+    // The memory the append needs is had before anything changes, so that
+    // memory that cannot be had leaves the image as it was: the ranges
+    // (three pieces of at most two ranges each, and the header), ...
+    std::vector<ByteRange> ranges;
+    ranges.reserve(7);
+    if (changed)
+        changed->reserve(changed->size() + ranges.capacity());
+
+    // ... the file grown while the records lie in one piece, ...
+    const DWORD endBefore = layout_.end;
+    const std::size_t sizeBefore = bytes_.size();
     if (layout_.start <= layout_.eof && layout_.end < sizeCap && static_cast<std::uint64_t>(layout_.eof) + length + kEofSize > layout_.end) {
         std::uint64_t wanted = static_cast<std::uint64_t>(layout_.eof) + length + kEofSize;
         wanted = (wanted + kSizeStep - 1) / kSizeStep * kSizeStep;
@@ -183,26 +193,30 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
         ++drop;
         start = drop == layout_.index.size() ? layout_.eof : layout_.index[drop].offset;
     }
-    layout_.index.erase(layout_.index.begin(), layout_.index.begin() + static_cast<std::ptrdiff_t>(drop));
-    layout_.start = layout_.index.empty() ? layout_.eof : layout_.index.front().offset;
 
-    // Filler, the record, the new end-of-file record (written first, so the
-    // old one stays whole until the record replaces it), then the header.
-    DWORD at = layout_.eof;
-    std::vector<ByteRange> ranges;
-    std::vector<BYTE> fill;
+    // ... and the new record's place in the index, taken before the records
+    // that make room for it leave it.
+    const DWORD at = filler != 0 ? kHeaderSize : layout_.eof;
+    try {
+        layout_.index.push_back(IndexEntry{at, length, record.recordNumber, record.timeWritten});
+    } catch (...) {
+        bytes_.resize(sizeBefore); // the file had not grown yet
+        layout_.end = endBefore;
+        throw;
+    }
+
+    // Nothing fails from here on.  Filler, the record, the new end-of-file
+    // record (written first, so the old one stays whole until the record
+    // replaces it), then the header.
+    layout_.index.erase(layout_.index.begin(), layout_.index.begin() + static_cast<std::ptrdiff_t>(drop));
+    layout_.start = layout_.index.front().offset;
+    BYTE fill[kRecordFixedSize];
     if (filler != 0) {
-        fill.resize(filler);
         for (DWORD i = 0; i < filler; i += 4)
-            writeLe32(fill.data() + i, kFillerWord);
-        at = kHeaderSize;
+            writeLe32(fill + i, kFillerWord);
         layout_.flags |= kFlagWrap;
     }
     const DWORD newEof = advance(at, length);
-    if (layout_.index.empty())
-        layout_.start = at;
-    IndexEntry entry{at, length, record.recordNumber, record.timeWritten};
-    layout_.index.push_back(entry);
     layout_.nextNumber = record.recordNumber + 1;
     layout_.eof = newEof;
 
@@ -210,16 +224,18 @@ DWORD EvtLogImage::append(const EvtRecord& input, DWORD minLength, std::string& 
     EofRecord{layout_.start, layout_.eof, layout_.nextNumber, oldestRecordNumber()}.writeTo(eofBytes);
     writeRing(layout_.eof, eofBytes, kEofSize, &ranges);
     if (filler != 0)
-        writeRing(layout_.end - filler, fill.data(), filler, &ranges);
+        writeRing(layout_.end - filler, fill, filler, &ranges);
+    const BYTE* recordBytes = bytes.data();
     if (static_cast<std::uint64_t>(at) + length > layout_.end) {
-        layout_.joined = bytes;
+        layout_.joined = std::move(bytes);
+        recordBytes = layout_.joined.data();
         layout_.joinedOffset = at;
         layout_.hasJoined = true;
         layout_.flags |= kFlagWrap;
     } else if (newEof < at || static_cast<std::uint64_t>(newEof) + kEofSize > layout_.end) {
         layout_.flags |= kFlagWrap;
     }
-    writeRing(at, bytes.data(), length, &ranges);
+    writeRing(at, recordBytes, length, &ranges);
     writeHeaderBytes();
     ranges.push_back({0, kHeaderSize});
     if (changed)

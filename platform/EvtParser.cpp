@@ -166,7 +166,17 @@ DWORD EvtParser::parseLayout(EvtBytes& bytes, EvtLayout& layout, std::string& wh
     }
 }
 
-DWORD EvtParser::layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why)
+DWORD EvtParser::checkHeader(EvtBytes& bytes, FileHeader& header, std::string& why)
+{
+    try {
+        return headerOf(bytes, header, why);
+    } catch (const EvtReadFailure& failure) {
+        why = failure.why;
+        return failure.code;
+    }
+}
+
+DWORD EvtParser::headerOf(EvtBytes& bytes, FileHeader& header, std::string& why)
 {
     if (bytes.size() > 0xFFFFFFFFu) {
         why = "the file is larger than 4 GiB";
@@ -189,14 +199,22 @@ DWORD EvtParser::layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why)
               std::to_string(readLe32(b + kHdrMinorVersion)) + " is not 1.1";
         return ERROR_EVENTLOG_FILE_CORRUPT;
     }
-    Walk w;
-    w.bytes = &bytes;
-    w.end = size & ~3u;
-    if (w.end < kHeaderSize + kEofSize) {
+    if ((size & ~3u) < kHeaderSize + kEofSize) {
         why = "a file of " + std::to_string(size) + " bytes has no room for an end-of-file record";
         return ERROR_EVENTLOG_FILE_CORRUPT;
     }
-    const FileHeader header = FileHeader::readFrom(b);
+    header = FileHeader::readFrom(b);
+    return ERROR_SUCCESS;
+}
+
+DWORD EvtParser::layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why)
+{
+    FileHeader header;
+    if (const DWORD error = headerOf(bytes, header, why); error != ERROR_SUCCESS)
+        return error;
+    Walk w;
+    w.bytes = &bytes;
+    w.end = static_cast<DWORD>(bytes.size()) & ~3u;
     const bool dirty = (header.flags & kFlagDirty) != 0;
 
     // A clean header tells where the records are; a dirty one is stale and

@@ -26,8 +26,15 @@ public:
     // and why.  The header is checked before anything else is read.
     static DWORD parseLayout(EvtBytes& bytes, EvtLayout& layout, std::string& why);
 
+    // Checks what the first 48 bytes tell of a file before the rest is read:
+    // that its size is one a log can have and that its header is that of a
+    // log of this format.  ERROR_SUCCESS and the header, or an error code
+    // and why, as parseLayout gives them.
+    static DWORD checkHeader(EvtBytes& bytes, FileHeader& header, std::string& why);
+
 private:
     struct Walk;
+    static DWORD headerOf(EvtBytes& bytes, FileHeader& header, std::string& why);
     static bool walk(Walk& w, DWORD start, DWORD eofOffset, std::string& why);
     static DWORD layoutOf(EvtBytes& bytes, EvtLayout& layout, std::string& why);
 };

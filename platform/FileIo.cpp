@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fstream>
-#include <climits>
+#include <memory>
+#include <string_view>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +105,12 @@ DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::stri
     std::uint64_t size = 0;
     if (const DWORD error = file.openForReading(path, size, why); error != ERROR_SUCCESS)
         return error;
+    return ReadWholeFile(file, size, path, bytes, why);
+}
+
+DWORD ReadWholeFile(const FileDescriptor& file, std::uint64_t size, const std::string& path,
+                    std::vector<BYTE>& bytes, std::string& why)
+{
     if (size > 0xFFFFFFFFu) {
         why = path + ": the file is larger than 4 GiB";
         return ERROR_EVENTLOG_FILE_CORRUPT;
@@ -158,6 +168,20 @@ DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std
     fd = opened;
     size = static_cast<std::uint64_t>(st.st_size);
     return ERROR_SUCCESS;
+}
+
+bool ListDirectory(const std::string& directory, std::vector<std::string>& names)
+{
+    names.clear();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), &::closedir);
+    if (!dir)
+        return false;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    return true;
 }
 
 namespace {

@@ -16,8 +16,15 @@ namespace platform {
 
 DWORD ErrorFromErrno(int error);
 
+class FileDescriptor;
+
 // Reads a whole regular file (at most 4 GiB).
 DWORD ReadWholeFile(const std::string& path, std::vector<BYTE>& bytes, std::string& why);
+// The same for a file open for reading (FileDescriptor::openForReading)
+// whose size was `size` then; fewer bytes when it has shrunk since.  `path`
+// names the file in why.
+DWORD ReadWholeFile(const FileDescriptor& file, std::uint64_t size, const std::string& path,
+                    std::vector<BYTE>& bytes, std::string& why);
 
 // Reads the first `size` bytes of a file whose size the caller has checked
 // into `text`; false when the file cannot be opened or holds fewer bytes.
@@ -62,6 +69,12 @@ std::string SiblingPath(const std::string& file, std::string_view suffix);
 // waited on: a FIFO would hold open() until something writes to it.  On a
 // failure fd is -1 and reason the system's text.
 DWORD OpenRegularFile(const std::string& path, int& fd, std::uint64_t& size, std::string& reason);
+
+// The names in a directory, "." and ".." left out, in the order the system
+// gives them; false when the directory cannot be read.  Unlike the error-code
+// forms of std::filesystem's iterators, which end the program when memory
+// runs out, this lets std::bad_alloc go to the caller.
+bool ListDirectory(const std::string& directory, std::vector<std::string>& names);
 
 // Writes a file through a temporary file beside it and a rename, so a crash
 // never leaves half a file; a symbolic link is written through to its

@@ -28,15 +28,31 @@ std::string canonicalPath(const std::string& path)
     return ec ? path : p.string();
 }
 
+// Reads the log file into an image.  The file's header and size are
+// checked first: a file that is no log is refused before the rest of it is
+// read, however large it is.
 DWORD loadImage(const std::string& path, evt::EvtLogImage& image, std::string& why)
 {
-    std::vector<BYTE> bytes;
-    if (const DWORD error = ReadWholeFile(path, bytes, why); error != ERROR_SUCCESS)
+    FileDescriptor file;
+    std::uint64_t size = 0;
+    if (const DWORD error = file.openForReading(path, size, why); error != ERROR_SUCCESS)
         return error;
-    if (const DWORD error = evt::EvtParser::parse(std::move(bytes), image, why); error != ERROR_SUCCESS) {
-        why = path + ": " + why;
+    const auto failed = [&](DWORD error) {
+        if (why.rfind(path, 0) != 0)
+            why = path + ": " + why;
         return error;
+    };
+    {
+        evt::EvtBytes start(file, size, path);
+        evt::FileHeader header;
+        if (const DWORD error = evt::EvtParser::checkHeader(start, header, why); error != ERROR_SUCCESS)
+            return failed(error);
     }
+    std::vector<BYTE> bytes;
+    if (const DWORD error = ReadWholeFile(file, size, path, bytes, why); error != ERROR_SUCCESS)
+        return error;
+    if (const DWORD error = evt::EvtParser::parse(std::move(bytes), image, why); error != ERROR_SUCCESS)
+        return failed(error);
     return ERROR_SUCCESS;
 }
 
@@ -163,13 +179,10 @@ void LiveLog::removeNotification(const void* owner)
 
 void LiveLog::notify()
 {
-    std::vector<std::shared_ptr<SyncEvent>> events;
-    {
-        std::lock_guard lock(mutex_);
-        for (const auto& [owner, event] : notifications_)
-            events.push_back(event);
-    }
-    for (const auto& event : events)
+    // The events are set under the lock rather than copied out first: the
+    // change is made, and memory for the copies may not be there.
+    std::lock_guard lock(mutex_);
+    for (const auto& [owner, event] : notifications_)
         event->set();
 }
 

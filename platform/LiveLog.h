@@ -20,7 +20,8 @@ namespace platform {
 
 class LiveLog {
 public:
-    // The shared object of the log file at path, loaded on first use.
+    // The shared object of the log file at path, loaded on first use; a
+    // file whose header is no log's is refused before the rest is read.
     static DWORD open(const std::string& path, std::shared_ptr<LiveLog>& log, std::string& why);
     // Creates an empty log file; ERROR_ALREADY_EXISTS when there is one.
     static DWORD create(const std::string& path, DWORD maxSize, DWORD retention, std::string& why);

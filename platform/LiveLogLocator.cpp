@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "ErrorCodes.h"
 #include "EventLogService.h"
+#include "FileIo.h"
 #include "Site.h"
 #include "SiteEventLogs.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -60,10 +62,11 @@ DWORD locateInDirectory(const std::string& directory, LPCSTR serverName, LPCSTR 
         return ERROR_INVALID_NAME;
     const std::string wanted = name + ".evt";
     filePath = (std::filesystem::path(directory) / wanted).string();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-        if (EqualsNoCase(entry.path().filename().string(), wanted)) {
-            filePath = entry.path().string();
+    std::vector<std::string> names;
+    ListDirectory(directory, names);
+    for (const std::string& entry : names) {
+        if (EqualsNoCase(entry, wanted)) {
+            filePath = (std::filesystem::path(directory) / entry).string();
             return ERROR_SUCCESS;
         }
     }

@@ -1,6 +1,7 @@
 #include "PathResolver.h"
 
 #include "ErrorCodes.h"
+#include "FileIo.h"
 #include "RegistryKey.h"
 #include "Site.h"
 
@@ -116,11 +117,11 @@ DWORD ResolveCaseInsensitive(const std::string& hostDirectory, std::string_view 
         if (!fs::exists(match, ec)) {
             std::string best;
             const std::string wanted = RegistryNameKey(part);
-            for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
-                const std::string name = it->path().filename().string();
+            std::vector<std::string> names;
+            ListDirectory(current.string(), names);
+            for (const std::string& name : names)
                 if (RegistryNameKey(name) == wanted && (best.empty() || name < best))
                     best = name;
-            }
             if (!best.empty())
                 match = current / best;
             else if (i + 1 < parts.size())

@@ -40,14 +40,22 @@ bool fits(std::size_t total, std::uint64_t offset, std::uint64_t size)
 
 } // namespace
 
+static_assert(PeImage::kStartSize == kDosHeaderSize);
+
+bool PeImage::MayBeImage(std::span<const BYTE> start, std::uint64_t fileSize)
+{
+    if (start.size() < kDosHeaderSize || fileSize < kDosHeaderSize || start[0] != 'M' || start[1] != 'Z')
+        return false;
+    const std::uint64_t peOffset = read32(start, kNewHeaderOffsetField);
+    return peOffset <= fileSize && 4 + kFileHeaderSize <= fileSize - peOffset;
+}
+
 DWORD PeImage::Parse(std::vector<BYTE> bytes, PeImage& image)
 {
     const std::span<const BYTE> file(bytes);
-    if (file.size() < kDosHeaderSize || file[0] != 'M' || file[1] != 'Z')
+    if (!MayBeImage(file.first(std::min(file.size(), kDosHeaderSize)), file.size()))
         return ERROR_BAD_EXE_FORMAT;
     const std::uint64_t peOffset = read32(file, kNewHeaderOffsetField);
-    if (!fits(file.size(), peOffset, 4 + kFileHeaderSize))
-        return ERROR_BAD_EXE_FORMAT;
     if (file[peOffset] != 'P' || file[peOffset + 1] != 'E' || file[peOffset + 2] != 0 || file[peOffset + 3] != 0)
         return ERROR_BAD_EXE_FORMAT;
 

@@ -7,6 +7,7 @@
 #include "Win32Types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -21,6 +22,13 @@ public:
     // DOS header points, an optional header of an unknown kind or too short
     // for its fields, or a section table outside the file.
     static DWORD Parse(std::vector<BYTE> bytes, PeImage& image);
+
+    // Whether a file of `fileSize` bytes may be a PE image as far as its
+    // first kStartSize bytes (or all of a smaller file) tell: "MZ", and a
+    // signature and file header inside the file where the DOS header
+    // points.  Lets a file that is none be refused before it is read whole.
+    static constexpr std::size_t kStartSize = 0x40;
+    static bool MayBeImage(std::span<const BYTE> start, std::uint64_t fileSize);
 
     bool IsPe32Plus() const { return pe32Plus_; }
     WORD Machine() const { return machine_; }

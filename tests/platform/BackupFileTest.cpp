@@ -3,6 +3,7 @@
 // another program shortens or rewrites while it is open reads as damaged.
 
 #include "EvtTestSupport.h"
+#include "ProcessIo.h"
 
 #include "platform/ErrorCodes.h"
 #include "platform/EventLogService.h"
@@ -20,18 +21,6 @@
 using namespace platform;
 
 namespace {
-
-// The bytes this process has read from files so far.
-std::uint64_t bytesReadSoFar()
-{
-    std::ifstream io("/proc/self/io");
-    std::string name;
-    std::uint64_t value = 0;
-    while (io >> name >> value)
-        if (name == "rchar:")
-            return value;
-    return 0;
-}
 
 struct LogHandle {
     HANDLE h;
@@ -80,12 +69,12 @@ TEST_F(BackupFile, ANonLogIsRefusedByItsHeaderWithoutBeingReadWhole)
         ASSERT_EQ(file.openForWriting(path), ERROR_SUCCESS);
         ASSERT_EQ(file.resize(std::uint64_t{1} << 30), ERROR_SUCCESS); // 1 GiB, sparse
     }
-    const std::uint64_t before = bytesReadSoFar();
+    const std::uint64_t before = BytesReadSoFar();
     SetLastError(0);
     EXPECT_EQ(OpenBackupEventLogA(nullptr, path.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_EVENTLOG_FILE_CORRUPT);
     EXPECT_NE(EventLogErrorDetail().find("not an event-log file"), std::string::npos) << EventLogErrorDetail();
-    EXPECT_LT(bytesReadSoFar() - before, std::uint64_t{64 * 1024}) << "only the start of the file is read";
+    EXPECT_LT(BytesReadSoFar() - before, std::uint64_t{64 * 1024}) << "only the start of the file is read";
 
     // A file too small for a header says so, as before.
     evttest::WriteFile(dir.file("tiny.evt"), std::vector<BYTE>(20, 0x4C));

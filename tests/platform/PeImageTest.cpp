@@ -1,6 +1,7 @@
 // Loading message files as data: genuine PE32 and PE32+ images, paths of the
 // local computer, and damaged images, each giving the platform's error.
 #include "MessageFixtures.h"
+#include "ProcessIo.h"
 
 #include "platform/DataFileModules.h"
 #include "platform/Kernel32.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 using fixtures::MessageFile;
@@ -143,6 +145,22 @@ TEST(DataFileLoad, FailuresGiveThePlatformsCodes)
     int dummy = 0;
     EXPECT_EQ(LoadLibraryExA("C:\\WINDOWS\\system32\\mirror_events.dll", &dummy, LOAD_LIBRARY_AS_DATAFILE), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(DataFileLoad, ALargeFileThatIsNoImageIsRefusedByItsStartAlone)
+{
+    ScratchDirectory drive;
+    const std::string path = drive.file("WINDOWS/system32/huge.dll");
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteFile(path, {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
+    std::filesystem::resize_file(path, 200u << 20); // sparse, below the largest image that is read
+    LocalDrive local(drive.path());
+
+    const std::uint64_t before = BytesReadSoFar();
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryExA("C:\\WINDOWS\\system32\\huge.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+    EXPECT_LT(BytesReadSoFar() - before, std::uint64_t{64 * 1024}) << "only the start of the file is read";
 }
 
 TEST(DataFileLoad, WithoutTheDataFileFlagItLoadsAPlatformModule)

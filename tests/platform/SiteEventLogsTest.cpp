@@ -1,9 +1,15 @@
+#include "ProcessIo.h"
 #include "SiteBuilder.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/EventLogService.h"
+#include "platform/FileIo.h"
+#include "platform/Kernel32.h"
 #include "platform/SiteEventLogs.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 using namespace platform;
 
@@ -110,4 +116,27 @@ TEST_F(SiteEventLogs, ResolvesABackupFileOnItsComputer)
     EXPECT_EQ(ResolveBackupFileOnSite("SERVER1", "C:\\x.evt", host), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ResolveBackupFileOnSite(nullptr, "", host), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ResolveBackupFileOnSite(nullptr, "D:\\x.evt", host), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(SiteEventLogs, ALargeFileThatIsNoLogIsRefusedByItsHeaderAlone)
+{
+    // The log "Odd" names C:\Odd.evt in its "File" value: a sparse file of
+    // 3 GiB that is no event log.
+    const std::string path = site_.DrivePath("WKS1", "Odd.evt");
+    {
+        FileDescriptor file;
+        std::string why;
+        ASSERT_EQ(WriteFileAtomically(path, nullptr, 0, true, why), ERROR_SUCCESS) << why;
+        ASSERT_EQ(file.openForWriting(path), ERROR_SUCCESS);
+        ASSERT_EQ(file.resize(std::uint64_t{3} << 30), ERROR_SUCCESS);
+    }
+    const std::uint64_t before = BytesReadSoFar();
+    const auto start = std::chrono::steady_clock::now();
+    SetLastError(0);
+    EXPECT_EQ(OpenEventLogA(nullptr, "Odd"), nullptr);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(GetLastError(), ERROR_EVENTLOG_FILE_CORRUPT);
+    EXPECT_EQ(EventLogErrorDetail(), path + ": not an event-log file (no \"LfLe\" header)");
+    EXPECT_LT(BytesReadSoFar() - before, std::uint64_t{64 * 1024}) << "only the start of the file is read";
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
