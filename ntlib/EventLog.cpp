@@ -176,8 +176,7 @@ void TNTEventLog::SetActive(bool value)
         activeWhenLoaded_ = value;
         return;
     }
-    sourceFiles_.clear();
-    messageFiles_.Clear();
+    ForgetMessageFiles();
     accountTexts_.clear();
     if (value) {
         if (!ntlib::Trimmed(backupFileName_).empty())
@@ -275,6 +274,12 @@ void TNTEventLog::ForgetCategoryTexts()
     categoryMemo_.fill({});
 }
 
+void TNTEventLog::ForgetMessageFiles()
+{
+    sourceFiles_.clear();
+    messageFiles_.Clear();
+}
+
 void TNTEventLog::CloseLog()
 {
     ClearCache();
@@ -300,6 +305,10 @@ void TNTEventLog::SetMachineName(const std::string& value)
     if (value != MachineName()) {
         categoryCache_.Clear();
         ForgetCategoryTexts();
+        // Descriptions come from the registry and the message files of the
+        // computer named now.  The accounts found stay: a SID is the same
+        // account whichever computer answered for it.
+        ForgetMessageFiles();
     }
     TNTPersistent::SetMachineName(value);
     registry_.RegistryConnect(value);

@@ -113,6 +113,8 @@ private:
     // Lets the cached items and the texts they share go.
     void ClearCache();
     void ForgetCategoryTexts();
+    // Lets the message-file values of the sources and the loaded files go.
+    void ForgetMessageFiles();
 
     void OpenLog();
     void OpenBackupLog();
@@ -154,8 +156,9 @@ private:
     TEventCache cache_;
     TBrowseRegistry registry_;
     TCategoryCache categoryCache_;
-    // What descriptions read, kept from opening the log to closing it: a
-    // changed registry or message file is seen at the next opening.
+    // What descriptions read, kept from opening the log to closing it or to
+    // a change of the computer: a changed registry or message file is seen
+    // at the next opening.
     std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
     // Found by the SID's bytes without copying them.
     struct BytesHash {
