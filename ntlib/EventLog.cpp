@@ -612,8 +612,14 @@ const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
     const auto known = accountTexts_.find(key);
     if (known != accountTexts_.end())
         return *known->second;
-    const std::string& pooled = InternText(LookupAccountText(sid, length));
-    accountTexts_.emplace(std::string(key), &pooled);
+    std::string domain, name;
+    const TAccountAnswer answer = LookupAccountOfSid(SidStore(), MachineName(), sid, length, name, domain);
+    const std::string& pooled = InternText(answer == TAccountAnswer::Failed ? "N/A" : domain + "\\" + name);
+    // Only an account found is kept.  A SID that no account maps to, and a
+    // computer that did not answer, are asked again for the next event: the
+    // account may be made, the computer may be back.
+    if (answer == TAccountAnswer::Found)
+        accountTexts_.emplace(std::string(key), &pooled);
     return pooled;
 }
 

@@ -105,8 +105,8 @@ private:
     const std::string& InternUtf16Text(const BYTE* text, std::size_t bytes) { return texts_.InternUtf16(text, bytes); }
     // "Domain\Name" of a SID, "N/A" when it cannot be looked up.
     std::string LookupAccountText(const BYTE* sid, std::size_t length);
-    // The same, looked up once per SID while the log is open, as a text of
-    // the pool.
+    // The same as a text of the pool; an account found is looked up once
+    // per SID while the log is open.
     const std::string& AccountText(const BYTE* sid, std::size_t length);
     // The category text of a cached item whose source text is pooled.
     TEventText CachedCategoryName(const std::string& pooledSource, std::uint16_t category);
