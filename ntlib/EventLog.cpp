@@ -176,8 +176,7 @@ void TNTEventLog::SetActive(bool value)
         activeWhenLoaded_ = value;
         return;
     }
-    sourceFiles_.clear();
-    messageFiles_.Clear();
+    ForgetMessageFiles();
     accountTexts_.clear();
     if (value) {
         if (!ntlib::Trimmed(backupFileName_).empty())
@@ -275,6 +274,12 @@ void TNTEventLog::ForgetCategoryTexts()
     categoryMemo_.fill({});
 }
 
+void TNTEventLog::ForgetMessageFiles()
+{
+    sourceFiles_.clear();
+    messageFiles_.Clear();
+}
+
 void TNTEventLog::CloseLog()
 {
     ClearCache();
@@ -300,6 +305,10 @@ void TNTEventLog::SetMachineName(const std::string& value)
     if (value != MachineName()) {
         categoryCache_.Clear();
         ForgetCategoryTexts();
+        // Descriptions come from the registry and the message files of the
+        // computer named now.  The accounts found stay: a SID is the same
+        // account whichever computer answered for it.
+        ForgetMessageFiles();
     }
     TNTPersistent::SetMachineName(value);
     registry_.RegistryConnect(value);
@@ -603,8 +612,14 @@ const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
     const auto known = accountTexts_.find(key);
     if (known != accountTexts_.end())
         return *known->second;
-    const std::string& pooled = InternText(LookupAccountText(sid, length));
-    accountTexts_.emplace(std::string(key), &pooled);
+    std::string domain, name;
+    const TAccountAnswer answer = LookupAccountOfSid(SidStore(), MachineName(), sid, length, name, domain);
+    const std::string& pooled = InternText(answer == TAccountAnswer::Failed ? "N/A" : domain + "\\" + name);
+    // Only an account found is kept.  A SID that no account maps to, and a
+    // computer that did not answer, are asked again for the next event: the
+    // account may be made, the computer may be back.
+    if (answer == TAccountAnswer::Found)
+        accountTexts_.emplace(std::string(key), &pooled);
     return pooled;
 }
 

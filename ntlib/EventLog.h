@@ -105,14 +105,16 @@ private:
     const std::string& InternUtf16Text(const BYTE* text, std::size_t bytes) { return texts_.InternUtf16(text, bytes); }
     // "Domain\Name" of a SID, "N/A" when it cannot be looked up.
     std::string LookupAccountText(const BYTE* sid, std::size_t length);
-    // The same, looked up once per SID while the log is open, as a text of
-    // the pool.
+    // The same as a text of the pool; an account found is looked up once
+    // per SID while the log is open.
     const std::string& AccountText(const BYTE* sid, std::size_t length);
     // The category text of a cached item whose source text is pooled.
     TEventText CachedCategoryName(const std::string& pooledSource, std::uint16_t category);
     // Lets the cached items and the texts they share go.
     void ClearCache();
     void ForgetCategoryTexts();
+    // Lets the message-file values of the sources and the loaded files go.
+    void ForgetMessageFiles();
 
     void OpenLog();
     void OpenBackupLog();
@@ -154,8 +156,9 @@ private:
     TEventCache cache_;
     TBrowseRegistry registry_;
     TCategoryCache categoryCache_;
-    // What descriptions read, kept from opening the log to closing it: a
-    // changed registry or message file is seen at the next opening.
+    // What descriptions read, kept from opening the log to closing it or to
+    // a change of the computer: a changed registry or message file is seen
+    // at the next opening.
     std::unordered_map<std::string, TSourceMessageFiles> sourceFiles_;
     // Found by the SID's bytes without copying them.
     struct BytesHash {

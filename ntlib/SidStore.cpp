@@ -128,15 +128,21 @@ bool LookupAccountBySid(const std::string& computer, const BYTE* sid, std::size_
 bool LookupAccountBySid(TSidStore& store, const std::string& computer, const BYTE* sid, std::size_t sidSize,
                         std::string& name, std::string& domain)
 {
+    return LookupAccountOfSid(store, computer, sid, sidSize, name, domain) != TAccountAnswer::Failed;
+}
+
+TAccountAnswer LookupAccountOfSid(TSidStore& store, const std::string& computer, const BYTE* sid, std::size_t sidSize,
+                                  std::string& name, std::string& domain)
+{
     name.clear();
     domain.clear();
     if (!blockHoldsSid(sid, sidSize)) {
         SetLastError(ERROR_INVALID_SID);
-        return false;
+        return TAccountAnswer::Failed;
     }
     const auto length = static_cast<std::int32_t>(GetLengthSid(asPsid(sid)));
     if (store.Find(sid, length, domain, name))
-        return true;
+        return TAccountAnswer::Found;
 
     std::vector<char> nameBuffer(kFirstBufferSize);
     std::vector<char> domainBuffer(kFirstBufferSize);
@@ -159,10 +165,10 @@ bool LookupAccountBySid(TSidStore& store, const std::string& computer, const BYT
         }
         if (code == ERROR_NONE_MAPPED) {
             SidToString(sid, sidSize, name);
-            return true;
+            return TAccountAnswer::NotMapped;
         }
         SetLastError(code);
-        return false;
+        return TAccountAnswer::Failed;
     }
 
     name = textOf(nameBuffer);
@@ -171,7 +177,7 @@ bool LookupAccountBySid(TSidStore& store, const std::string& computer, const BYT
     if (EqualSid(asPsid(sid), asPsid(kLocalSystemSid)))
         domain.clear();
     store.Add(sid, length, domain, name);
-    return true;
+    return TAccountAnswer::Found;
 }
 
 bool SidToString(const BYTE* sid, std::size_t sidSize, std::string& text)

@@ -77,6 +77,16 @@ bool LookupAccountBySid(const std::string& computer, const BYTE* sid, std::size_
 bool LookupAccountBySid(TSidStore& store, const std::string& computer, const BYTE* sid, std::size_t sidSize,
                         std::string& name, std::string& domain);
 
+// How a lookup was answered.
+enum class TAccountAnswer : std::uint8_t {
+    Found,     // an account maps to the SID (it is in the store)
+    NotMapped, // no account maps to it: the name is the SID's text form
+    Failed,    // no answer: the platform's code is the last error
+};
+// LookupAccountBySid, telling the answer: true is Found or NotMapped.
+TAccountAnswer LookupAccountOfSid(TSidStore& store, const std::string& computer, const BYTE* sid, std::size_t sidSize,
+                                  std::string& name, std::string& domain);
+
 // The text form of a SID, "S-1-5-21-...-500": the platform's conversion on
 // Windows 2000, else formed here the same way (an identifier authority of
 // 2^32 or more as "0x" and twelve hexadecimal digits).  False, with an empty

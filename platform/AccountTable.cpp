@@ -117,7 +117,7 @@ bool AccountTable::Parse(std::string_view text, std::string& error)
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
 
-    std::map<std::vector<BYTE>, AccountEntry> accounts;
+    Accounts accounts;
     std::map<std::vector<BYTE>, std::size_t> lineOf;
     std::size_t number = 0;
     while (!text.empty()) {
@@ -182,8 +182,7 @@ bool AccountTable::Load(const std::string& hostPath, std::string& error)
 const AccountEntry* AccountTable::Find(PSID sid) const
 {
     const auto* bytes = static_cast<const BYTE*>(sid);
-    const std::vector<BYTE> key(bytes, bytes + 8 + 4 * bytes[1]);
-    auto it = accounts_.find(key);
+    const auto it = accounts_.find(std::span<const BYTE>(bytes, 8 + 4 * std::size_t{bytes[1]}));
     return it == accounts_.end() ? nullptr : &it->second;
 }
 

@@ -39,7 +39,9 @@
 #include "SecurityTypes.h"
 #include "Win32Types.h"
 
+#include <algorithm>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,7 +75,17 @@ public:
     std::size_t Count() const { return accounts_.size(); }
 
 private:
-    std::map<std::vector<BYTE>, AccountEntry> accounts_;
+    // SIDs by their bytes; a SID is found without a copy of its bytes.
+    struct SidBytesLess {
+        using is_transparent = void;
+        bool operator()(std::span<const BYTE> a, std::span<const BYTE> b) const
+        {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+        }
+    };
+    using Accounts = std::map<std::vector<BYTE>, AccountEntry, SidBytesLess>;
+
+    Accounts accounts_;
 };
 
 // "User", "Group", ... for the kinds a file may name; empty for others.

@@ -12,10 +12,11 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -74,13 +75,17 @@ public:
     // The table of a file, or null with `error` when it cannot be read.
     std::shared_ptr<const AccountTable> Get(const std::string& hostPath, std::string& error)
     {
-        namespace fs = std::filesystem;
-        std::error_code ec;
+        // One look at the disk per lookup: a file changed, replaced or
+        // made since the last lookup is read again.
         Stamp stamp;
-        stamp.exists = fs::exists(hostPath, ec);
-        if (stamp.exists) {
-            stamp.modified = fs::last_write_time(hostPath, ec);
-            stamp.size = fs::file_size(hostPath, ec);
+        struct stat st{};
+        if (::stat(hostPath.c_str(), &st) == 0) {
+            stamp.exists = true;
+            stamp.device = st.st_dev;
+            stamp.inode = st.st_ino;
+            stamp.size = st.st_size;
+            stamp.seconds = st.st_mtim.tv_sec;
+            stamp.nanoseconds = st.st_mtim.tv_nsec;
         }
 
         std::lock_guard lock(mutex_);
@@ -101,8 +106,11 @@ public:
 private:
     struct Stamp {
         bool exists = false;
-        std::filesystem::file_time_type modified{};
-        std::uintmax_t size = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        time_t seconds = 0;
+        long nanoseconds = 0;
         bool operator==(const Stamp&) const = default;
     };
     struct Entry {

@@ -5,10 +5,13 @@
 #include "RegistryKey.h"
 #include "Site.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <mutex>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -105,6 +108,23 @@ DWORD ResolveCaseInsensitive(const std::string& hostDirectory, std::string_view 
                              std::string& hostPath)
 {
     const std::vector<std::string> parts = components(relativeWindowsPath);
+    // Most paths are written as they are on disk: when the whole path
+    // exists as given, every component matches exactly, and one look at the
+    // disk tells.
+    if (std::none_of(parts.begin(), parts.end(), [](const std::string& p) { return p == "." || p == ".."; })) {
+        // The components joined as the path's "/" joins them.
+        std::string exact = hostDirectory;
+        for (const std::string& part : parts) {
+            if (!exact.empty() && exact.back() != '/')
+                exact += '/';
+            exact += part;
+        }
+        struct stat st{};
+        if (::stat(exact.c_str(), &st) == 0) {
+            hostPath = std::move(exact);
+            return ERROR_SUCCESS;
+        }
+    }
     fs::path current = hostDirectory;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];

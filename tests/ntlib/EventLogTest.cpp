@@ -236,7 +236,7 @@ protected:
 
 } // namespace
 
-TEST_F(ReaderAccountTest, EachSidIsLookedUpOncePerOpening)
+TEST_F(ReaderAccountTest, AnAccountFoundIsLookedUpOnceAndAnUnmappedSidForEveryEvent)
 {
     const std::vector<BYTE> system = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
     const std::vector<BYTE> unknown = {1, 2, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 77, 0, 0, 0};
@@ -254,10 +254,10 @@ TEST_F(ReaderAccountTest, EachSidIsLookedUpOncePerOpening)
         std::vector<std::string> users;
         for (int i = 0; i < 6; ++i)
             users.push_back(log.GetEvent(i)->GetUserName());
-        // Each SID once: a SID no account maps to is not in the process's
-        // store, yet the reader asks the platform for it only once per
-        // opening; the known account comes from the store the second time.
-        EXPECT_EQ(counted.lookups, opening == 1 ? 2 : 3);
+        // The known account once, and from the process's store the second
+        // time; a SID no account maps to is asked for by each of its three
+        // events, as an account may be made for it at any time.
+        EXPECT_EQ(counted.lookups, opening == 1 ? 4 : 7);
         EXPECT_EQ(users[1], "\\SYSTEM");
         EXPECT_EQ(users[0], users[2]);
         EXPECT_EQ(&log.GetEvent(0)->GetUserName(), &log.GetEvent(4)->GetUserName()); // one pooled text

@@ -51,7 +51,8 @@ protected:
             .Domain("CORP")
             .Computer("SRV1", {.domain = "CORP"})
             .Computer("LOCKED", {.domain = "CORP", .requiresConnection = true, .accounts = {{"admin", "pw"}}})
-            .Computer("DOWN", {.domain = "CORP", .reachable = false});
+            .Computer("DOWN", {.domain = "CORP", .reachable = false})
+            .Computer("BARE", {.domain = "CORP"});
         for (const char* computer : {"WKS1", "SRV1", "LOCKED"}) {
             site.StandardEventLogs(computer);
             site.Registry(computer,
@@ -62,6 +63,9 @@ protected:
             for (const char* dll : {"mirror_events.dll", "mirror_categories.dll", "mirror_parameters.dll"})
                 site.DriveFile(computer, std::string("WINDOWS\\system32\\") + dll, fixture(dll));
         }
+        // BARE registers the source but holds none of its message files.
+        site.StandardEventLogs("BARE");
+        site.Registry("BARE", kMirrorSource);
         site.Load();
         writeLog("WKS1", "event source=Mirrorfield computer=WKS1 id=100 category=1 string=Nightly string=12 "
                          "string=\"D:\\\\Mirror\"\n"
@@ -147,6 +151,31 @@ TEST_F(ReaderOnSite, DescriptionsSeeAChangedMessageFileAtTheNextOpening)
     EXPECT_EQ(log.GetDescription(0), "The description for Event ID ( 100 ) in Source ( Mirrorfield ) could not be "
                                      "found. It contains the following insertion string(s): .\r\nNightly\r\n12\r\n"
                                      "D:\\Mirror");
+}
+
+TEST_F(ReaderOnSite, DescriptionsOfABackupComeFromTheComputerNamedNow)
+{
+    const std::string found = "Mirror job Nightly copied 12 files to D:\\Mirror.\r\n";
+    const std::string missing = "The description for Event ID ( 100 ) in Source ( Mirrorfield ) could not be found. "
+                                "It contains the following insertion string(s): .\r\nNightly\r\n12\r\nD:\\Mirror";
+    struct Case {
+        const char* from;
+        const char* to;
+        const std::string& before;
+        const std::string& after;
+    } cases[] = {{"BARE", "", missing, found}, {"", "BARE", found, missing}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("from \"") + c.from + "\" to \"" + c.to + "\"");
+        TNTEventLog log;
+        log.SetMachineName(c.from);
+        log.SetBackupFileName(site.DrivePath("WKS1", "WINDOWS\\system32\\config\\AppEvent.Evt"));
+        log.SetActive(true);
+        ASSERT_EQ(log.GetEventCount(), 2);
+        EXPECT_EQ(log.GetDescription(0), c.before);
+        log.SetMachineName(c.to);
+        EXPECT_EQ(log.GetDescription(0), c.after);
+        EXPECT_EQ(log.GetDescription(0), c.after);
+    }
 }
 
 TEST_F(ReaderOnSite, RemoteLogByNameWithAndWithoutBackslashes)

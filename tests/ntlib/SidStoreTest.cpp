@@ -348,15 +348,26 @@ protected:
             {},                              // no user
             sidOf("S-1-5-32-544"),
         };
-        for (const std::vector<BYTE>& sid : users) {
-            TestRecord t;
-            t.recordNumber = static_cast<DWORD>(service.records.size() + 1);
-            t.eventType = EVENTLOG_AUDIT_SUCCESS;
-            t.source = "Security";
-            t.computer = "WS7";
-            t.sid = sid;
-            service.records.push_back(BuildAnsiRecord(t));
-        }
+        for (const std::vector<BYTE>& sid : users)
+            addEvent(sid);
+    }
+
+    void addEvent(const std::vector<BYTE>& sid)
+    {
+        TestRecord t;
+        t.recordNumber = static_cast<DWORD>(service.records.size() + 1);
+        t.eventType = EVENTLOG_AUDIT_SUCCESS;
+        t.source = "Security";
+        t.computer = "WS7";
+        t.sid = sid;
+        service.records.push_back(BuildAnsiRecord(t));
+    }
+
+    void open()
+    {
+        log.SetMachineName("WS7");
+        log.SetSourceName("Security");
+        log.SetActive(true);
     }
 };
 
@@ -388,4 +399,52 @@ TEST_F(SecurityLogUsers, UnreachableComputerGivesNA)
     // An unmapped SID is never cached, so the platform is asked and fails.
     EXPECT_EQ(log.GetEvent(3)->GetUserName(), "N/A");
     EXPECT_EQ(log.GetEvent(4)->GetUserName(), "N/A");
+}
+
+TEST_F(SecurityLogUsers, AnAccountMadeAfterOneEventIsFoundForTheNext)
+{
+    const std::vector<BYTE> carol = sidOf("S-1-5-21-80-81-82-2001");
+    addEvent(carol);
+    addEvent(carol);
+    open();
+    EXPECT_EQ(log.GetEvent(6)->GetUserName(), "\\S-1-5-21-80-81-82-2001");
+    site->writeAccounts("DC7", "S-1-5-21-80-81-82-1104  User  CORP7\\alice\n"
+                               "S-1-5-21-80-81-82-2001  User  CORP7\\carol\n");
+    const int asked = counted.lookups;
+    EXPECT_EQ(log.GetEvent(7)->GetUserName(), "CORP7\\carol");
+    EXPECT_EQ(counted.lookups, asked + 1);
+    // Each event keeps what it was told.
+    EXPECT_EQ(log.GetEvent(6)->GetUserName(), "\\S-1-5-21-80-81-82-2001");
+}
+
+TEST_F(SecurityLogUsers, AComputerBackAfterAFailureAnswersTheNextEvent)
+{
+    const std::vector<BYTE> dave = sidOf("S-1-5-21-80-81-82-2002");
+    site->writeAccounts("DC7", "S-1-5-21-80-81-82-2002  User  CORP7\\dave\n");
+    addEvent(dave);
+    addEvent(dave);
+    addEvent(dave);
+    open();
+    site->addFailingComputer("WS7", RPC_S_SERVER_UNAVAILABLE);
+    EXPECT_EQ(log.GetEvent(6)->GetUserName(), "N/A");
+    site->answerAgain("WS7");
+    const int asked = counted.lookups;
+    EXPECT_EQ(log.GetEvent(7)->GetUserName(), "CORP7\\dave");
+    EXPECT_EQ(counted.lookups, asked + 1);
+    EXPECT_EQ(log.GetEvent(6)->GetUserName(), "N/A");
+    // Found, it is known for the rest of the log without asking.
+    EXPECT_EQ(log.GetEvent(8)->GetUserName(), "CORP7\\dave");
+    EXPECT_EQ(counted.lookups, asked + 1);
+}
+
+TEST_F(SecurityLogUsers, AccountsFoundStayWhenTheReaderNamesAnotherComputer)
+{
+    const std::vector<BYTE> bob = sidOf("S-1-5-21-70-71-72-1001"); // an account of WS7 only
+    addEvent(bob);
+    open();
+    EXPECT_EQ(log.GetEvent(1)->GetUserName(), "WS7\\bob");
+    log.SetMachineName("DC7");
+    const int asked = counted.lookups;
+    EXPECT_EQ(log.GetEvent(6)->GetUserName(), "WS7\\bob");
+    EXPECT_EQ(counted.lookups, asked);
 }

@@ -53,6 +53,8 @@ public:
     }
     // A computer that refuses every connection with `code`.
     void addFailingComputer(const std::string& name, DWORD code) { computers_[upper(name)].code = code; }
+    // A computer that refused connections answers again.
+    void answerAgain(const std::string& name) { computers_[upper(name)].code = ERROR_SUCCESS; }
 
     void writeAccounts(const std::string& name, const std::string& accounts)
     {
