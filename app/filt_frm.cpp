@@ -23,6 +23,7 @@
 #include <QShowEvent>
 #include <QTimeEdit>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -37,6 +38,21 @@ QCheckBox* checkBox(const char* caption, QWidget* parent, int x, int y, bool tic
     box->adjustSize();
     box->setChecked(ticked);
     return box;
+}
+
+// The blanks of the time group's caption as designed.
+constexpr int kTimeCaptionBlanks = 45;
+
+// Lengthens a caption of blanks until it reaches past a control that lies
+// on the group's top edge (the look's check boxes may be wider than the
+// designed caption); the caption starts at the group's left edge or right
+// of it.
+void widenBlankCaption(QGroupBox* group, const QWidget* last)
+{
+    const int reach = last->geometry().right() + 1 - group->x();
+    const int blank = std::max(1, group->fontMetrics().horizontalAdvance(u' '));
+    const int blanks = std::max<int>(group->title().size(), (reach + blank - 1) / blank + 1);
+    group->setTitle(QString(blanks, u' '));
 }
 
 QLabel* label(const char* caption, QWidget* parent, int x, int y)
@@ -125,13 +141,14 @@ void TfrmFilterDesign::BuildLayout()
     edDescriptionText_->setGeometry(8, 212, 460, 22);
 
     // The group's caption is blank: its three check boxes lie on its top
-    // edge instead.
-    gbTime_ = new QGroupBox(QStringLiteral("                                             "), this);
+    // edge instead, where the caption keeps the frame's top line away.
+    gbTime_ = new QGroupBox(QString(kTimeCaptionBlanks, u' '), this);
     gbTime_->setGeometry(8, 240, 370, 72);
     cbxDate_ = checkBox("Date", this, 16, 240, false);
     cbxTime_ = checkBox("Time", this, 72, 240, false);
     cbxSeparately_ = checkBox("Separately", this, 128, 240, false);
     cbxSeparately_->setEnabled(false);
+    widenBlankCaption(gbTime_, cbxSeparately_);
 
     const QLocale locale;
     const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);

@@ -5,6 +5,7 @@
 #include "VisualStyleApi.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -85,6 +86,26 @@ QStyle::StandardPixmap captionButtonPixmap(int part)
     }
 }
 
+// How far below the top of its rectangle a style draws a group box's
+// frame (Qt's styles may keep room for a caption there): the first row it
+// paints in a probe.
+int groupBoxFrameDrop(const QStyle& style, const QStyleOptionFrame& frame)
+{
+    QImage probe(24, 128, QImage::Format_ARGB32_Premultiplied);
+    probe.fill(Qt::transparent);
+    {
+        QPainter painter(&probe);
+        QStyleOptionFrame option = frame;
+        option.rect = probe.rect();
+        style.drawPrimitive(QStyle::PE_FrameGroupBox, &option, &painter);
+    }
+    const int column = probe.width() / 2;
+    for (int y = 0; y < probe.height() / 2; ++y)
+        if (qAlpha(probe.pixel(column, y)) != 0)
+            return y;
+    return 0;
+}
+
 } // namespace
 
 std::optional<ThemeClass> FindThemeClass(std::u16string_view classList)
@@ -136,12 +157,20 @@ void ThemeDrawing::DrawBackground(QPainter& painter, ThemeClass themeClass, int 
             style_.drawPrimitive(part == 2 ? QStyle::PE_IndicatorRadioButton : QStyle::PE_IndicatorCheckBox,
                                  &indicator, &painter);
         } else if (part == 4) {
+            // The frame's lines lie on the rectangle's edges: the caller
+            // places the caption.  A Qt style may draw the frame lower, to
+            // leave room for a caption of its own; it is drawn that much
+            // higher, clipped to the rectangle.
             QStyleOptionFrame frame;
             frame.rect = rect;
             frame.palette = palette_;
             frame.state = state == 2 ? QStyle::State_None : QStyle::State_Enabled;
             frame.lineWidth = 1;
+            frame.rect.setTop(rect.top() - groupBoxFrameDrop(style_, frame));
+            painter.save();
+            painter.setClipRect(rect, Qt::IntersectClip);
             style_.drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &painter);
+            painter.restore();
         } else {
             fill(QPalette::Button);
         }

@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 #include "RP_Ctrls.h"
 #include "RpFormTexts.h"
+#include "RpWindowFont.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,6 +125,7 @@ QImage NonCollatePicture()
 TrpPrintForm::TrpPrintForm(TrpPrinter& printer, QWidget* parent)
     : QDialog(parent), printer_(printer), rememberedPrinter_(SystemPrinterIndex(printer))
 {
+    setFont(EngineWindowFont());
     setFixedSize(485, 225);
 
     GroupBox1 = new QGroupBox(this);
@@ -177,7 +179,7 @@ TrpPrintForm::TrpPrintForm(TrpPrinter& printer, QWidget* parent)
     Label2->setGeometry(12, 80, 213, 32);
     Label2->setWordWrap(true);
     QFont small = Label2->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    small.setPixelSize(small.pixelSize() * 85 / 100);
     Label2->setFont(small);
 
     Label5 = new QLabel(this);

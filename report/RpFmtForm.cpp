@@ -2,6 +2,7 @@
 
 #include "DisplayFormat.h"
 #include "RpFormTexts.h"
+#include "RpWindowFont.h"
 
 #include <QEvent>
 #include <QIntValidator>
@@ -67,6 +68,7 @@ TrpFmtForm::TrpFmtForm(QWidget* parent)
       Label3(new QLabel(this)), FormatEdit(new QLineEdit(this)), Button1(new QPushButton(this)),
       Button2(new QPushButton(this))
 {
+    setFont(EngineWindowFont());
     setFixedSize(276, 217);
     CatLB->setGeometry(8, 8, 97, 113);
     TypeLB->setGeometry(112, 8, 156, 113);

@@ -1,6 +1,7 @@
 #include "RpPasswForm.h"
 
 #include "RpFormTexts.h"
+#include "RpWindowFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,6 +15,7 @@ TrpPasswForm::TrpPasswForm(QWidget* parent)
     : QDialog(parent), L1(new QLabel(this)), L2(new QLabel(this)), E1(new QLineEdit(this)),
       OK(new QPushButton(this)), Cancel(new QPushButton(this))
 {
+    setFont(EngineWindowFont());
     setFixedSize(249, 96);
     L1->setGeometry(4, 12, 241, 13);
     L2->setGeometry(4, 0, 241, 13);

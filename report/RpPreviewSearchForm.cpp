@@ -2,6 +2,7 @@
 
 #include "RpEngineHelp.h"
 #include "RpFormTexts.h"
+#include "RpWindowFont.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -21,6 +22,7 @@ TrpPreviewSearchForm::TrpPreviewSearchForm(QWidget* parent)
       CB1(new QCheckBox(GroupBox1)), GroupBox2(new QGroupBox(this)), RB1(new QRadioButton(GroupBox2)),
       RB2(new QRadioButton(GroupBox2)), Button1(new QPushButton(this)), Button2(new QPushButton(this))
 {
+    setFont(EngineWindowFont());
     setFixedSize(262, 158);
     Label1->setGeometry(4, 8, 253, 13);
     Label1->setBuddy(Edit1);

@@ -3,6 +3,7 @@
 #include "RpFormTexts.h"
 #include "RpGlobals.h"
 #include "RpReport.h"
+#include "RpWindowFont.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,6 +27,7 @@ TrpProgressForm::TrpProgressForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
       Label1(new QLabel(this)), Label2(new QLabel(this)), Button1(new QPushButton(this))
 {
+    setFont(EngineWindowFont());
     setFixedSize(278, 106);
     Label1->setGeometry(20, 26, 237, 13);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -248,6 +248,30 @@ TEST(UxThemeModule, DrawsThePartsOfAThemeIntoThePainter)
     EXPECT_FALSE(transparent(edit, 1, 1));
 }
 
+TEST(UxThemeModule, DrawsAGroupBoxFrameOnTheEdgesOfItsRectangle)
+{
+    ScopedProfile profile(PlatformProfile::nt51());
+    UxThemeModule module;
+    const auto background = module.Get<DrawThemeBackgroundProc>("DrawThemeBackground");
+    const HTHEME button = module.Get<OpenThemeDataProc>("OpenThemeData")(nullptr, u"button");
+    ASSERT_NE(button, nullptr);
+
+    // The caller puts the caption across the top line: the frame's lines
+    // are the rectangle's edges, its top line no lower than the others.
+    QImage image = WhiteImage(120, 80);
+    {
+        QPainter painter(&image);
+        platform::ScopedDeviceContext dc(painter);
+        const RECT frame{10, 10, 110, 70};
+        EXPECT_EQ(background(button, dc.Handle(), 4, 1, &frame, nullptr), S_OK);
+    }
+    EXPECT_EQ(PixelsNotWhite(image, QRect(0, 0, 120, 10)), 0);
+    EXPECT_GT(PixelsNotWhite(image, QRect(20, 10, 80, 2)), 60);  // the top line
+    EXPECT_GT(PixelsNotWhite(image, QRect(10, 20, 2, 40)), 30);  // the left line
+    EXPECT_GT(PixelsNotWhite(image, QRect(20, 68, 80, 2)), 60);  // the bottom line
+    EXPECT_EQ(PixelsNotWhite(image, QRect(0, 70, 120, 10)), 0);
+}
+
 TEST(UxThemeModule, PaintsTheParentsBackgroundBehindAWindow)
 {
     ScopedProfile profile(PlatformProfile::nt51());
