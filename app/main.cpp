@@ -20,6 +20,7 @@
 #include "platform/MessageBoxTypes.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -282,8 +283,13 @@ void TfrmQORVMain::BuildMenus()
                             "Newest First|Sorts the active event log from the newest events to the oldest");
     mmitOldestFirst_ = item(mmView_, "Oldest First",
                             "Oldest First|Sorts the active event log from the oldest events to the newest");
-    mmitNewestFirst_->setCheckable(true);
-    mmitOldestFirst_->setCheckable(true);
+    // A radio pair that may have neither ticked: a column sort unticks both.
+    auto* sortOrder = new QActionGroup(this);
+    sortOrder->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : {mmitNewestFirst_, mmitOldestFirst_}) {
+        a->setCheckable(true);
+        sortOrder->addAction(a);
+    }
     mmView_->addSeparator();
     mmitFilter_ = mirror(mmView_, actFilter_, "Fi&lter",
                          "Filter|Filters events in the active event log window by a certain criteria",
