@@ -18,6 +18,7 @@
 
 #include "platform/Kernel32.h"
 #include "platform/MessageBoxTypes.h"
+#include "platform/WindowBounds.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -155,11 +156,12 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(statusPanel_, 1);
 
-    // The designed size, then the whole screen but a strip for the task bar.
+    // The designed size, then the whole screen but a strip for the task bar:
+    // the window's frame, title bar included, from the screen's top-left.
     resize(kDesignedWidth, kDesignedHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect all = screen->geometry();
-        setGeometry(all.left(), all.top(), all.width(), all.height() - 40);
+        platform::SetWindowBounds(*this, QRect(all.left(), all.top(), all.width(), all.height() - 40));
     }
 
     // The states at start: the log commands wait for a log window.
