@@ -23,9 +23,12 @@
 
 #include "ntlib/FunctionBinding.h"
 
+#include "platform/ErrorCodes.h"
 #include "platform/MessageBoxTypes.h"
+#include "platform/Registry.h"
 #include "platform/WindowBounds.h"
 
+#include "report/RP_Dock.h"
 #include "report/RP_PrDlg.h"
 #include "report/RP_Prntr.h"
 #include "report/RpMessageBox.h"
@@ -57,6 +60,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -352,6 +356,41 @@ TEST_F(WindowFrames, MessageBoxesAndTheEnginesDialogsAreCentredByTheirFrame)
     };
     for (const Case& c : cases)
         ExpectCentred(c.show(), c.what);
+}
+
+TEST_F(WindowFrames, TheEnginesWindowPlacementIsTheFrame)
+{
+    // The bounds kept in the user's registry are the window's outer
+    // rectangle, both ways.
+    HKEY key = nullptr;
+    ASSERT_EQ(platform::RegCreateKeyExA(HKEY_CURRENT_USER, report::FormPlacementKey("TrpPreviewForm").c_str(), 0,
+                                        nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (const auto& [name, value] : {std::pair("XPosition", "100"), std::pair("YPosition", "80"),
+                                      std::pair("Width", "600"), std::pair("Height", "400"),
+                                      std::pair("Maximized", "0")})
+        ASSERT_EQ(platform::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                           static_cast<DWORD>(std::strlen(value) + 1)),
+                  ERROR_SUCCESS);
+    platform::RegCloseKey(key);
+
+    QDialog window;
+    window.resize(300, 200);
+    window.setWindowState(Qt::WindowMaximized);
+    report::RestoreFormPlacement(window, "TrpPreviewForm");
+    window.show();
+    const QRect restored(100, 80, 600, 400);
+    EXPECT_EQ(SettledFrame(window, [&restored](const QRect&) { return restored; }), restored);
+    EXPECT_FALSE(window.isMaximized());
+
+    const QRect moved(150, 90, 600, 400);
+    window.move(moved.topLeft());
+    EXPECT_EQ(SettledFrame(window, [&moved](const QRect&) { return moved; }), moved);
+    report::SaveFormPlacement(window, "TrpPreviewForm");
+    QDialog next;
+    report::RestoreFormPlacement(next, "TrpPreviewForm");
+    next.show();
+    EXPECT_EQ(SettledFrame(next, [&moved](const QRect&) { return moved; }), moved) << "saved as it was shown";
 }
 
 } // namespace
