@@ -4,6 +4,7 @@
 #include "dwy_dlgs.h"
 
 #include "platform/MessageBoxTypes.h"
+#include "platform/WindowBounds.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -82,6 +83,8 @@ public:
     {
         // Names from other computers are shown as they are, never as markup.
         setTextFormat(Qt::PlainText);
+        // The platform's boxes are centred on the screen, frame included.
+        platform::CentreOnScreenWhenShown(*this);
         for (const auto& [kind, id] : buttonsOf(flags)) {
             QPushButton* button = addButton(kind);
             if (kind == Yes)

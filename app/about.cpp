@@ -5,6 +5,7 @@
 #include "SystemFonts.h"
 
 #include "platform/FileVersion.h"
+#include "platform/WindowBounds.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -75,6 +76,8 @@ TAboutForm::TAboutForm(QWidget* parent)
     setPalette(white);
     setAutoFillBackground(true);
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
 
     imgLogo_ = new QLabel(this);
     imgLogo_->setPixmap(ProgramIcon().pixmap(kLogoSize, kLogoSize));

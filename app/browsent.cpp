@@ -8,6 +8,7 @@
 #include "ntlib/LmServer.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/WindowBounds.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -59,6 +60,8 @@ TNTBrowseNetForm::TNTBrowseNetForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Browse For Network Computers"));
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     setFont(WindowFont(QStringLiteral("Tahoma")));
 
     captionLabel_ = new QLabel(QStringLiteral("Select computer"), this);

@@ -4,6 +4,8 @@
 #include "SystemFonts.h"
 #include "UserPrompts.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -128,6 +130,8 @@ TfrmCompBrowse::TfrmCompBrowse(QWidget* parent)
     setWindowTitle(QStringLiteral("Open Log"));
     setFont(WindowFont(QStringLiteral("MS Sans Serif")));
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
 
     // The components as the layout gives them: the browser on the Windows
     // network, the reader inactive.

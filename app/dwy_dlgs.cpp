@@ -1,12 +1,12 @@
 #include "dwy_dlgs.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 #include <algorithm>
@@ -196,8 +196,7 @@ TMessageBoxWithCheck::TMessageBoxWithCheck(const QString& text, const QString& c
     }
     check_->setChecked(ticked);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreenWhenShown(*this);
 }
 
 void TMessageBoxWithCheck::reject()

@@ -9,6 +9,7 @@
 #include "common.h"
 
 #include "platform/MessageBoxTypes.h"
+#include "platform/WindowBounds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,6 +90,8 @@ TfrmFilterDesign::TfrmFilterDesign(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Filter"));
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFont(WindowFont(QStringLiteral("Tahoma")));

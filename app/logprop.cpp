@@ -5,6 +5,8 @@
 #include "UserPrompts.h"
 #include "dwy_reg.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +49,8 @@ TfrmLogProperties::TfrmLogProperties(QWidget* parent)
     setWindowTitle(QStringLiteral("Event Log Properties"));
     setFont(WindowFont(QStringLiteral("MS Sans Serif")));
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
 
     label(QStringLiteral("Log file name:"), this, 8, 12);
     edFileName_ = new QLineEdit(this);

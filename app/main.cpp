@@ -18,8 +18,10 @@
 
 #include "platform/Kernel32.h"
 #include "platform/MessageBoxTypes.h"
+#include "platform/WindowBounds.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -154,11 +156,12 @@ TfrmQORVMain::TfrmQORVMain(QWidget* parent)
     statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(statusPanel_, 1);
 
-    // The designed size, then the whole screen but a strip for the task bar.
+    // The designed size, then the whole screen but a strip for the task bar:
+    // the window's frame, title bar included, from the screen's top-left.
     resize(kDesignedWidth, kDesignedHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect all = screen->geometry();
-        setGeometry(all.left(), all.top(), all.width(), all.height() - 40);
+        platform::SetWindowBounds(*this, QRect(all.left(), all.top(), all.width(), all.height() - 40));
     }
 
     // The states at start: the log commands wait for a log window.
@@ -282,8 +285,13 @@ void TfrmQORVMain::BuildMenus()
                             "Newest First|Sorts the active event log from the newest events to the oldest");
     mmitOldestFirst_ = item(mmView_, "Oldest First",
                             "Oldest First|Sorts the active event log from the oldest events to the newest");
-    mmitNewestFirst_->setCheckable(true);
-    mmitOldestFirst_->setCheckable(true);
+    // A radio pair that may have neither ticked: a column sort unticks both.
+    auto* sortOrder = new QActionGroup(this);
+    sortOrder->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : {mmitNewestFirst_, mmitOldestFirst_}) {
+        a->setCheckable(true);
+        sortOrder->addAction(a);
+    }
     mmView_->addSeparator();
     mmitFilter_ = mirror(mmView_, actFilter_, "Fi&lter",
                          "Filter|Filters events in the active event log window by a certain criteria",

@@ -4,6 +4,8 @@
 #include "SystemFonts.h"
 #include "browsent.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -17,6 +19,8 @@ TSelectCompForm::TSelectCompForm(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Select Computer"));
     SetHelpContext(this, kHelpContext);
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     setFont(WindowFont(QStringLiteral("Tahoma")));
 
     groupBox_ = new QGroupBox(QStringLiteral("Select the computer you want to manage"), this);

@@ -4,6 +4,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Registry.h"
+#include "platform/WindowBounds.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -169,7 +170,8 @@ void SaveFormPlacement(const QWidget& window, const std::string& className)
                                                 KEY_WRITE, nullptr, key.out(), nullptr);
     if (code != ERROR_SUCCESS)
         throw Exception("the window placement key cannot be created (error " + std::to_string(code) + ")");
-    const QRect bounds = window.geometry();
+    // The window's outer rectangle, frame and title bar included.
+    const QRect bounds = platform::WindowBounds(window);
     WriteText(key.get(), "XPosition", std::to_string(bounds.x()));
     WriteText(key.get(), "YPosition", std::to_string(bounds.y()));
     WriteText(key.get(), "Width", std::to_string(bounds.width()));
@@ -186,7 +188,7 @@ void RestoreFormPlacement(QWidget& window, const std::string& className)
     if (ReadInteger(key.get(), "Maximized").value_or(1) == 0)
         window.setWindowState(window.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized |
                                                        Qt::WindowFullScreen));
-    const QRect current = window.geometry();
+    const QRect current = platform::WindowBounds(window);
     // A size below one pixel shows no window: the window keeps its own.
     const auto size = [&key](const char* name, int own) {
         const int value = ReadInteger(key.get(), name).value_or(own);
@@ -195,12 +197,9 @@ void RestoreFormPlacement(QWidget& window, const std::string& className)
     const QRect stored(ReadInteger(key.get(), "XPosition").value_or(current.x()),
                        ReadInteger(key.get(), "YPosition").value_or(current.y()), size("Width", current.width()),
                        size("Height", current.height()));
-    // Setting the bounds of a maximised window must not make it normal:
-    // they become the bounds it returns to.
-    const Qt::WindowStates state = window.windowState();
-    window.setGeometry(OntoAScreen(stored));
-    if (window.windowState() != state)
-        window.setWindowState(state);
+    // The bounds of a maximised window are those it returns to: it stays
+    // maximised.
+    platform::SetWindowBounds(window, OntoAScreen(stored));
 }
 
 } // namespace report

@@ -3,7 +3,10 @@
 #include "Exceptions.h"
 #include "RP_Ctrls.h"
 #include "RpFormTexts.h"
+#include "RpMessageBox.h"
 #include "RpWindowFont.h"
+
+#include "platform/WindowBounds.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +19,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 #include <charconv>
 #include <optional>
@@ -203,10 +205,12 @@ TrpPrintForm::TrpPrintForm(TrpPrinter& printer, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     setTabOrder(E1, CollateCB);
 
-    ShowError = [this](const QString& message) { QMessageBox::warning(this, windowTitle(), message); };
+    ShowError = [this](const QString& message) {
+        ShowMessageBox(this, QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok);
+    };
     FormCreate();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     E1->setFocus();
 }
 

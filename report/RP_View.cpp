@@ -6,6 +6,7 @@
 #include "RpEngineHelp.h"
 #include "RpExportFilter.h"
 #include "RpFormTexts.h"
+#include "RpMessageBox.h"
 #include "RpPreviewGlyphs.h"
 #include "RpPreviewSearchForm.h"
 #include "RpQtPrinters.h"
@@ -172,7 +173,9 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
     };
     ExecSearchDialog = [](TrpPreviewSearchForm& dialog) { return dialog.exec() == QDialog::Accepted; };
     ExecPrintDialog = [](TrpPrintForm& dialog) { return dialog.exec() == QDialog::Accepted; };
-    ShowError = [this](const QString& message) { QMessageBox::critical(this, FormText(55206, "Error"), message); };
+    ShowError = [this](const QString& message) {
+        ShowMessageBox(this, QMessageBox::Critical, FormText(55206, "Error"), message, QMessageBox::Ok);
+    };
     ShowHelp = [this](const QPoint& globalPos, int context) { ShowEngineHelpPopup(globalPos, context, this); };
     PageSetupDialog = [this](TrpPageSetupMargins& margins) {
         auto* system = dynamic_cast<TrpQtPrinters*>(ReportPrinter().Platform());
@@ -191,8 +194,8 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent)
         return true;
     };
     AskYesNo = [this](const QString& question) {
-        return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        return ShowMessageBox(this, QMessageBox::Question, windowTitle(), question,
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
 }
 

@@ -4,6 +4,8 @@
 
 #include "RpPage.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -60,13 +62,18 @@ bool TrpPage::PrepareDialog()
     palette.setColor(QPalette::Window, ColorFromValue(static_cast<std::uint32_t>(Color)));
     form_->setPalette(palette);
     form_->setAutoFillBackground(true);
+    // The form's left, top, width and height are those of its outer
+    // rectangle, frame and title bar included; centred, so is that.
     QRect bounds(FormLeft, FormTop, FormWidth, FormHeight);
     if (Position == kScreenCenter)
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            bounds.moveCenter(screen->availableGeometry().center());
-    form_->setGeometry(bounds);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            bounds.moveTopLeft(QPoint(area.left() + (area.width() - bounds.width()) / 2,
+                                      area.top() + (area.height() - bounds.height()) / 2));
+        }
     if (BorderStyle != kSizeable)
         form_->setFixedSize(bounds.size());
+    platform::SetWindowBounds(*form_, bounds);
 
     // The page script is the form's activation.
     try {

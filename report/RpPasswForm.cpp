@@ -3,11 +3,11 @@
 #include "RpFormTexts.h"
 #include "RpWindowFont.h"
 
-#include <QGuiApplication>
+#include "platform/WindowBounds.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace report {
 
@@ -28,8 +28,8 @@ TrpPasswForm::TrpPasswForm(QWidget* parent)
     Cancel->setGeometry(176, 68, 69, 21);
     connect(OK, &QPushButton::clicked, this, &QDialog::accept);
     connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     FormCreate();
 }
 

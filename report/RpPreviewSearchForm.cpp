@@ -4,14 +4,14 @@
 #include "RpFormTexts.h"
 #include "RpWindowFont.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QGuiApplication>
 
 namespace report {
 
@@ -44,8 +44,8 @@ TrpPreviewSearchForm::TrpPreviewSearchForm(QWidget* parent)
     SetEngineHelpContext(Button2, 50);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
     FormCreate();
 }
 

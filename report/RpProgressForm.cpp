@@ -5,11 +5,12 @@
 #include "RpReport.h"
 #include "RpWindowFont.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include <memory>
 
@@ -36,8 +37,8 @@ TrpProgressForm::TrpProgressForm(QWidget* parent)
     Button1->setGeometry(100, 68, 75, 25);
     Button1->setText(FormText(kCancelText, "Cancel"));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred on the screen, frame included, every time it opens.
+    platform::CentreOnScreenWhenShown(*this);
 }
 
 TrpProgressForm::~TrpProgressForm() = default;

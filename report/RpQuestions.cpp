@@ -1,8 +1,11 @@
 #include "RpQuestions.h"
 
+#include "RpMessageBox.h"
+
+#include "platform/WindowBounds.h"
+
 #include <QApplication>
 #include <QInputDialog>
-#include <QMessageBox>
 
 namespace report {
 
@@ -18,48 +21,48 @@ QString Text(const std::string& text)
 std::string TrpDialogQuestions::InputBox(const std::string& caption, const std::string& prompt,
                                          const std::string& defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), Text(caption), Text(prompt),
-                                               QLineEdit::Normal, Text(defaultText), &ok);
-    return ok ? text.toStdString() : defaultText;
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowTitle(Text(caption));
+    box.setLabelText(Text(prompt));
+    box.setTextValue(Text(defaultText));
+    platform::CentreOnScreenWhenShown(box);
+    return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : defaultText;
 }
 
 int TrpDialogQuestions::MessageBox(const std::string& text, const std::string& caption, int flags)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(Text(caption));
-    box.setText(Text(text));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (flags & 0xF0) {
     case MessageBoxFlag::IconError:
-        box.setIcon(QMessageBox::Critical);
+        icon = QMessageBox::Critical;
         break;
     case MessageBoxFlag::IconQuestion:
-        box.setIcon(QMessageBox::Question);
+        icon = QMessageBox::Question;
         break;
     case MessageBoxFlag::IconWarning:
-        box.setIcon(QMessageBox::Warning);
+        icon = QMessageBox::Warning;
         break;
     case MessageBoxFlag::IconInformation:
-        box.setIcon(QMessageBox::Information);
+        icon = QMessageBox::Information;
         break;
     default:
         break;
     }
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     switch (flags & 0x0F) {
     case MessageBoxFlag::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
         break;
     case MessageBoxFlag::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
     case MessageBoxFlag::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        buttons = QMessageBox::Yes | QMessageBox::No;
         break;
     default:
-        box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    switch (box.exec()) {
+    switch (ShowMessageBox(QApplication::activeWindow(), icon, Text(caption), Text(text), buttons)) {
     case QMessageBox::Cancel:
         return MessageBoxAnswer::Cancel;
     case QMessageBox::Yes:

@@ -15,6 +15,7 @@
 #include "platform/Registry.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStyleOptionMenuItem>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -41,6 +43,7 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -1026,6 +1029,58 @@ TEST_F(MainWindowTest, ExceptionFromAnEventHandlerIsShown)
 
 // ---------------------------------------------------------------------------
 // View commands of the active log window
+
+// A menu that tells how the style draws an item's mark.
+class MenuMarks : public QMenu {
+public:
+    QStyleOptionMenuItem::CheckType MarkOf(QAction* action)
+    {
+        addAction(action);
+        QStyleOptionMenuItem option;
+        initStyleOption(&option, action);
+        removeAction(action);
+        return option.checkType;
+    }
+};
+
+TEST_F(MainWindowTest, NewestAndOldestFirstAreARadioPairThatMayHaveNoneTicked)
+{
+    // Drawn with radio marks, the two check items with check marks.
+    MenuMarks marks;
+    EXPECT_EQ(marks.MarkOf(main->mmitNewestFirst()), QStyleOptionMenuItem::Exclusive);
+    EXPECT_EQ(marks.MarkOf(main->mmitOldestFirst()), QStyleOptionMenuItem::Exclusive);
+    EXPECT_EQ(marks.MarkOf(main->mmitShowGridLines()), QStyleOptionMenuItem::NonExclusive);
+    EXPECT_EQ(marks.MarkOf(main->mmitShowDescriptions()), QStyleOptionMenuItem::NonExclusive);
+    ASSERT_NE(main->mmitNewestFirst()->actionGroup(), nullptr);
+    EXPECT_EQ(main->mmitNewestFirst()->actionGroup(), main->mmitOldestFirst()->actionGroup());
+    EXPECT_EQ(main->mmitNewestFirst()->actionGroup()->exclusionPolicy(),
+              QActionGroup::ExclusionPolicy::ExclusiveOptional);
+
+    main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+    ASSERT_EQ(main->LogWindows().size(), 1u);
+    TfrmLogView* window = main->LogWindows()[0];
+    auto ticks = [this] {
+        return std::pair(main->mmitNewestFirst()->isChecked(), main->mmitOldestFirst()->isChecked());
+    };
+    EXPECT_EQ(ticks(), std::pair(true, false));
+    // Choosing the ticked item again keeps it ticked; the other one moves
+    // the tick; a column sort takes it from both, and either item gives it
+    // back.
+    main->mmitNewestFirst()->trigger();
+    EXPECT_EQ(ticks(), std::pair(true, false));
+    main->mmitOldestFirst()->trigger();
+    EXPECT_EQ(ticks(), std::pair(false, true));
+    main->mmitOldestFirst()->trigger();
+    EXPECT_EQ(ticks(), std::pair(false, true));
+    window->SortByColumn(lcSource);
+    EXPECT_EQ(ticks(), std::pair(false, false));
+    main->mmitNewestFirst()->trigger();
+    EXPECT_EQ(ticks(), std::pair(true, false));
+    window->SortByColumn(lcType);
+    EXPECT_EQ(ticks(), std::pair(false, false));
+    main->mmitOldestFirst()->trigger();
+    EXPECT_EQ(ticks(), std::pair(false, true));
+}
 
 TEST_F(MainWindowTest, ViewCommandsReachTheActiveLogWindow)
 {

@@ -5,7 +5,11 @@
 #include "report/RP_Class.h"
 #include "report/RpDialogPage.h"
 
+#include "platform/WindowBounds.h"
+
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -105,12 +109,40 @@ TEST(DialogPage, OkGoesOnAndCancelStopsTheRun)
         EXPECT_EQ(d.page->PrepareDialog(), result == TrpDialogForm::kOk) << result;
         ASSERT_NE(d.page->Form(), nullptr);
         EXPECT_EQ(d.page->Form()->windowTitle(), "Choose the events");
-        EXPECT_EQ(d.page->Form()->size(), QSize(380, 300));
+        EXPECT_EQ(platform::WindowBounds(*d.page->Form()).size(), QSize(380, 300)) << "frame included";
         EXPECT_EQ(d.host.scripts, 1) << "the script is the form's activation";
         EXPECT_EQ(d.host.progressCalls, (std::vector<bool>{false, true})) << "hidden, then shown again";
         d.page->UnprepareDialog();
         EXPECT_EQ(d.page->Form(), nullptr);
         EXPECT_EQ(button.button, nullptr);
+    }
+}
+
+TEST(DialogPage, TheFormsBoundsAreItsOuterRectangle)
+{
+    // Left, top, width and height are those of the whole window, frame and
+    // title bar included: as designed, or centred on the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        std::uint8_t position;
+        QRect bounds;
+    } cases[] = {
+        {0, QRect(220, 120, 380, 300)},
+        {4, QRect(area.left() + (area.width() - 380) / 2, area.top() + (area.height() - 300) / 2, 380, 300)},
+    };
+    for (const auto& c : cases) {
+        DialogPage d;
+        d.page->Position = c.position;
+        TestButton& button = d.AddButton("OK");
+        QRect shown;
+        QTimer::singleShot(0, [&] {
+            shown = platform::WindowBounds(*d.page->Form());
+            button.button->click();
+        });
+        EXPECT_TRUE(d.page->PrepareDialog());
+        EXPECT_EQ(shown, c.bounds) << int(c.position);
+        EXPECT_NE(d.page->Form()->frameGeometry(), d.page->Form()->geometry()) << "the window has a frame";
+        d.page->UnprepareDialog();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "report/RP_Dock.h"
 
 #include "platform/Registry.h"
+#include "platform/WindowBounds.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -350,8 +351,10 @@ TEST(WindowPlacement, SavedAndRestored)
 {
     MemoryRegistry registry;
     EXPECT_EQ(FormPlacementKey("TrpPreviewForm"), "Software\\Bandwright\\Form\\TrpPreviewForm");
+    // The values are those of the window's outer rectangle, frame and title
+    // bar included.
     QWidget window;
-    window.setGeometry(40, 50, 300, 200);
+    platform::SetWindowBounds(window, QRect(40, 50, 300, 200));
     SaveFormPlacement(window, "TrpPreviewForm");
     EXPECT_EQ(MemoryRegistry::Get("TrpPreviewForm", "XPosition"), "40");
     EXPECT_EQ(MemoryRegistry::Get("TrpPreviewForm", "YPosition"), "50");
@@ -362,7 +365,7 @@ TEST(WindowPlacement, SavedAndRestored)
     QWidget other;
     other.setGeometry(10, 10, 100, 100);
     RestoreFormPlacement(other, "TrpPreviewForm");
-    EXPECT_EQ(other.geometry(), QRect(40, 50, 300, 200));
+    EXPECT_EQ(platform::WindowBounds(other), QRect(40, 50, 300, 200));
 }
 
 TEST(WindowPlacement, MissingOrDamagedValuesKeepTheWindowsOwn)
@@ -374,6 +377,7 @@ TEST(WindowPlacement, MissingOrDamagedValuesKeepTheWindowsOwn)
     RestoreFormPlacement(window, "TrpPreviewForm");
     EXPECT_TRUE(window.windowState() & Qt::WindowMaximized) << "no placement stored";
     EXPECT_EQ(window.geometry(), QRect(10, 20, 300, 200));
+    const QRect own = platform::WindowBounds(window);
 
     MemoryRegistry::Set("TrpPreviewForm", "XPosition", "12x");
     MemoryRegistry::Set("TrpPreviewForm", "YPosition", "30");
@@ -381,7 +385,7 @@ TEST(WindowPlacement, MissingOrDamagedValuesKeepTheWindowsOwn)
     MemoryRegistry::Set("TrpPreviewForm", "Maximized", "yes");
     RestoreFormPlacement(window, "TrpPreviewForm");
     EXPECT_TRUE(window.windowState() & Qt::WindowMaximized) << "not a number reads as 1";
-    EXPECT_EQ(window.geometry(), QRect(10, 30, 300, 200));
+    EXPECT_EQ(platform::WindowBounds(window), QRect(own.left(), 30, own.width(), 200));
 
     MemoryRegistry::Set("TrpPreviewForm", "Maximized", "0");
     RestoreFormPlacement(window, "TrpPreviewForm");
@@ -398,14 +402,14 @@ TEST(WindowPlacement, ARectangleOffEveryScreenComesOntoThePrimaryOne)
     MemoryRegistry::Set("TrpPreviewForm", "Height", "200");
     QWidget window;
     RestoreFormPlacement(window, "TrpPreviewForm");
-    EXPECT_TRUE(screen.contains(window.geometry())) << "on the screen, its size kept";
-    EXPECT_EQ(window.size(), QSize(300, 200));
+    EXPECT_TRUE(screen.contains(platform::WindowBounds(window))) << "on the screen, its size kept";
+    EXPECT_EQ(platform::WindowBounds(window).size(), QSize(300, 200));
 
     MemoryRegistry::Set("TrpPreviewForm", "XPosition", std::to_string(screen.right() + 5000));
     MemoryRegistry::Set("TrpPreviewForm", "Width", std::to_string(screen.width() * 3));
     MemoryRegistry::Set("TrpPreviewForm", "Height", std::to_string(screen.height() * 3));
     RestoreFormPlacement(window, "TrpPreviewForm");
-    EXPECT_EQ(window.geometry(), screen) << "shrunk to fit";
+    EXPECT_EQ(platform::WindowBounds(window), screen) << "shrunk to fit";
 
     // A rectangle that a screen shows in part is applied unchanged.
     MemoryRegistry::Set("TrpPreviewForm", "XPosition", std::to_string(screen.right() - 50));
@@ -413,5 +417,5 @@ TEST(WindowPlacement, ARectangleOffEveryScreenComesOntoThePrimaryOne)
     MemoryRegistry::Set("TrpPreviewForm", "Width", "300");
     MemoryRegistry::Set("TrpPreviewForm", "Height", "200");
     RestoreFormPlacement(window, "TrpPreviewForm");
-    EXPECT_EQ(window.geometry(), QRect(screen.right() - 50, 0, 300, 200));
+    EXPECT_EQ(platform::WindowBounds(window), QRect(screen.right() - 50, 0, 300, 200));
 }

@@ -17,6 +17,8 @@
 #include "report/RpPreviewSearchForm.h"
 #include "report/RpProgressForm.h"
 
+#include "platform/WindowBounds.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -706,9 +708,15 @@ TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
     TrpPreviewForm& p = Open(QSize(700, 500));
     p.move(30, 40);
     QCoreApplication::processEvents();
-    const QRect placed = p.geometry();
+    // The window's outer rectangle, frame and title bar included.
+    const QRect placed = platform::WindowBounds(p);
+    ASSERT_EQ(placed.topLeft(), QPoint(30, 40));
+    const QSize inner = p.size();
+    ASSERT_NE(placed.size(), inner) << "the window has a frame";
     p.ExitBtnClick();
     QCoreApplication::processEvents();
+    EXPECT_EQ(PlacementValue("XPosition"), "30");
+    EXPECT_EQ(PlacementValue("YPosition"), "40");
     EXPECT_EQ(PlacementValue("Width"), std::to_string(placed.width()));
     EXPECT_EQ(PlacementValue("Height"), std::to_string(placed.height()));
     EXPECT_EQ(PlacementValue("Maximized"), "0");
@@ -717,7 +725,9 @@ TEST_F(PreviewWindow, PlacementKeptUnderItsClassName)
     next->setAttribute(Qt::WA_DeleteOnClose, false);
     next->ShowForReport(*report);
     EXPECT_FALSE(next->isMaximized());
-    EXPECT_EQ(next->size(), placed.size());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(next.get()));
+    EXPECT_EQ(platform::WindowBounds(*next), placed);
+    EXPECT_EQ(next->size(), inner);
 }
 
 TEST_F(PreviewWindow, APreviewWhoseReportGoesCloses)
