@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "ComputerList.h"
 #include "HelpContext.h"
+#include "RadioMenuMarks.h"
 #include "SystemFonts.h"
 #include "UserPrompts.h"
 #include "common.h"
@@ -292,6 +293,7 @@ void TfrmQORVMain::BuildMenus()
         a->setCheckable(true);
         sortOrder->addAction(a);
     }
+    ShowRadioMarks(mmView_);
     mmView_->addSeparator();
     mmitFilter_ = mirror(mmView_, actFilter_, "Fi&lter",
                          "Filter|Filters events in the active event log window by a certain criteria",

@@ -12,6 +12,7 @@
 #include "ntlib/FunctionBinding.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/PlatformProfile.h"
 #include "platform/Registry.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QImage>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,11 +41,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -1080,6 +1086,90 @@ TEST_F(MainWindowTest, NewestAndOldestFirstAreARadioPairThatMayHaveNoneTicked)
     EXPECT_EQ(ticks(), std::pair(false, false));
     main->mmitOldestFirst()->trigger();
     EXPECT_EQ(ticks(), std::pair(false, true));
+}
+
+// The ink of a ticked menu item's mark: the pixels left of its text that
+// differ from the row's background, as a grid the mark's size.
+struct MenuMark {
+    std::vector<std::vector<bool>> ink;
+
+    static MenuMark Of(QMenu& menu, const QImage& shot, QAction* action)
+    {
+        const qreal scale = shot.devicePixelRatio();
+        const QRect row = menu.actionGeometry(action);
+        // Inside the menu's frame, which may run along the row's edges.
+        const QRect area(row.left() + 2, row.top() + 1, row.height() + 2, row.height() - 2);
+        const QColor background = shot.pixelColor(int((row.right() - 2) * scale), int(row.center().y() * scale));
+        MenuMark mark;
+        int top = INT_MAX, bottom = -1, left = INT_MAX, right = -1;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (std::abs(qGray(shot.pixel(int(x * scale), int(y * scale))) - qGray(background.rgb())) > 60) {
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                    left = std::min(left, x), right = std::max(right, x);
+                }
+        for (int y = top; y <= bottom; ++y) {
+            mark.ink.emplace_back();
+            for (int x = left; x <= right; ++x)
+                mark.ink.back().push_back(
+                    std::abs(qGray(shot.pixel(int(x * scale), int(y * scale))) - qGray(background.rgb())) > 60);
+        }
+        return mark;
+    }
+
+    bool Empty() const { return ink.empty(); }
+
+    // The share of inked pixels whose mirror image across the upright
+    // middle line is blank: none for a round mark, many for a tick.
+    double Lopsidedness() const
+    {
+        int inked = 0, unmatched = 0;
+        for (const auto& line : ink)
+            for (std::size_t x = 0; x < line.size(); ++x)
+                if (line[x]) {
+                    ++inked;
+                    unmatched += line[line.size() - 1 - x] ? 0 : 1;
+                }
+        return inked == 0 ? 0.0 : double(unmatched) / inked;
+    }
+};
+
+// Newest First and Oldest First show the radio pair's round mark, the check
+// items their tick, in the themed and in the plain look.
+TEST(MainWindowMenus, RadioItemsShowARoundMarkAndCheckItemsATickInBothLooks)
+{
+    for (const bool themed : {true, false}) {
+        SCOPED_TRACE(themed ? "themed" : "plain");
+        MainWindowSite network;
+        platform::ScopedProfile profile(themed ? platform::PlatformProfile::nt51() : platform::PlatformProfile::nt5());
+        QCoreApplication::processEvents();  // the platform sets the look on the next turn
+        ASSERT_EQ(QApplication::style()->name().toStdString(), themed ? "fusion" : "windows");
+        ScopedSystemFunctions bound;
+        FakePrompts prompts;
+        ScopedUserPrompts usePrompts{prompts};
+        auto main = std::make_unique<TfrmQORVMain>();
+        main->show();
+        main->OpenLog(QStringLiteral("WKS1"), QStringLiteral("Application"), olmReuse);
+        ASSERT_TRUE(main->mmitNewestFirst()->isChecked());
+        ASSERT_TRUE(main->mmitShowGridLines()->isChecked());
+
+        QMenu* view = main->mmitNewestFirst()->associatedObjects().isEmpty()
+                          ? nullptr
+                          : qobject_cast<QMenu*>(main->mmitNewestFirst()->associatedObjects().first());
+        ASSERT_NE(view, nullptr);
+        view->popup(main->geometry().center());
+        QCoreApplication::processEvents();
+        const QImage shot = view->grab().toImage();
+        const MenuMark radio = MenuMark::Of(*view, shot, main->mmitNewestFirst());
+        const MenuMark check = MenuMark::Of(*view, shot, main->mmitShowGridLines());
+        view->hide();
+        ASSERT_FALSE(radio.Empty());
+        ASSERT_FALSE(check.Empty());
+        EXPECT_LT(radio.Lopsidedness(), 0.1) << "Newest First's mark is round";
+        EXPECT_GT(check.Lopsidedness(), 0.2) << "Show Grid Lines' mark is a tick";
+        main.reset();
+        flushDeletes();
+    }
 }
 
 TEST_F(MainWindowTest, ViewCommandsReachTheActiveLogWindow)
