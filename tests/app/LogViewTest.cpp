@@ -1,3 +1,4 @@
+#include "DemoSiteFixture.h"
 #include "LogViewFixture.h"
 
 #include "ThemeManager/ThemeMgr.h"
@@ -18,7 +19,6 @@
 #include "platform/Site.h"
 
 #include "tools/demosite/DemoNetwork.h"
-#include "tools/demosite/DemoSite.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -715,12 +715,9 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(directory.isValid());
-        const std::string site = directory.filePath(QStringLiteral("site")).toStdString();
-        std::string error;
-        ASSERT_TRUE(demosite::WriteDemoSite(site, QV_DEMO_MESSAGE_DIR, error)) << error;
-        platform::SetCurrentUserRegistryFile(directory.filePath(QStringLiteral("HKCU.reg")).toStdString());
-        ASSERT_TRUE(platform::LoadSite(site)) << platform::SiteError();
+        LoadDemoSiteInto(directory);
+        if (HasFatalFailure())
+            return;
         bound = std::make_unique<ScopedSystemFunctions>();
         window = new TfrmLogView(&host);
         window->SetLogName(QStringLiteral("Security"));

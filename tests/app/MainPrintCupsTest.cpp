@@ -6,6 +6,7 @@
 // their places on the page).
 
 #include "AppFakes.h"
+#include "DemoSiteFixture.h"
 #include "NumberedLogSite.h"
 #include "PrivateCups.h"
 #include "WhenShown.h"
@@ -15,7 +16,6 @@
 #include "app/main.h"
 
 #include "tools/demosite/DemoNetwork.h"
-#include "tools/demosite/DemoSite.h"
 
 #include "ntlib/FunctionBinding.h"
 
@@ -212,12 +212,9 @@ protected:
     {
         if (!cups.Available())
             GTEST_SKIP() << "no private print server on this machine: " << cups.Reason().toStdString();
-        ASSERT_TRUE(directory.isValid());
-        const std::string site = directory.filePath(QStringLiteral("site")).toStdString();
-        std::string error;
-        ASSERT_TRUE(demosite::WriteDemoSite(site, QV_DEMO_MESSAGE_DIR, error)) << error;
-        platform::SetCurrentUserRegistryFile(directory.filePath(QStringLiteral("HKCU.reg")).toStdString());
-        ASSERT_TRUE(platform::LoadSite(site)) << platform::SiteError();
+        LoadDemoSiteInto(directory);
+        if (HasFatalFailure())
+            return;
         bound = std::make_unique<ScopedSystemFunctions>();
     }
 

@@ -19,17 +19,9 @@
 #include <string>
 
 using namespace platform;
+using evttest::LogHandle;
 
 namespace {
-
-struct LogHandle {
-    HANDLE h;
-    ~LogHandle()
-    {
-        if (h)
-            CloseEventLog(h);
-    }
-};
 
 // Reads forwards until the log ends or a read fails; gives the records read
 // and the error that ended the reading.

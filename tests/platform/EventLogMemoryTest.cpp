@@ -20,31 +20,11 @@
 #include <vector>
 
 using namespace platform;
+using evttest::EventHandle;
+using evttest::LogHandle;
 using platform::evt::EvtRecord;
 
 namespace {
-
-struct LogHandle {
-    HANDLE h = nullptr;
-    explicit LogHandle(HANDLE handle)
-        : h(handle)
-    {
-    }
-    ~LogHandle()
-    {
-        if (h)
-            CloseEventLog(h);
-    }
-    LogHandle(const LogHandle&) = delete;
-    LogHandle& operator=(const LogHandle&) = delete;
-    operator HANDLE() const { return h; }
-};
-
-struct EventHandle {
-    HANDLE h = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ~EventHandle() { CloseHandle(h); }
-    operator HANDLE() const { return h; }
-};
 
 constexpr DWORD kForwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ;
 constexpr DWORD kBackwards = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ;

@@ -12,32 +12,11 @@
 #include <algorithm>
 
 using namespace platform;
+using evttest::EventHandle;
+using evttest::LogHandle;
 using platform::evt::EvtRecord;
 
 namespace {
-
-// Closes an event-log handle at the end of a scope.
-struct LogHandle {
-    HANDLE h = nullptr;
-    explicit LogHandle(HANDLE handle)
-        : h(handle)
-    {
-    }
-    ~LogHandle()
-    {
-        if (h)
-            CloseEventLog(h);
-    }
-    LogHandle(const LogHandle&) = delete;
-    LogHandle& operator=(const LogHandle&) = delete;
-    operator HANDLE() const { return h; }
-};
-
-struct EventHandle {
-    HANDLE h = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ~EventHandle() { CloseHandle(h); }
-    operator HANDLE() const { return h; }
-};
 
 class EventLogService : public ::testing::Test {
 protected:

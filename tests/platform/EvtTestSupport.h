@@ -1,10 +1,12 @@
 #pragma once
-// Helpers of the event-log tests: a temporary directory, the ANSI records
-// that ReadEventLogA hands out decoded back into neutral form (checking
-// every offset on the way), and reading a whole log through the service.
+// Helpers of the event-log tests: a temporary directory, handles closed at
+// the end of a scope, the ANSI records that ReadEventLogA hands out decoded
+// back into neutral form (checking every offset on the way), and reading a
+// whole log through the service.
 
 #include "platform/EventLogService.h"
 #include "platform/EvtRecord.h"
+#include "platform/Kernel32.h"
 
 #include <filesystem>
 #include <string>
@@ -23,6 +25,33 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Closes an event-log handle at the end of a scope.
+struct LogHandle {
+    HANDLE h = nullptr;
+    explicit LogHandle(HANDLE handle)
+        : h(handle)
+    {
+    }
+    ~LogHandle()
+    {
+        if (h)
+            platform::CloseEventLog(h);
+    }
+    LogHandle(const LogHandle&) = delete;
+    LogHandle& operator=(const LogHandle&) = delete;
+    operator HANDLE() const { return h; }
+};
+
+// An auto-reset event of its own, closed at the end of a scope.
+struct EventHandle {
+    HANDLE h = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    EventHandle() = default;
+    ~EventHandle() { ::CloseHandle(h); }
+    EventHandle(const EventHandle&) = delete;
+    EventHandle& operator=(const EventHandle&) = delete;
+    operator HANDLE() const { return h; }
 };
 
 // Decodes one ANSI record of `size` bytes; fails the current test (and
