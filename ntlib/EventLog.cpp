@@ -26,6 +26,12 @@
 
 namespace {
 
+// "Domain\Name" of an account that a lookup answered, "N/A" when it did not.
+std::string accountTextOf(bool answered, const std::string& domain, const std::string& name)
+{
+    return answered ? domain + "\\" + name : std::string("N/A");
+}
+
 constexpr std::size_t kBatchSize = 16384;
 // Records a read in place hands out at most: about as many as a batch of
 // ReadEventLogA holds.
@@ -601,9 +607,8 @@ bool TNTEventLog::LookupAccount(const BYTE* sid, std::size_t length, std::string
 std::string TNTEventLog::LookupAccountText(const BYTE* sid, std::size_t length)
 {
     std::string domain, name;
-    if (LookupAccount(sid, length, domain, name))
-        return domain + "\\" + name;
-    return "N/A";
+    const bool answered = LookupAccount(sid, length, domain, name);
+    return accountTextOf(answered, domain, name);
 }
 
 const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
@@ -614,7 +619,7 @@ const std::string& TNTEventLog::AccountText(const BYTE* sid, std::size_t length)
         return *known->second;
     std::string domain, name;
     const TAccountAnswer answer = LookupAccountOfSid(SidStore(), MachineName(), sid, length, name, domain);
-    const std::string& pooled = InternText(answer == TAccountAnswer::Failed ? "N/A" : domain + "\\" + name);
+    const std::string& pooled = InternText(accountTextOf(answer != TAccountAnswer::Failed, domain, name));
     // Only an account found is kept.  A SID that no account maps to, and a
     // computer that did not answer, are asked again for the next event: the
     // account may be made, the computer may be back.

@@ -4,6 +4,7 @@
 #include "AccountSource.h"
 #include "AccountTable.h"
 #include "ErrorCodes.h"
+#include "FileIo.h"
 #include "Kernel32.h"
 #include "ModuleTables.h"
 #include "Sids.h"
@@ -15,8 +16,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-
-#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -78,15 +77,7 @@ public:
         // One look at the disk per lookup: a file changed, replaced or
         // made since the last lookup is read again.
         Stamp stamp;
-        struct stat st{};
-        if (::stat(hostPath.c_str(), &st) == 0) {
-            stamp.exists = true;
-            stamp.device = st.st_dev;
-            stamp.inode = st.st_ino;
-            stamp.size = st.st_size;
-            stamp.seconds = st.st_mtim.tv_sec;
-            stamp.nanoseconds = st.st_mtim.tv_nsec;
-        }
+        stamp.exists = StampOfFile(hostPath, stamp.file) == 0;
 
         std::lock_guard lock(mutex_);
         Entry& entry = entries_[hostPath];
@@ -106,11 +97,7 @@ public:
 private:
     struct Stamp {
         bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        time_t seconds = 0;
-        long nanoseconds = 0;
+        FileStamp file;
         bool operator==(const Stamp&) const = default;
     };
     struct Entry {

@@ -11,6 +11,8 @@
 #include <QStyleOption>
 
 #include <array>
+#include <map>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -88,9 +90,15 @@ QStyle::StandardPixmap captionButtonPixmap(int part)
 
 // How far below the top of its rectangle a style draws a group box's
 // frame (Qt's styles may keep room for a caption there): the first row it
-// paints in a probe.
+// paints in a probe.  Measured once for each style and caption height, as
+// group boxes are painted often; painting runs on the GUI thread alone.
 int groupBoxFrameDrop(const QStyle& style, const QStyleOptionFrame& frame)
 {
+    static std::map<std::pair<QString, int>, int> measured;
+    const std::pair<QString, int> key(style.name(), frame.fontMetrics.height());
+    if (const auto known = measured.find(key); known != measured.end())
+        return known->second;
+    int drop = 0;
     QImage probe(24, 128, QImage::Format_ARGB32_Premultiplied);
     probe.fill(Qt::transparent);
     {
@@ -101,9 +109,12 @@ int groupBoxFrameDrop(const QStyle& style, const QStyleOptionFrame& frame)
     }
     const int column = probe.width() / 2;
     for (int y = 0; y < probe.height() / 2; ++y)
-        if (qAlpha(probe.pixel(column, y)) != 0)
-            return y;
-    return 0;
+        if (qAlpha(probe.pixel(column, y)) != 0) {
+            drop = y;
+            break;
+        }
+    measured.emplace(key, drop);
+    return drop;
 }
 
 } // namespace
