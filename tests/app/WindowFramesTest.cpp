@@ -139,7 +139,10 @@ QRect CentredOnScreen(const QRect& frame)
 }
 
 // The frame of a shown window once it is framed and at the place expected
-// of it (for a few seconds at most: then where it is).
+// of it, and Qt has learnt that frame too (for a few seconds at most: then
+// where it is).  Qt reads the frame's extents from the window manager's
+// events as they come, so on a busy machine it may know them some time after
+// the X server holds the frame.
 QRect SettledFrame(const QWidget& window, const std::function<QRect(const QRect&)>& expected)
 {
     QElapsedTimer waited;
@@ -147,7 +150,7 @@ QRect SettledFrame(const QWidget& window, const std::function<QRect(const QRect&
     while (waited.elapsed() < 3000) {
         if (Framed(window)) {
             const QRect frame = XFrame(window);
-            if (frame == expected(frame))
+            if (frame == expected(frame) && window.frameGeometry() == frame)
                 break;
         }
         QTest::qWait(10);
