@@ -10,6 +10,8 @@ set -u
 
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# A test may hold the window manager back for a moment.
+export QV_WINDOW_MANAGER_PID=$wm
 trap 'kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null' EXIT
 
 "$@"
