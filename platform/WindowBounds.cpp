@@ -126,9 +126,19 @@ protected:
         } else if (watched == native_ && pending_) {
             switch (event->type()) {
             case QEvent::Expose:
+                Check();
+                break;
             case QEvent::Move:
             case QEvent::Resize:
-                Check();
+                // The window system's move or resize reaches the native
+                // window before the widget.  Checked now, the widget would
+                // still be where it was asked to be and look in place, and
+                // asking for that place again would change nothing; so the
+                // window is checked once the widget knows.
+                QTimer::singleShot(0, this, [this] {
+                    if (pending_)
+                        Check();
+                });
                 break;
             default:
                 break;

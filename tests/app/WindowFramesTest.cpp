@@ -399,14 +399,37 @@ TEST_F(WindowFrames, TheEnginesWindowPlacementIsTheFrame)
     EXPECT_EQ(SettledFrame(window, [&restored](const QRect&) { return restored; }), restored);
     EXPECT_FALSE(window.isMaximized());
 
+    // Moved as the program moves a window: by its outer rectangle.  (Qt's
+    // own move of a shown window asks the window manager to place the frame
+    // there, and the window manager may still take it for the inner area's
+    // place.)
     const QRect moved(150, 90, 600, 400);
-    window.move(moved.topLeft());
+    platform::SetWindowBounds(window, moved);
     EXPECT_EQ(SettledFrame(window, [&moved](const QRect&) { return moved; }), moved);
     report::SaveFormPlacement(window, "TrpPreviewForm");
     QDialog next;
     report::RestoreFormPlacement(next, "TrpPreviewForm");
     next.show();
     EXPECT_EQ(SettledFrame(next, [&moved](const QRect&) { return moved; }), moved) << "saved as it was shown";
+}
+
+// On a busy machine the window manager may answer a request to place a
+// window late, and put it where an earlier request asked for, after the
+// window is already where it belongs: the window goes back.
+TEST_F(WindowFrames, AWindowTheWindowSystemMovesAsItShowsGoesBack)
+{
+    QInputDialog box;
+    box.setWindowTitle(QStringLiteral("Report"));
+    box.setLabelText(QStringLiteral("Name:"));
+    platform::CentreOnScreenWhenShown(box);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    // The move comes from the window system: the widget learns of it only
+    // when the native window tells it.
+    box.windowHandle()->setPosition(box.geometry().topLeft() - QPoint(1, 20));
+    const QRect frame = SettledFrame(box, CentredOnScreen);
+    EXPECT_EQ(frame, CentredOnScreen(frame));
+    EXPECT_EQ(platform::WindowBounds(box), frame);
 }
 
 // On a busy machine the window manager may frame a window some time after
