@@ -10,6 +10,8 @@
 // filled; every allocation is filled with one byte, so that such bytes are
 // the same in both files and only bytes missing from the cut one count.
 
+#include "ScratchFolder.h"
+
 #include "platform/ChmFile.h"
 
 #include <cstdint>
@@ -30,38 +32,11 @@ void writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
     }
 }
 
-// A folder of this run's own for the files chmlib reads, removed with
-// everything in it when the run ends.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qv-chm-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("chm_fuzz: mkdtemp");
-            std::abort();
-        }
-        path_ = pattern;
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string File(const char* name) const { return path_ + "/" + name + ".chm"; }
-
-private:
-    std::string path_;
-};
-
-const ScratchFolder& Scratch()
+// The files chmlib reads lie in a folder of this run's own.
+std::string ScratchFile(const char* name)
 {
-    static const ScratchFolder folder;
-    return folder;
+    static const ScratchFolder folder("qv-chm-fuzz");
+    return folder.path() + "/" + name + ".chm";
 }
 
 } // namespace
@@ -78,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string topic;
     platform::ParseChmSystem(bytes, title, topic);
 
-    static const std::string path = Scratch().File("whole");
+    static const std::string path = ScratchFile("whole");
     writeFile(path, data, size);
     platform::ChmFile chm;
     if (chm.Open(path) != 0)
@@ -99,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)chm.Read(chm.DefaultTopic(), page);
     }
 
-    static const std::string cutPath = Scratch().File("cut");
+    static const std::string cutPath = ScratchFile("cut");
     const std::size_t cut = size * data[size - 1] / 256;
     writeFile(cutPath, data, cut);
     platform::ChmFile part;

@@ -2,6 +2,8 @@
 // message; a site that loads is browsed level by level with buffers of
 // several sizes, and every record handed out must lie in its buffer with
 // its texts after the records.
+#include "ScratchFolder.h"
+
 #include "platform/ErrorCodes.h"
 #include "platform/Mpr.h"
 #include "platform/Site.h"
@@ -17,22 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Directory {
-    Directory()
-    {
-        std::string pattern = (fs::temp_directory_path() / "qvnetfuzz-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path = pattern;
-    }
-    ~Directory()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string path;
-};
 
 void check(bool condition)
 {
@@ -140,14 +126,14 @@ void walk(const NETRESOURCEA* start, DWORD bufferSize, int depth)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Directory directory;
+    static const ScratchFolder directory("qvnetfuzz");
     if (size > 64 * 1024)
         return 0;
     {
-        std::ofstream out(fs::path(directory.path) / "site.ini", std::ios::binary | std::ios::trunc);
+        std::ofstream out(fs::path(directory.path()) / "site.ini", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    if (!platform::LoadSite(directory.path)) {
+    if (!platform::LoadSite(directory.path())) {
         check(!platform::SiteError().empty());
         return 0;
     }
